@@ -1,0 +1,64 @@
+// Exceptions, text helpers and number conversion shared by every layer.
+//
+// Text is 8-bit, in code page 1252: `AnsiString` is a plain std::string of those bytes.
+// Nothing here includes <windows.h>.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using AnsiString = std::string;
+using TBytes = std::vector<uint8_t>;
+
+// The framework's general exception; every failure the framework raises derives from it.
+class Exception : public std::exception {
+ public:
+  explicit Exception(AnsiString message) : Message(std::move(message)) {}
+  const char* what() const noexcept override { return Message.c_str(); }
+  AnsiString Message;
+};
+
+class ERangeError : public Exception {
+  using Exception::Exception;
+};
+class EConvertError : public Exception {
+  using Exception::Exception;
+};
+// Raised by a stream read that runs past the end of its data.
+class EReadError : public Exception {
+  using Exception::Exception;
+};
+class EWriteError : public Exception {
+  using Exception::Exception;
+};
+// A stream or file that cannot be opened or created.
+class EFOpenError : public Exception {
+  using Exception::Exception;
+};
+// Raised for a form description that cannot be read; the message names the line.
+class EParserError : public Exception {
+  using Exception::Exception;
+};
+// A window, GDI object or other system resource that could not be created.
+class EOutOfResources : public Exception {
+  using Exception::Exception;
+};
+
+// printf-style formatting into an AnsiString.
+AnsiString Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+AnsiString IntToStr(int64_t value);
+// Decimal integer with optional sign and surrounding blanks, or "$"/"0x" hex.
+// Raises EConvertError with "'text' is not a valid integer value" when it is not one.
+int StrToInt(const AnsiString& text);
+bool TryStrToInt(const AnsiString& text, int& value);
+
+// ASCII-only case mapping: a-z <-> A-Z, every other byte as it is.
+AnsiString AsciiUpperCase(AnsiString text);
+AnsiString AsciiLowerCase(AnsiString text);
+
+AnsiString ExtractFileExt(const AnsiString& path);  // ".ext" including the dot, or empty
+bool FileExists(const AnsiString& path);

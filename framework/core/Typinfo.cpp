@@ -1,0 +1,90 @@
+#include "framework/core/Typinfo.h"
+
+int TEnumInfo::Find(const AnsiString& name) const {
+  for (size_t i = 0; i < Names.size(); ++i) {
+    if (Names[i] == name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+const AnsiString* TIdentMap::NameOf(int64_t value) const {
+  for (const auto& [name, v] : Entries) {
+    if (v == value) return &name;
+  }
+  return nullptr;
+}
+
+std::optional<int64_t> TIdentMap::ValueOf(const AnsiString& name) const {
+  for (const auto& [n, value] : Entries) {
+    if (n == name) return value;
+  }
+  return std::nullopt;
+}
+
+bool TValue::operator==(const TValue& other) const {
+  return Int == other.Int && Float == other.Float && Str == other.Str && List == other.List &&
+         Bytes == other.Bytes && Component == other.Component;
+}
+
+bool TPropInfo::IsStored(const TPersistent& instance) const {
+  if (Stored && !Stored(instance)) return false;
+  if (Kind == TPropKind::Object) return true;
+  if (Default && Get(instance) == *Default) return false;
+  if (Kind == TPropKind::Event && Get(instance).Str.empty()) return false;
+  if (Kind == TPropKind::Component && Get(instance).Component == nullptr) return false;
+  return true;
+}
+
+bool TClassInfo::InheritsFrom(const TClassInfo& other) const {
+  for (const TClassInfo* info = this; info; info = info->Parent) {
+    if (info == &other) return true;
+  }
+  return false;
+}
+
+const TPropInfo* TClassInfo::FindPublished(const AnsiString& name) const {
+  for (const auto& prop : Published) {
+    if (prop->Name == name) return prop.get();
+  }
+  return nullptr;
+}
+
+const TPropInfo* TClassInfo::FindAvailable(const AnsiString& name) const {
+  for (const auto& prop : Available) {
+    if (prop->Name == name) return prop.get();
+  }
+  return nullptr;
+}
+
+bool TClassInfo::SetField(TComponent& root, const AnsiString& name, TComponent* child) const {
+  for (const TClassInfo* info = this; info; info = info->Parent) {
+    auto it = info->Fields.find(name);
+    if (it != info->Fields.end()) return it->second(root, child);
+  }
+  return true;  // a component without a field is fine
+}
+
+const std::function<std::any(TComponent& root)>* TClassInfo::FindMethod(
+    const AnsiString& name) const {
+  for (const TClassInfo* info = this; info; info = info->Parent) {
+    auto it = info->Methods.find(name);
+    if (it != info->Methods.end()) return &it->second;
+  }
+  return nullptr;
+}
+
+namespace {
+
+std::map<AnsiString, const TClassInfo*>& Registry() {
+  static std::map<AnsiString, const TClassInfo*> registry;
+  return registry;
+}
+
+}  // namespace
+
+void RegisterClass(const TClassInfo& info) { Registry()[info.Name] = &info; }
+
+const TClassInfo* FindClassInfo(const AnsiString& name) {
+  auto it = Registry().find(name);
+  return it == Registry().end() ? nullptr : it->second;
+}
