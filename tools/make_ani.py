@@ -6,6 +6,7 @@ alarm clock that rings (it rocks from side to side, the hammer swings between th
 long hand goes once round the face. 15 frames of 32 x 32 pixels in the 16 standard colours.
 
     make_ani.py all                  the window's animation, the test files and the fuzz seeds
+    make_ani.py check                the committed files are what `all` writes (exit 1 if not)
     make_ani.py sheet FILE.ppm       contact sheet of the 15 frames, 8 times enlarged
     make_ani.py one FILE.ani [...]   one file from parameters (see --help)
 
@@ -260,6 +261,16 @@ def test_files():
     }
 
 
+def outputs():
+    """Path under the repository -> bytes, for everything `all` writes."""
+    files = {'controls/res/wakora.ani': window_animation(),
+             'fuzz/corpus/aniwalk_fuzz/wakora.ani': window_animation()}
+    for name, data in test_files().items():
+        files['tests/controls/data/' + name] = data
+        files['fuzz/corpus/aniwalk_fuzz/' + name] = data
+    return files
+
+
 def write(path, data):
     os.makedirs(os.path.dirname(path) or '.', exist_ok=True)
     with open(path, 'wb') as f:
@@ -294,6 +305,7 @@ def main(argv):
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     sub = parser.add_subparsers(dest='command', required=True)
     sub.add_parser('all', help='write controls/res/wakora.ani, the test files and fuzz seeds')
+    sub.add_parser('check', help='compare the committed files with what `all` writes')
     sheet = sub.add_parser('sheet', help='contact sheet of the frames (PPM)')
     sheet.add_argument('file')
     one = sub.add_parser('one', help='one ANI file from parameters')
@@ -310,12 +322,21 @@ def main(argv):
     args = parser.parse_args(argv)
 
     if args.command == 'all':
-        write(os.path.join(root, 'controls/res/wakora.ani'), window_animation())
-        corpus = os.path.join(root, 'fuzz/corpus/aniwalk_fuzz')
-        write(os.path.join(corpus, 'wakora.ani'), window_animation())
-        for name, data in test_files().items():
-            write(os.path.join(root, 'tests/controls/data', name), data)
-            write(os.path.join(corpus, name), data)
+        for path, data in outputs().items():
+            write(os.path.join(root, path), data)
+    elif args.command == 'check':
+        stale = []
+        for path, data in outputs().items():
+            try:
+                with open(os.path.join(root, path), 'rb') as f:
+                    if f.read() == data:
+                        continue
+            except OSError:
+                pass
+            stale.append(path)
+        for path in stale:
+            print('%s differs from what tools/make_ani.py all writes' % path)
+        return 1 if stale else 0
     elif args.command == 'sheet':
         contact_sheet(args.file)
     else:
