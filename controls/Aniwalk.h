@@ -91,7 +91,7 @@ class AniWalk {
   const int32_t* Sequence() const { return FSequence; }
   AniIconHandle Icon(int slot) const { return FIcons[slot]; }
   AniIconHandle CurrentIcon() const { return FIcons[FFrameIndex]; }
-  // Frames that play: the slots before the first empty one.
+  // Decoded frames before the first empty slot, where the animation wraps to frame 0.
   int PlayableFrames() const;
   int FrameIndex() const { return FFrameIndex; }
   int Ticks() const { return FTicks; }
