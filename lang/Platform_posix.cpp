@@ -1,0 +1,31 @@
+// Native side of the catalogue's system services, for the builds that run the portable code
+// and its tests outside Windows.
+#include <filesystem>
+#include <system_error>
+
+#include "lang/Platform.h"
+
+namespace {
+
+AnsiString ProcessExecutablePath() {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? AnsiString() : path.string();
+}
+
+}  // namespace
+
+TLanguagePlatform& SystemLanguagePlatform() {
+  static TLanguagePlatform platform{
+      ProcessExecutablePath,
+      [](const AnsiString& source, const AnsiString& destination) {
+        std::error_code error;
+        std::filesystem::copy_file(source, destination,
+                                   std::filesystem::copy_options::overwrite_existing, error);
+        return !error;
+      },
+      // Without a message loop there is nothing to end later; the caller's wiring decides.
+      [] {},
+  };
+  return platform;
+}

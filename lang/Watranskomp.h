@@ -1,0 +1,75 @@
+// The language catalogue: the active language's texts by number and the names of the
+// installed languages, read from plain text files beside the executable.
+//
+// Files are named from the base path, the executable's full path without its last three
+// characters (C:\Tools\alarm.exe gives C:\Tools\alarm.):
+//   t00 ... t09   language files of languages 0 to 9
+//   def           the active language: a copy of one language file, and the only record of
+//                 the user's choice between runs
+//   c00 ... c09   help files, copied to chm when their language is selected
+//   d00 ... d09   documents, copied to doc when their language is selected
+//
+// A language file is 8-bit text (code page 1252) read as the C runtime's text mode delivers
+// it: carriage returns are dropped and a byte 0x1A ends the data. Lines of "[" plus up to three
+// characters plus "]" are section headers; section k (counting headers from 0) is text k. The
+// header "[END]" ends the file. Text 0 is the language's own name, on the file's second line.
+//
+// The catalogue owns its arrays. Texts beyond TextCount, and names of languages whose file
+// is missing, read as the empty text.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "framework/core/Sysutils.h"
+#include "lang/Platform.h"
+
+class WaTrans {
+ public:
+  // Finds and reads the language files; never fails. When there is neither a "def" nor a
+  // "t00" file it asks the application to end (the catalogue still loads its defaults); when
+  // "def" is missing it first selects language 0, which copies its files into place.
+  WaTrans();
+  // The same with the given system services instead of the real ones.
+  explicit WaTrans(const TLanguagePlatform& platform);
+
+  // Text `number` of the active language; the empty text at or beyond TextCount.
+  const AnsiString& Text(int number) const;
+  // Name of language `number`; the empty text outside 0 .. LanguageCount - 1.
+  const AnsiString& LanguageName(int number) const;
+
+  // Reads the active texts and the language names again.
+  void Reload();
+  // Makes the language named `name` (ASCII letters compared without case, the last equal name
+  // wins) the active one: copies its text, help and document files over "def", "chm" and
+  // "doc" where they exist, then reloads. `firstTime` selects language 0 whatever the name.
+  // Answers 1, or -1 when no language has that name (then nothing changes).
+  int SelectLanguage(AnsiString name, bool firstTime);
+
+  std::vector<AnsiString> Texts;          // at least TextCount entries
+  int LanguageCount = 0;                  // 1 to 10 once loaded
+  std::vector<AnsiString> LanguageNames;  // LanguageCount entries
+  int TextCount = 0;
+
+ private:
+  AnsiString BasePath() const;
+  void LoadActiveTexts();
+  void LoadLanguageNames();
+
+  TLanguagePlatform Platform;
+};
+
+// The parts of the loader that work on data already read; the catalogue, its fuzz target and
+// its benchmark share them.
+
+// Reads a file as the text mode of the C runtime delivers it: carriage returns dropped, the
+// data ends at the first byte 0x1A. With lineLimit above 0 it may stop reading once that many
+// line feeds are in. False when the file cannot be opened.
+bool ReadLanguageFile(const AnsiString& path, AnsiString& text, int lineLimit = 0);
+
+// The texts of a language file in text-mode form (as ReadLanguageFile gives it): one entry
+// per header but the first, sections stored up to "[END]".
+std::vector<AnsiString> ParseLanguageTexts(std::string_view text);
+
+// The language's name: the file's second line without its line feed.
+AnsiString ParseLanguageName(std::string_view text);

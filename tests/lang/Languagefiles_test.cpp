@@ -1,0 +1,106 @@
+// The language files that ship beside the program: each loads through the catalogue with the
+// texts the window needs, in code page 1252 with CR LF line ends.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "lang/Watranskomp.h"
+#include "tests/lang/Langfolder.h"
+
+namespace {
+
+const std::filesystem::path kShipped = WAKORA_LANGUAGE_FILES;
+
+std::filesystem::path ShippedPath(int number) {
+  std::string name = "Wakora.t0";
+  name += std::to_string(number);
+  return kShipped / name;
+}
+
+std::string ShippedFile(int number) {
+  std::ifstream in(ShippedPath(number), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int ShippedCount() {
+  int count = 0;
+  while (count < 10 && std::filesystem::exists(ShippedPath(count))) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(ShippedLanguages, AtLeastSixWithoutGapsGermanFirst) {
+  const int count = ShippedCount();
+  EXPECT_GE(count, 6);
+  for (int number = count; number < 10; ++number) {
+    EXPECT_FALSE(std::filesystem::exists(ShippedPath(number)))
+        << "a gap before language " << number;
+  }
+  AnsiString head;
+  ASSERT_TRUE(ReadLanguageFile(ShippedPath(0).string(), head, 2));
+  EXPECT_EQ(ParseLanguageName(head), "Deutsch");
+}
+
+TEST(ShippedLanguages, AreCp1252WithCrLfLineEndsAndEndMarker) {
+  for (int number = 0; number < ShippedCount(); ++number) {
+    SCOPED_TRACE("language " + std::to_string(number));
+    const std::string file = ShippedFile(number);
+    ASSERT_GE(file.size(), 7u);
+    EXPECT_EQ(file.compare(0, 5, "[0]\r\n"), 0) << "the name list reads line 2";
+    EXPECT_EQ(file.substr(file.size() - 7), "[END]\r\n");
+    for (size_t i = 0; i < file.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(file[i]);
+      if (byte == '\n') {
+        EXPECT_TRUE(i > 0 && file[i - 1] == '\r') << "bare line feed at byte " << i;
+      } else if (byte == '\r') {
+        EXPECT_TRUE(i + 1 < file.size() && file[i + 1] == '\n') << "bare CR at byte " << i;
+      } else {
+        EXPECT_GE(byte, 0x20) << "control byte at " << i;
+        // Bytes that code page 1252 leaves undefined; UTF-8 would bring them in.
+        EXPECT_TRUE(byte != 0x81 && byte != 0x8D && byte != 0x8F && byte != 0x90 && byte != 0x9D)
+            << "byte " << i;
+        EXPECT_NE(byte, 0xC3) << "looks like UTF-8 at byte " << i;
+      }
+    }
+  }
+}
+
+TEST(ShippedLanguages, EachLoadsTwelveNonEmptyTextsThroughTheCatalogue) {
+  // The shipped files go into a folder of their own, as beside an installed program.
+  TLanguageFolder folder("Wakora.exe");
+  const int count = ShippedCount();
+  for (int number = 0; number < count; ++number) {
+    folder.Write("t0" + std::to_string(number), ShippedFile(number));
+  }
+  WaTrans catalogue(folder.Platform);
+  ASSERT_EQ(catalogue.LanguageCount, count);
+  std::set<std::string> names;
+  for (int number = 0; number < count; ++number) {
+    const AnsiString name = catalogue.LanguageName(number);
+    SCOPED_TRACE("language " + std::to_string(number) + " " + name);
+    EXPECT_TRUE(names.insert(AsciiUpperCase(name)).second) << "two languages of one name";
+    ASSERT_EQ(catalogue.SelectLanguage(name, false), 1);
+    EXPECT_GE(catalogue.TextCount, 12);
+    EXPECT_EQ(catalogue.Text(0), name);
+    EXPECT_EQ(catalogue.Text(1).rfind("https://", 0), 0u) << catalogue.Text(1);
+    for (int text = 0; text < 12; ++text) {
+      EXPECT_FALSE(catalogue.Text(text).empty()) << "text " << text;
+      EXPECT_EQ(catalogue.Text(text).find('\n'), AnsiString::npos) << "text " << text;
+    }
+  }
+}
+
+TEST(ShippedLanguages, GermanMenuItemsAreByteExact) {
+  TLanguageFolder folder("Wakora.exe");
+  folder.Write("t00", ShippedFile(0));
+  WaTrans catalogue(folder.Platform);
+  EXPECT_EQ(catalogue.Text(9), "Homepage");
+  EXPECT_EQ(catalogue.Text(10), "Men\xFC anzeigen");
+  EXPECT_EQ(catalogue.Text(11), "Wakora beenden");
+  // The source literal must come out as the same CP1252 byte.
+  EXPECT_EQ(AnsiString("Menü"), "Men\xFC");
+}
+
+}  // namespace
