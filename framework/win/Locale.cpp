@@ -1,0 +1,62 @@
+#include "framework/win/Locale.h"
+
+#include <windows.h>
+
+namespace locale {
+
+namespace {
+
+AnsiString LocaleInfo(LCTYPE type, const char* fallback) {
+  const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, nullptr, 0);
+  if (length <= 0) return fallback;
+  AnsiString text(static_cast<size_t>(length), '\0');
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text.data(), length) <= 0) return fallback;
+  text.resize(text.find('\0') == AnsiString::npos ? text.size() : text.find('\0'));
+  return text;
+}
+
+}  // namespace
+
+AnsiString LongTimeFormat() {
+  return LocaleInfo(LOCALE_STIMEFORMAT, "HH:mm:ss");
+}
+
+AnsiString TimeAMString() {
+  return LocaleInfo(LOCALE_S1159, "AM");
+}
+
+AnsiString TimePMString() {
+  return LocaleInfo(LOCALE_S2359, "PM");
+}
+
+char DecimalSeparator() {
+  const AnsiString separator = LocaleInfo(LOCALE_SDECIMAL, ".");
+  return separator.empty() ? '.' : separator[0];
+}
+
+AnsiString ShortDayName(int day) {
+  static const char* const kFallback[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  if (day < 1 || day > 7) throw ERangeError(Format("Day %d is not between 1 and 7", day));
+  // The locale counts from Monday (LOCALE_SABBREVDAYNAME1) to Sunday (...7).
+  const LCTYPE type = day == 1 ? LOCALE_SABBREVDAYNAME7 : LOCALE_SABBREVDAYNAME1 + (day - 2);
+  return LocaleInfo(type, kFallback[day - 1]);
+}
+
+int CompareText(const AnsiString& a, const AnsiString& b) {
+  const int result = CompareStringA(LOCALE_USER_DEFAULT, 0, a.data(), static_cast<int>(a.size()),
+                                    b.data(), static_cast<int>(b.size()));
+  if (result == 0) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);  // the call failed
+  return result - CSTR_EQUAL;
+}
+
+AnsiString LowerCase(AnsiString text) {
+  if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+AnsiString UpperCase(AnsiString text) {
+  if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+}  // namespace locale

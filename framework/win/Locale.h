@@ -1,0 +1,21 @@
+// The user's locale, as the program needs it: time formats, decimal separator, day names,
+// and the locale's string comparison and casing. All through the ANSI functions, code page 1252.
+#pragma once
+
+#include "framework/core/Sysutils.h"
+
+namespace locale {
+
+// The long time format with seconds, e.g. "HH:mm:ss" or "h:mm:ss tt" (LOCALE_STIMEFORMAT).
+AnsiString LongTimeFormat();
+AnsiString TimeAMString();  // LOCALE_S1159
+AnsiString TimePMString();  // LOCALE_S2359
+char DecimalSeparator();    // LOCALE_SDECIMAL, first byte
+// Abbreviated day name, 1 = Sunday to 7 = Saturday (LOCALE_SABBREVDAYNAME*).
+AnsiString ShortDayName(int day);
+// CompareStringA with the user's default locale and no flags: <0, 0 or >0.
+int CompareText(const AnsiString& a, const AnsiString& b);
+AnsiString LowerCase(AnsiString text);  // CharLowerBuffA
+AnsiString UpperCase(AnsiString text);  // CharUpperBuffA
+
+}  // namespace locale
