@@ -64,25 +64,36 @@ TDateTime EncodeTime(int hour, int minute, int second, int millisecond) {
 
 namespace {
 
-// Splits a value into whole days and milliseconds into the day, rounding to the
-// nearest millisecond so that 0.5 ms of representation error never shows as 59.999 s.
-void Split(TDateTime value, int64_t& days, int64_t& ms) {
-  const double whole = std::floor(value);
+// 0001-01-01 and 9999-12-31.
+constexpr double kFirstDay = -693593;
+constexpr double kLastDay = 2958465;
+
+// Splits a value into whole days (toward zero) and milliseconds into the day, rounding to the
+// nearest millisecond so that 0.5 ms of representation error never shows as 59.999 s. A
+// negative value's fraction counts forward from its day's midnight. Answers false for values
+// that are not finite or lie outside the years 1 to 9999.
+bool Split(TDateTime value, int64_t& days, int64_t& ms) {
+  days = 0;
+  ms = 0;
+  if (!std::isfinite(value)) return false;
+  const double whole = std::trunc(value);
+  if (whole < kFirstDay || whole > kLastDay) return false;
   days = static_cast<int64_t>(whole);
-  ms = static_cast<int64_t>(std::llround((value - whole) * kMillisecondsPerDay));
+  ms = static_cast<int64_t>(std::llround(std::fabs(value - whole) * kMillisecondsPerDay));
   if (ms >= kMillisecondsPerDay) {
     ms -= kMillisecondsPerDay;
-    ++days;
+    days += value < 0 ? -1 : 1;
+    if (days < kFirstDay || days > kLastDay) return false;
   }
+  return true;
 }
 
 }  // namespace
 
 TDateParts DecodeDate(TDateTime date) {
   int64_t days, ms;
-  Split(date, days, ms);
-  int64_t day_number = days + kDelta;  // 1 = 0001-01-01
-  if (day_number < 1) return {0, 0, 0};
+  if (!Split(date, days, ms)) return {0, 0, 0};
+  const int64_t day_number = days + kDelta;  // 1 = 0001-01-01
   int64_t year = (day_number - 1) * 400 / 146097 + 1;
   while (DaysBeforeYear(year) >= day_number) --year;
   while (DaysBeforeYear(year + 1) < day_number) ++year;
@@ -97,7 +108,7 @@ TDateParts DecodeDate(TDateTime date) {
 
 TTimeParts DecodeTime(TDateTime time) {
   int64_t days, ms;
-  Split(time, days, ms);
+  if (!Split(time, days, ms)) return {0, 0, 0, 0};
   const int millisecond = static_cast<int>(ms % 1000);
   const int64_t seconds = ms / 1000;
   return {static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
@@ -106,16 +117,18 @@ TTimeParts DecodeTime(TDateTime time) {
 
 int DayOfWeek(TDateTime date) {
   int64_t days, ms;
-  Split(date, days, ms);
+  if (!Split(date, days, ms)) return 0;
   // 1899-12-30 was a Saturday (7).
   const int64_t r = ((days + 6) % 7 + 7) % 7;
   return static_cast<int>(r) + 1;
 }
 
-TDateTime DatePart(TDateTime value) { return std::floor(value); }
+TDateTime DatePart(TDateTime value) { return std::trunc(value); }
 
-TDateTime TimePart(TDateTime value) { return value - std::floor(value); }
+TDateTime TimePart(TDateTime value) { return std::fabs(value - std::trunc(value)); }
 
 TDateTime WithTimeOfDay(TDateTime value, TDateTime time_of_day) {
-  return DatePart(value) + TimePart(time_of_day);
+  const TDateTime date = DatePart(value);
+  // Before 1899-12-30 the time of day counts away from zero, like the day itself.
+  return date < 0 ? date - TimePart(time_of_day) : date + TimePart(time_of_day);
 }

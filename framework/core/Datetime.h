@@ -29,9 +29,10 @@ bool TryEncodeTime(int hour, int minute, int second, int millisecond, TDateTime&
 // Raise EConvertError with the program's own text for an impossible date or time.
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
+// Values outside the years 1 to 9999, infinities and NaN decode to zeros.
 TDateParts DecodeDate(TDateTime date);
 TTimeParts DecodeTime(TDateTime time);
-// Day of the week, 1 = Sunday to 7 = Saturday.
+// Day of the week, 1 = Sunday to 7 = Saturday (0 where DecodeDate gives zeros).
 int DayOfWeek(TDateTime date);
 // The date part and the time-of-day part; the time part is always in [0, 1).
 TDateTime DatePart(TDateTime value);

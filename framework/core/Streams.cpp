@@ -1,7 +1,26 @@
 #include "framework/core/Streams.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+int TruncateFile(int descriptor, int64_t size) {
+#ifdef _WIN32
+  return _chsize(descriptor, static_cast<long>(size));
+#else
+  return ftruncate(descriptor, static_cast<off_t>(size));
+#endif
+}
+
+}  // namespace
 
 int64_t TStream::GetSize() {
   const int64_t position = GetPosition();
@@ -102,6 +121,12 @@ TFileStream::TFileStream(const AnsiString& file_name, TFileMode mode) {
                            : mode == TFileMode::fmCreate ? "w+b"
                                                          : "r+b";
   file_ = std::fopen(file_name.c_str(), fopen_mode);
+  // Windows refuses to open a folder, but the C library elsewhere opens it and fails later.
+  struct stat info {};
+  if (file_ && fstat(fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
   if (!file_) {
     throw EFOpenError(Format(mode == TFileMode::fmCreate ? "Cannot create file \"%s\""
                                                          : "Cannot open file \"%s\"",
@@ -111,13 +136,22 @@ TFileStream::TFileStream(const AnsiString& file_name, TFileMode mode) {
 
 TFileStream::~TFileStream() { std::fclose(file_); }
 
+void TFileStream::SwitchTo(bool writing) {
+  const TAccess access = writing ? TAccess::aWrite : TAccess::aRead;
+  // Without the seek, msvcrt drops a write that follows a read.
+  if (last_access_ != TAccess::aNone && last_access_ != access) std::fseek(file_, 0, SEEK_CUR);
+  last_access_ = access;
+}
+
 int64_t TFileStream::Read(void* buffer, int64_t count) {
   if (count <= 0) return 0;
+  SwitchTo(false);
   return static_cast<int64_t>(std::fread(buffer, 1, static_cast<size_t>(count), file_));
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
   if (count <= 0) return 0;
+  SwitchTo(true);
   return static_cast<int64_t>(std::fwrite(buffer, 1, static_cast<size_t>(count), file_));
 }
 
@@ -126,16 +160,20 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
                      : origin == TSeekOrigin::soCurrent ? SEEK_CUR
                                                         : SEEK_END;
   std::fseek(file_, static_cast<long>(offset), whence);
+  last_access_ = TAccess::aNone;
   return std::ftell(file_);
 }
 
 void TFileStream::SetSize(int64_t size) {
-  // Only growing is needed by our callers; shrinking a FILE portably is not possible.
+  size = std::max<int64_t>(size, 0);
+  const int64_t position = GetPosition();
   if (size > GetSize()) {
-    const int64_t position = GetPosition();
     Seek(size - 1, TSeekOrigin::soBeginning);
     const char zero = 0;
-    Write(&zero, 1);
-    SetPosition(position);
+    if (Write(&zero, 1) != 1) throw EWriteError("Stream write error");
+  } else if (size < GetSize()) {
+    std::fflush(file_);
+    if (TruncateFile(fileno(file_), size) != 0) throw EWriteError("Stream write error");
   }
+  SetPosition(std::min(position, size));
 }

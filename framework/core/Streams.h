@@ -68,5 +68,9 @@ class TFileStream : public TStream {
   void SetSize(int64_t size) override;
 
  private:
+  // Switching between reading and writing needs a seek in between (the C library's rule).
+  void SwitchTo(bool writing);
+
   std::FILE* file_;  // owned
+  enum class TAccess { aNone, aRead, aWrite } last_access_ = TAccess::aNone;
 };

@@ -1,0 +1,132 @@
+#include "framework/core/Sysutils.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct IntCase {
+  const char* Text;
+  bool Valid;
+  int Value;
+};
+
+TEST(StrToInt, AcceptsBlanksSignsAndHexAndRejectsTheRest) {
+  const IntCase cases[] = {
+      {"0", true, 0},
+      {"42", true, 42},
+      {"  42", true, 42},
+      {"42\t ", true, 42},
+      {"+7", true, 7},
+      {"-7", true, -7},
+      {"007", true, 7},
+      {"2147483647", true, INT32_MAX},
+      {"-2147483648", true, INT32_MIN},
+      {"$FF", true, 255},
+      {"$ff", true, 255},
+      {"0x1F", true, 31},
+      {"0X1f", true, 31},
+      {"-$10", true, -16},
+      {"$FFFFFFFF", true, -1},  // hex is a 32-bit pattern
+      {"$7FFFFFFF", true, INT32_MAX},
+      // Overflow must not wrap round into a valid-looking number.
+      {"2147483648", false, 0},
+      {"-2147483649", false, 0},
+      {"99999999999999999999", false, 0},
+      {"$100000000", false, 0},
+      {"0x123456789ABCDEF0", false, 0},
+      // Not numbers at all.
+      {"", false, 0},
+      {"   ", false, 0},
+      {"-", false, 0},
+      {"+", false, 0},
+      {"$", false, 0},
+      {"0x", false, 0},
+      {"1 2", false, 0},
+      {"- 1", false, 0},
+      {"12a", false, 0},
+      {"$G1", false, 0},
+      {"1.5", false, 0},
+      {"1e3", false, 0},
+      {"--1", false, 0},
+      {"\xFC", false, 0},
+  };
+  for (const IntCase& c : cases) {
+    SCOPED_TRACE(c.Text);
+    int value = 12345;
+    EXPECT_EQ(TryStrToInt(c.Text, value), c.Valid);
+    if (c.Valid) {
+      EXPECT_EQ(value, c.Value);
+      EXPECT_EQ(StrToInt(c.Text), c.Value);
+    } else {
+      EXPECT_EQ(value, 12345) << "a failed conversion must leave the target alone";
+      EXPECT_THROW(StrToInt(c.Text), EConvertError);
+    }
+  }
+}
+
+TEST(StrToInt, ErrorQuotesTheText) {
+  try {
+    StrToInt(" 12x");
+    FAIL() << "no exception";
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message, "' 12x' is not a valid integer value");
+    EXPECT_STREQ(e.what(), "' 12x' is not a valid integer value");
+  }
+}
+
+TEST(Format, GrowsBeyondAnyFixedBuffer) {
+  const AnsiString long_text(5000, 'x');
+  EXPECT_EQ(Format("<%s>", long_text.c_str()), "<" + long_text + ">");
+  EXPECT_EQ(Format("%d-%s", 7, "a"), "7-a");
+  EXPECT_EQ(Format("%s", ""), "");
+}
+
+// Sources are UTF-8; the program's texts must come out as code page 1252 bytes.
+TEST(Cp1252, LiteralsAreSingleBytes) {
+  EXPECT_EQ(AnsiString("ü"), "\xFC");
+  EXPECT_EQ(AnsiString("ü").size(), 1u);
+  const AnsiString menu = "Menü anzeigen";
+  ASSERT_EQ(menu.size(), 13u);
+  EXPECT_EQ(static_cast<unsigned char>(menu[3]), 0xFC);
+  EXPECT_EQ(AnsiString("äöüÄÖÜß"), "\xE4\xF6\xFC\xC4\xD6\xDC\xDF");
+  // Characters that code page 1252 puts in 0x80..0x9F, unlike Latin-1.
+  EXPECT_EQ(AnsiString("€"), "\x80");
+  EXPECT_EQ(AnsiString("„“"), "\x84\x93");
+}
+
+TEST(CaseMapping, TouchesOnlyAsciiLetters) {
+  EXPECT_EQ(AsciiUpperCase("abz AZ 09 _ \xFC\xE4"), "ABZ AZ 09 _ \xFC\xE4");
+  EXPECT_EQ(AsciiLowerCase("ABZ az 09 \xDC\xC4"), "abz az 09 \xDC\xC4");
+}
+
+TEST(ExtractFileExt, StopsAtTheFolder) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\Wakora\\wakora.exe", ".exe"},
+      {"wakora.t00", ".t00"},
+      {"archive.tar.gz", ".gz"},
+      {"C:\\dir.d\\file", ""},
+      {"dir.d/file", ""},
+      {"C:file", ""},
+      {"name.", "."},
+      {"", ""},
+  };
+  for (const auto& [path, ext] : cases) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(ExtractFileExt(path), ext);
+  }
+}
+
+TEST(FileExists, IsFalseForFoldersAndMissingFiles) {
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_FALSE(FileExists("no-such-file.wakora"));
+  EXPECT_FALSE(FileExists("."));
+  const AnsiString name = "sysutils-test-exists.tmp";
+  std::FILE* file = std::fopen(name.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  EXPECT_TRUE(FileExists(name));
+  std::remove(name.c_str());
+  EXPECT_FALSE(FileExists(name));
+}
+
+}  // namespace
