@@ -103,6 +103,10 @@ class Lexer {
       char* end = nullptr;
       current_.Float = std::strtod(number.c_str(), &end);
       if (!end || *end) Fail(line_, Format("Invalid number %s", number.c_str()));
+      // An infinity could not be written back.
+      if (!std::isfinite(current_.Float)) {
+        Fail(line_, Format("Number %s is out of range", number.c_str()));
+      }
       current_.Kind = TokenKind::Float;
       return;
     }
@@ -211,6 +215,8 @@ TBytes DecodeHex(const AnsiString& digits) {
 // ---------------------------------------------------------------------------------------------
 // Reader
 
+constexpr int kMaxNesting = 100;
+
 struct Fixup {
   TPersistent* Instance;
   const TPropInfo* Prop;
@@ -264,7 +270,7 @@ class Reader {
   }
 
   // `object Name: TClass` ... `end`. parent is null for the root.
-  void ReadObject(TComponent* parent) {
+  void ReadObject(TComponent* parent, int depth = 0) {
     const Token keyword = Expect(TokenKind::Ident, "'object'");
     if (keyword.Text != "object") {
       Fail(keyword.Line, Format("'object' expected but '%s' found", keyword.Text.c_str()));
@@ -313,7 +319,11 @@ class Reader {
         return;
       }
       if (next.Text == "object") {
-        ReadObject(component);
+        // Each level costs stack; no real form comes near this.
+        if (depth >= kMaxNesting) {
+          Fail(next.Line, Format("Components are nested more than %d deep", kMaxNesting));
+        }
+        ReadObject(component, depth + 1);
         continue;
       }
       ReadProperty(*component);

@@ -31,7 +31,8 @@ bool TPropInfo::IsStored(const TPersistent& instance) const {
   if (Kind == TPropKind::Object) return true;
   if (Default && Get(instance) == *Default) return false;
   if (Kind == TPropKind::Event && Get(instance).Str.empty()) return false;
-  if (Kind == TPropKind::Component && Get(instance).Component == nullptr) return false;
+  // A reference is stored by name; one to an unnamed component could not be read back.
+  if (Kind == TPropKind::Component && Get(instance).Str.empty()) return false;
   return true;
 }
 
