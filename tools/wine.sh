@@ -52,18 +52,24 @@ start_display() {
   echo ":$(tr -d '\n' <"$state/xvfb.fd")" >"$state/display"
 }
 
+prefix_version=2
+
 create_prefix() {
-  [ -f "$WINEPREFIX/.wakora-ready" ] && return
-  rm -rf "$WINEPREFIX"
-  # Wine's services inherit our output and outlive this call: send it nowhere.
-  wineboot -i >/dev/null 2>&1 </dev/null
-  wineserver -w
+  [ "$(cat "$WINEPREFIX/.wakora-ready" 2>/dev/null)" = "$prefix_version" ] && return
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    rm -rf "$WINEPREFIX"
+    # Wine's services inherit our output and outlive this call: send it nowhere.
+    wineboot -i >/dev/null 2>&1 </dev/null
+    wineserver -w
+  fi
   # Every program of this prefix opens in one shared desktop with a taskbar and tray.
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d "$desktop_name" /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v "$desktop_name" /d "$desktop_size" /f \
     >/dev/null 2>&1
+  wine reg add "HKCU\\Software\\Wine\\Explorer\\Desktops\\$desktop_name" /v EnableShell \
+    /t REG_DWORD /d 1 /f >/dev/null 2>&1
   wineserver -w
-  touch "$WINEPREFIX/.wakora-ready"
+  echo "$prefix_version" >"$WINEPREFIX/.wakora-ready"
 }
 
 cmd=${1:-}

@@ -83,7 +83,7 @@ std::map<AnsiString, const TClassInfo*>& Registry() {
 
 }  // namespace
 
-void RegisterClass(const TClassInfo& info) { Registry()[info.Name] = &info; }
+void RegisterComponentClass(const TClassInfo& info) { Registry()[info.Name] = &info; }
 
 const TClassInfo* FindClassInfo(const AnsiString& name) {
   auto it = Registry().find(name);

@@ -96,7 +96,7 @@ class TClassInfo {
 };
 
 // The registry that a form description's class names are looked up in.
-void RegisterClass(const TClassInfo& info);
+void RegisterComponentClass(const TClassInfo& info);
 const TClassInfo* FindClassInfo(const AnsiString& name);
 
 // ---------------------------------------------------------------------------------------------
@@ -307,7 +307,7 @@ class TClassBuilder {
   template <class F>
   TClassBuilder& Field(const char* name, F* C::*field) {
     if constexpr (std::is_base_of_v<TComponent, F> && !std::is_abstract_v<F>) {
-      RegisterClass(F::StaticClassInfo());
+      RegisterComponentClass(F::StaticClassInfo());
     }
     info_->Fields[name] = [field](TComponent& root, TComponent* child) {
       auto* typed = dynamic_cast<F*>(child);
@@ -331,7 +331,7 @@ class TClassBuilder {
 
   const TClassInfo& Build() {
     const TClassInfo* built = info_.release();
-    RegisterClass(*built);
+    RegisterComponentClass(*built);
     return *built;
   }
 

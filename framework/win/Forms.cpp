@@ -1,0 +1,477 @@
+#include "framework/win/Forms.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "framework/core/Filer.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+
+constexpr UINT CM_ACTIVATEFORM = CM_BASE + 20;
+
+void ApplicationException(const std::exception& error) {
+  if (Application) {
+    Application->HandleException(error);
+  } else {
+    MessageBoxA(nullptr, error.what(), "Error", MB_OK | MB_ICONERROR);
+  }
+}
+
+AnsiString ModuleBaseName() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  AnsiString name = path;
+  const size_t slash = name.find_last_of("\\/");
+  if (slash != AnsiString::npos) name = name.substr(slash + 1);
+  const size_t dot = name.find_last_of('.');
+  if (dot != AnsiString::npos) name = name.substr(0, dot);
+  return name;
+}
+
+}  // namespace
+
+void InitApplication() {
+  if (!Application) Application = new TApplication();
+}
+
+void DoneApplication() {
+  delete Application;
+  Application = nullptr;
+}
+
+const TEnumInfo& EnumInfoOf(TFormBorderStyle) {
+  static const TEnumInfo info{
+      {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}};
+  return info;
+}
+
+const TEnumInfo& EnumInfoOf(TFormStyle) {
+  static const TEnumInfo info{{"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"}};
+  return info;
+}
+
+const TEnumInfo& EnumInfoOf(TPosition) {
+  static const TEnumInfo info{
+      {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter"}};
+  return info;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TForm
+
+const TClassInfo& TForm::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TForm>("TForm", &TWinControl::StaticClassInfo())
+          .Publish({"Left", "Top"})
+          .Property("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle,
+                    Default(TFormBorderStyle::bsSizeable))
+          .Publish({"Caption"})
+          .Property("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight)
+          .Property("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth)
+          .Publish({"Color", "ParentColor", "Font", "ParentFont"})
+          .Property("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle,
+                    Default(TFormStyle::fsNormal))
+          .Property("OldCreateOrder", &TForm::OldCreateOrder, &TForm::SetOldCreateOrder)
+          .Property("Position", &TForm::Position, &TForm::SetPosition,
+                    Default(TPosition::poDesigned))
+          .Publish({"Visible"})
+          .Property("OnCreate", &TForm::OnCreate, &TForm::OnCreate)
+          .Property("OnShow", &TForm::OnShow, &TForm::OnShow)
+          .Property("OnHide", &TForm::OnHide, &TForm::OnHide)
+          .Property("OnClose", &TForm::OnClose, &TForm::OnClose)
+          .Property("OnDestroy", &TForm::OnDestroy, &TForm::OnDestroy)
+          .Publish({"OnClick", "OnDblClick", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnResize"})
+          .Build();
+  return info;
+}
+
+TForm::TForm(TComponent* owner) : TWinControl(owner) {
+  HandleControlException = ApplicationException;
+  TControl::SetVisible(false);
+  SetControlStyle(csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption |
+                  csDoubleClicks);
+  SetParentColor(false);
+  SetColor(clBtnFace);
+  SetParentFont(false);
+  SetBounds(0, 0, 320, 240);
+  if (Application) Application->AddForm(this);
+}
+
+TForm::~TForm() {
+  if (Application) Application->RemoveForm(this);
+  OnDestroy(this);
+  if (HandleAllocated()) {
+    TControl::SetVisible(false);
+    if (Application) Application->UpdateVisible();
+  }
+}
+
+DWORD TForm::WindowStyle() const {
+  DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  switch (border_style_) {
+    case TFormBorderStyle::bsNone: style |= WS_POPUP; break;
+    case TFormBorderStyle::bsSingle:
+      style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_BORDER;
+      break;
+    case TFormBorderStyle::bsSizeable: style |= WS_OVERLAPPEDWINDOW; break;
+    case TFormBorderStyle::bsDialog: style |= WS_POPUP | WS_CAPTION | WS_SYSMENU; break;
+    case TFormBorderStyle::bsToolWindow: style |= WS_CAPTION | WS_SYSMENU | WS_BORDER; break;
+    case TFormBorderStyle::bsSizeToolWin: style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME; break;
+  }
+  return style;
+}
+
+DWORD TForm::WindowExStyle() const {
+  DWORD ex_style = 0;
+  if (border_style_ == TFormBorderStyle::bsDialog) ex_style |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+  if (border_style_ == TFormBorderStyle::bsToolWindow ||
+      border_style_ == TFormBorderStyle::bsSizeToolWin) {
+    ex_style |= WS_EX_TOOLWINDOW;
+  }
+  if (form_style_ == TFormStyle::fsStayOnTop) ex_style |= WS_EX_TOPMOST;
+  return ex_style;
+}
+
+void TForm::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.Style = WindowStyle();
+  params.ExStyle = WindowExStyle();
+  params.WndParent = Application ? Application->Handle() : nullptr;
+  params.WinClassName = "WakoraForm";
+  if (position_ == TPosition::poScreenCenter) {
+    params.X = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
+    params.Y = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
+  } else if (position_ == TPosition::poDefault || position_ == TPosition::poDefaultPosOnly) {
+    params.X = CW_USEDEFAULT;
+  }
+}
+
+void TForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  SendMessageA(handle_, WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadIconA(GetModuleHandleA(nullptr), "MAINICON")));
+}
+
+RECT TForm::ClientRect() const {
+  if (HandleAllocated()) return TWinControl::ClientRect();
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, WindowStyle(), FALSE, WindowExStyle());
+  return {0, 0, Width() - (frame.right - frame.left), Height() - (frame.bottom - frame.top)};
+}
+
+void TForm::SetClientWidth(int width) {
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, WindowStyle(), FALSE, WindowExStyle());
+  SetWidth(width + frame.right - frame.left);
+}
+
+void TForm::SetClientHeight(int height) {
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, WindowStyle(), FALSE, WindowExStyle());
+  SetHeight(height + frame.bottom - frame.top);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+  if (style == border_style_) return;
+  const int client_width = ClientWidth(), client_height = ClientHeight();
+  border_style_ = style;
+  if (!IsLoading()) {
+    SetClientWidth(client_width);
+    SetClientHeight(client_height);
+  }
+  RecreateWnd();
+}
+
+void TForm::SetFormStyle(TFormStyle style) {
+  if (style == form_style_) return;
+  form_style_ = style;
+  if (HandleAllocated()) {
+    SetWindowPos(handle_, style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0,
+                 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+void TForm::SetActiveControl(TWinControl* control) {
+  active_control_ = control;
+  if (control && HandleAllocated() && Showing() && control->CanFocus()) control->SetFocus();
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  if (HandleAllocated()) {
+    SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(handle_);
+  }
+}
+
+void TForm::SetVisible(bool visible) {
+  if (IsLoading()) {
+    TControl::SetVisible(visible);
+    return;
+  }
+  if (visible) {
+    Handle();
+    const bool was_visible = Visible() && IsWindowVisible(handle_);
+    TControl::SetVisible(true);
+    if (!was_visible) {
+      OnShow(this);
+      ShowWindow(handle_, SW_SHOW);
+      if (!active_control_) SelectNext(nullptr, true);
+      else if (active_control_->CanFocus()) active_control_->SetFocus();
+    }
+  } else {
+    const bool was_visible = Visible();
+    TControl::SetVisible(false);
+    if (HandleAllocated() && IsWindowVisible(handle_)) {
+      ShowWindow(handle_, SW_HIDE);
+      if (was_visible) OnHide(this);
+    }
+  }
+  if (Application) Application->UpdateVisible();
+}
+
+bool TForm::Showing() const { return HandleAllocated() && IsWindowVisible(handle_); }
+
+void TForm::Close() {
+  if (closing_) return;
+  closing_ = true;
+  OnClose(this);
+  closing_ = false;
+  if (Application && Application->MainForm() == this) {
+    Application->Terminate();
+  }
+  Hide();
+}
+
+void TForm::LoadFromResource() {
+  AnsiString name = AsciiUpperCase(ClassName());
+  HMODULE module = GetModuleHandleA(nullptr);
+  HRSRC resource = FindResourceA(module, name.c_str(), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  if (!resource) {
+    throw EFOpenError(Format("The form description %s is missing from the program", name.c_str()));
+  }
+  HGLOBAL loaded = LoadResource(module, resource);
+  const char* data = static_cast<const char*>(LockResource(loaded));
+  const DWORD size = SizeofResource(module, resource);
+  LoadFromText(AnsiString(data, size));
+}
+
+void TForm::LoadFromText(const AnsiString& text) { ReadComponentText(*this, text); }
+
+void TForm::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
+  TWinControl::GetChildren(proc, root);
+  for (TComponent* component : Components()) {
+    // Components that are neither controls nor placed inside another component.
+    if (!dynamic_cast<TControl*>(component) && !component->GetParentComponent()) proc(component);
+  }
+}
+
+void TForm::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_CLOSE:
+      Close();
+      message.Result = 0;
+      return;
+    case WM_ACTIVATE:
+      TWinControl::WndProc(message);
+      if (LOWORD(message.WParam) != WA_INACTIVE && active_control_ && active_control_->CanFocus() &&
+          active_control_->HandleAllocated()) {
+        ::SetFocus(active_control_->Handle());
+      }
+      return;
+    case WM_SETFOCUS:
+      DefaultHandler(message);
+      if (active_control_ && active_control_->HandleAllocated() && active_control_->CanFocus()) {
+        ::SetFocus(active_control_->Handle());
+      }
+      return;
+    case WM_SHOWWINDOW:
+      DefaultHandler(message);
+      return;
+    default:
+      break;
+  }
+  // Remember which control has the focus, for when the form is activated again.
+  if (message.Msg == CM_ENTER) {
+    message.Result = 0;
+    return;
+  }
+  TWinControl::WndProc(message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TApplication
+
+TApplication::TApplication() : TComponent(nullptr), title_(ModuleBaseName()) {
+  HandleControlException = ApplicationException;
+}
+
+TApplication::~TApplication() {
+  // Forms go first (as owned components), then the taskbar window.
+  while (!Components().empty()) delete Components().back();
+  if (handle_) DestroyWindow(handle_);
+  handle_ = nullptr;
+}
+
+void TApplication::Initialize() {
+  InitCommonControls(ICC_WIN95_CLASSES | ICC_DATE_CLASSES);
+  Handle();
+}
+
+LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
+  try {
+    switch (msg) {
+      case WM_CLOSE:
+        if (Application && Application->main_form_) Application->main_form_->Close();
+        return 0;
+      case WM_ACTIVATE:
+      case WM_SETFOCUS:
+        // The taskbar window is only a stand-in: hand the activation to the form.
+        if ((msg == WM_SETFOCUS || LOWORD(wparam) != WA_INACTIVE) && Application) {
+          PostMessageA(window, CM_ACTIVATEFORM, 0, 0);
+        }
+        return DefWindowProcA(window, msg, wparam, lparam);
+      case CM_ACTIVATEFORM:
+        if (Application && Application->main_form_ && Application->main_form_->Showing() &&
+            GetForegroundWindow() == window) {
+          SetForegroundWindow(Application->main_form_->Handle());
+        }
+        return 0;
+      case WM_SYSCOMMAND:
+        if ((wparam & 0xFFF0) == SC_MINIMIZE || (wparam & 0xFFF0) == SC_RESTORE) {
+          return DefWindowProcA(window, msg, wparam, lparam);
+        }
+        break;
+      default: break;
+    }
+  } catch (const std::exception& error) {
+    ApplicationException(error);
+    return 0;
+  }
+  return DefWindowProcA(window, msg, wparam, lparam);
+}
+
+HWND TApplication::Handle() {
+  if (handle_) return handle_;
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA existing{};
+  if (!GetClassInfoA(instance, "WakoraApplication", &existing)) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "MAINICON");
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = "WakoraApplication";
+    if (!RegisterClassA(&wc)) RaiseLastOSError("Cannot register the application window");
+  }
+  const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  handle_ = CreateWindowExA(0, "WakoraApplication", title_.c_str(),
+                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                            x, y, 0, 0, nullptr, nullptr, instance, nullptr);
+  if (!handle_) RaiseLastOSError("Cannot create the application window");
+  return handle_;
+}
+
+void TApplication::SetTitle(const AnsiString& title) {
+  title_ = title;
+  if (handle_) SetWindowTextA(handle_, title.c_str());
+}
+
+void TApplication::AddForm(TForm* form) { forms_.push_back(form); }
+
+void TApplication::RemoveForm(TForm* form) {
+  forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+  if (main_form_ == form) main_form_ = nullptr;
+}
+
+void TApplication::UpdateVisible() {
+  const bool any_visible = std::any_of(forms_.begin(), forms_.end(), [](TForm* form) {
+    return form->HandleAllocated() && IsWindowVisible(form->Handle());
+  });
+  HWND window = Handle();
+  if (any_visible != (IsWindowVisible(window) != FALSE)) {
+    ShowWindow(window, any_visible ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+bool TApplication::PreTranslate(MSG& msg) {
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
+      GetKeyState(VK_MENU) >= 0) {
+    const LRESULT code = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam,
+                                      reinterpret_cast<LPARAM>(&msg));
+    if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(root));
+    if (!form) return false;
+    // The control with the focus may be a system window inside one of ours.
+    TWinControl* current = nullptr;
+    for (HWND w = msg.hwnd; w && w != root && !current; w = GetParent(w)) {
+      current = TWinControl::FromHandle(w);
+    }
+    form->SelectNext(current, GetKeyState(VK_SHIFT) >= 0);
+    return true;
+  }
+  return false;
+}
+
+void TApplication::Dispatch(MSG& msg) {
+  if (PreTranslate(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+bool TApplication::HandleMessage() {
+  MSG msg;
+  const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+  if (got == 0 || got == -1) {
+    terminated_ = true;
+    return false;
+  }
+  Dispatch(msg);
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      // Leave the quit for the main loop.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    Dispatch(msg);
+  }
+}
+
+void TApplication::Run() {
+  if (main_form_) main_form_->Show();
+  while (HandleMessage()) {
+  }
+}
+
+void TApplication::HandleException(const std::exception& error) {
+  if (OnException) {
+    OnException(this, error);
+  } else {
+    ShowException(error);
+  }
+}
+
+void TApplication::ShowException(const std::exception& error) {
+  HWND owner = main_form_ && main_form_->Showing() ? main_form_->Handle() : Handle();
+  ::MessageBoxA(owner, error.what(), title_.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const AnsiString& text, UINT flags) {
+  HWND owner = main_form_ && main_form_->Showing() ? main_form_->Handle() : Handle();
+  return ::MessageBoxA(owner, text.c_str(), title_.c_str(), flags);
+}

@@ -1,0 +1,156 @@
+// Forms and the application object.
+//
+// The application owns a hidden top-level window that carries the program's taskbar button; it
+// is visible exactly while at least one form is visible. Forms are owned windows of it, so they
+// have no taskbar buttons of their own. The application owns its forms.
+//
+// A form is created from the form description stored in the executable as an RCDATA resource
+// named after its class in capitals (TFORM1): CreateForm reads it, then raises OnCreate.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "framework/win/Controls.h"
+
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum class TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter };
+const TEnumInfo& EnumInfoOf(TFormBorderStyle);
+const TEnumInfo& EnumInfoOf(TFormStyle);
+const TEnumInfo& EnumInfoOf(TPosition);
+
+class TForm : public TWinControl {
+  DECLARE_CLASS_INFO()
+ public:
+  explicit TForm(TComponent* owner);
+  ~TForm() override;
+
+  TFormBorderStyle BorderStyle() const { return border_style_; }
+  void SetBorderStyle(TFormBorderStyle style);
+  TFormStyle FormStyle() const { return form_style_; }
+  void SetFormStyle(TFormStyle style);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition position) { position_ = position; }
+  bool OldCreateOrder() const { return old_create_order_; }
+  void SetOldCreateOrder(bool value) { old_create_order_ = value; }
+  RECT ClientRect() const override;
+  void SetClientWidth(int width) override;
+  void SetClientHeight(int height) override;
+  TWinControl* ActiveControl() const { return active_control_; }
+  void SetActiveControl(TWinControl* control);
+
+  // Makes the form visible and brings it to the front.
+  void Show();
+  void Hide() { SetVisible(false); }
+  // Closes the form; closing the main form ends the program.
+  void Close();
+  void SetVisible(bool visible) override;
+  bool Showing() const override;
+
+  // Reads the form description from the executable's resources.
+  void LoadFromResource();
+  // Reads a form description from text (tests and tools).
+  void LoadFromText(const AnsiString& text);
+  void DoCreate() { OnCreate(this); }
+  void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) override;
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnClose;
+  TNotifyEvent OnDestroy;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void WndProc(TMessage& message) override;
+  void CMEnter(TMessage& message) override { message.Result = 0; }
+  void CMExit(TMessage& message) override { message.Result = 0; }
+
+ private:
+  DWORD WindowStyle() const;
+  DWORD WindowExStyle() const;
+
+  TFormBorderStyle border_style_ = TFormBorderStyle::bsSizeable;
+  TFormStyle form_style_ = TFormStyle::fsNormal;
+  TPosition position_ = TPosition::poDesigned;
+  bool old_create_order_ = false;
+  TWinControl* active_control_ = nullptr;  // not owned
+  bool closing_ = false;
+};
+
+using TExceptionEvent = TEvent<TObject*, const std::exception&>;
+
+class TApplication : public TComponent {
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  void Initialize();
+  // The hidden window that carries the taskbar button; created on first use.
+  HWND Handle();
+  const AnsiString& Title() const { return title_; }
+  void SetTitle(const AnsiString& title);
+  TForm* MainForm() const { return main_form_; }
+  const std::vector<TForm*>& Forms() const { return forms_; }
+
+  // Creates a form owned by the application from its stored description, then raises its
+  // OnCreate. The first form created becomes the main form. `reference` is set before the
+  // description is read, so OnCreate may use it.
+  template <class T>
+  void CreateForm(T*& reference) {
+    T* form = new T(this);
+    reference = form;
+    try {
+      form->LoadFromResource();
+      form->DoCreate();
+    } catch (...) {
+      reference = nullptr;
+      delete form;
+      throw;
+    }
+    if (!main_form_) main_form_ = form;
+  }
+
+  // Shows the main form and dispatches messages until Terminate.
+  void Run();
+  // Asks the message loop to end (a posted quit).
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  // Dispatches every message waiting in the queue, then returns.
+  void ProcessMessages();
+  // Waits for one message and dispatches it; false when it was the quit message.
+  bool HandleMessage();
+
+  // Shows an exception that escaped a handler (OnException, if set, instead), and goes on.
+  void HandleException(const std::exception& error);
+  void ShowException(const std::exception& error);
+  // A modal message box with one OK button and no icon, captioned with the title. Its own
+  // modal loop keeps dispatching the program's messages (timers, the tray).
+  int MessageBox(const AnsiString& text, UINT flags = MB_OK);
+
+  // Shows or hides the taskbar window to match the forms' visibility.
+  void UpdateVisible();
+  void AddForm(TForm* form);
+  void RemoveForm(TForm* form);
+
+  TExceptionEvent OnException;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+  bool PreTranslate(MSG& msg);
+  void Dispatch(MSG& msg);
+
+  HWND handle_ = nullptr;  // owned
+  AnsiString title_;
+  TForm* main_form_ = nullptr;      // owned as a component
+  std::vector<TForm*> forms_;       // not owned (the application owns them as components)
+  bool terminated_ = false;
+};
+
+// The one application object; created by InitApplication, freed by DoneApplication.
+extern TApplication* Application;
+void InitApplication();
+void DoneApplication();

@@ -1,0 +1,35 @@
+// TTimer: a window timer on a hidden window of its own, delivered by the message loop.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/core/Classes.h"
+#include "framework/core/Typinfo.h"
+
+class TTimer : public TComponent {
+  DECLARE_CLASS_INFO()
+ public:
+  explicit TTimer(TComponent* owner);
+  ~TTimer() override;
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  unsigned Interval() const { return interval_; }
+  void SetInterval(unsigned interval);
+  // The hidden window that receives WM_TIMER (tests send it the message directly).
+  HWND Handle() const { return window_; }
+  void Loaded() override;
+
+  TNotifyEvent OnTimer;
+
+ protected:
+  virtual void Timer() { OnTimer(this); }
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+  void UpdateTimer();
+
+  bool enabled_ = true;
+  unsigned interval_ = 1000;
+  HWND window_ = nullptr;  // owned
+};

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "framework/core/Filer.h"
+#include "framework/demo/DemoForm.h"
+#include "tests/framework/win/WinTest.h"
+
+namespace {
+
+const char* const kDemo = R"(object DemoForm: TDemoForm
+  Left = 40
+  Top = 40
+  BorderStyle = bsDialog
+  Caption = 'Demo under test'
+  ClientHeight = 120
+  ClientWidth = 240
+  OnCreate = FormCreate
+  object Swatch1: TSwatch
+    Left = 16
+    Top = 16
+    Width = 64
+    Height = 64
+    OnClick = Swatch1Click
+  end
+  object Counter1: TCounter
+    Left = 120
+    Top = 30
+    Width = 100
+    Height = 36
+    TabOrder = 0
+    TabStop = True
+    OnClick = Counter1Click
+  end
+  object Timer1: TTimer
+    Enabled = False
+    OnTimer = Timer1Timer
+  end
+end
+)";
+
+class DemoFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wintest::EnsureApplication();
+    gdi_before_ = LiveGdiObjects();
+    form_ = new TDemoForm(Application);
+    form_->LoadFromText(kDemo);
+    form_->DoCreate();
+  }
+  void TearDown() override {
+    delete form_;
+    wintest::Pump();
+    EXPECT_EQ(LiveGdiObjects(), gdi_before_) << "GDI objects leaked";
+  }
+  TDemoForm* form_ = nullptr;
+  int gdi_before_ = 0;
+};
+
+TEST_F(DemoFormTest, ReadsControlsAndBindsHandlersByName) {
+  EXPECT_EQ(form_->Created, 1);
+  ASSERT_NE(form_->Swatch1, nullptr);
+  ASSERT_NE(form_->Counter1, nullptr);
+  ASSERT_NE(form_->Timer1, nullptr);
+  EXPECT_EQ(form_->Swatch1->Parent(), form_);
+  EXPECT_EQ(form_->ClientWidth(), 240);
+  EXPECT_EQ(form_->ClientHeight(), 120);
+  EXPECT_EQ(form_->Caption(), "Demo under test");
+}
+
+TEST_F(DemoFormTest, ShowsAndPaintsWindowlessAndWindowedControls) {
+  form_->Show();
+  wintest::Pump();
+  HWND window = form_->Handle();
+  ASSERT_TRUE(IsWindowVisible(window));
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 240);
+  EXPECT_EQ(client.bottom, 120);
+  // The swatch: red in its middle, white in its corner, the form's face outside it.
+  EXPECT_EQ(wintest::PixelAt(window, 48, 48), RGB(255, 0, 0));
+  EXPECT_EQ(wintest::PixelAt(window, 17, 17), RGB(255, 255, 255));
+  EXPECT_EQ(wintest::PixelAt(window, 100, 100), GetSysColor(COLOR_BTNFACE));
+  // The counter is a child window of its own, painted white.
+  HWND counter = form_->Counter1->Handle();
+  EXPECT_EQ(GetParent(counter), window);
+  EXPECT_EQ(wintest::PixelAt(counter, 2, 2), RGB(255, 255, 255));
+}
+
+TEST_F(DemoFormTest, ClicksSentAsMouseMessagesReachBothKindsOfControl) {
+  form_->Show();
+  wintest::Pump();
+  wintest::Click(form_->Handle(), 40, 40);  // the windowless swatch, through the form
+  EXPECT_EQ(form_->Swatch1->Fill(), clBlue);
+  EXPECT_EQ(wintest::PixelAt(form_->Handle(), 48, 48), RGB(0, 0, 255));
+  wintest::Click(form_->Counter1->Handle(), 10, 10);
+  wintest::Click(form_->Counter1->Handle(), 10, 10);
+  EXPECT_EQ(form_->Counter1->Value(), 2);
+  // A press on the swatch released outside it is no click.
+  wintest::PostMouse(form_->Handle(), WM_LBUTTONDOWN, 40, 40, MK_LBUTTON);
+  wintest::PostMouse(form_->Handle(), WM_LBUTTONUP, 200, 110);
+  wintest::Pump();
+  EXPECT_EQ(form_->Swatch1->Fill(), clBlue);
+}
+
+TEST_F(DemoFormTest, TimerFiresOnItsMessage) {
+  form_->Timer1->SetEnabled(true);
+  SendMessageA(form_->Timer1->Handle(), WM_TIMER, 1, 0);
+  SendMessageA(form_->Timer1->Handle(), WM_TIMER, 1, 0);
+  EXPECT_EQ(form_->Ticks, 2);
+  EXPECT_EQ(form_->Counter1->Value(), 20);
+  form_->Timer1->SetEnabled(false);
+  SendMessageA(form_->Timer1->Handle(), WM_TIMER, 1, 0);
+  EXPECT_EQ(form_->Ticks, 2);
+}
+
+TEST_F(DemoFormTest, ExceptionInAHandlerIsShownAndTheLoopGoesOn) {
+  wintest::ExceptionRecorder recorder;
+  form_->Show();
+  wintest::Pump();
+  form_->Swatch1->OnClick = [](TObject*) { throw ERangeError("swatch broke"); };
+  wintest::Click(form_->Handle(), 40, 40);
+  ASSERT_EQ(recorder.messages.size(), 1u);
+  EXPECT_EQ(recorder.messages[0], "swatch broke");
+  // Still alive: the next click is handled.
+  wintest::Click(form_->Counter1->Handle(), 10, 10);
+  EXPECT_EQ(form_->Counter1->Value(), 1);
+}
+
+TEST_F(DemoFormTest, ApplicationWindowIsVisibleExactlyWhileAFormIs) {
+  HWND app = Application->Handle();
+  form_->Show();
+  wintest::Pump();
+  EXPECT_TRUE(IsWindowVisible(app));
+  EXPECT_EQ(GetWindow(form_->Handle(), GW_OWNER), app);
+  form_->Hide();
+  wintest::Pump();
+  EXPECT_FALSE(IsWindowVisible(app));
+  form_->Show();
+  EXPECT_TRUE(IsWindowVisible(app));
+}
+
+TEST_F(DemoFormTest, WritingTheFormGivesTextThatReadsBackTheSame) {
+  const AnsiString written = WriteComponentText(*form_);
+  TDemoForm copy(nullptr);
+  copy.LoadFromText(written);
+  EXPECT_EQ(WriteComponentText(copy), written);
+  EXPECT_EQ(copy.Counter1->Left(), 120);
+  EXPECT_NE(written.find("OnClick = Swatch1Click"), AnsiString::npos);
+}
+
+TEST_F(DemoFormTest, RecreatedWindowKeepsChildrenAndState) {
+  form_->Show();
+  wintest::Pump();
+  HWND old_counter = form_->Counter1->Handle();
+  form_->SetBorderStyle(TFormBorderStyle::bsSingle);
+  wintest::Pump();
+  EXPECT_NE(form_->Counter1->Handle(), old_counter);
+  EXPECT_TRUE(IsWindow(form_->Counter1->Handle()));
+  EXPECT_EQ(form_->ClientWidth(), 240);
+}
+
+}  // namespace
