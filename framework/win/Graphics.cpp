@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <optional>
 
@@ -750,7 +751,8 @@ int Rop2Of(TPenMode mode) {
                               R2_COPYPEN,     R2_NOTCOPYPEN, R2_MERGEPENNOT, R2_MASKPENNOT,
                               R2_MERGENOTPEN, R2_MASKNOTPEN, R2_MERGEPEN,    R2_NOTMERGEPEN,
                               R2_MASKPEN,     R2_NOTMASKPEN, R2_XORPEN,      R2_NOTXORPEN};
-  return kRop2[static_cast<int>(mode)];
+  const auto index = static_cast<size_t>(mode);
+  return index < std::size(kRop2) ? kRop2[index] : R2_COPYPEN;
 }
 
 }  // namespace

@@ -386,6 +386,38 @@ TEST_F(BitmapTest, EmptyDataEmptiesTheBitmap) {
   EXPECT_TRUE(bitmap.GetEmpty());
 }
 
+struct ArtworkCase {
+  const char* file;
+  int width, height;
+};
+
+// The program's own artwork, as its build draws it: every file loads and saves unchanged.
+TEST_F(BitmapTest, LoadsTheProgramsArtwork) {
+  const ArtworkCase cases[] = {{"app/res/tile.bmp", 38, 38},
+                               {"app/res/logo.bmp", 206, 53},
+                               {"app/res/glyph.bmp", 32, 16},
+                               {"controls/res/spinup.bmp", 9, 6},
+                               {"controls/res/spindown.bmp", 9, 6}};
+  for (const ArtworkCase& test : cases) {
+    const AnsiString path = AnsiString(WAKORA_SOURCE_DIR) + "/" + test.file;
+    TMemoryStream file;
+    file.LoadFromFile(path);
+    TBitmap bitmap;
+    bitmap.LoadFromFile(path);
+    EXPECT_EQ(bitmap.GetWidth(), test.width) << test.file;
+    EXPECT_EQ(bitmap.GetHeight(), test.height) << test.file;
+    EXPECT_EQ(Save(bitmap), file.Bytes()) << test.file;
+  }
+  // The arrows are the right way up: the up arrow is widest at its bottom row (row 4).
+  TBitmap up;
+  up.LoadFromFile(AnsiString(WAKORA_SOURCE_DIR) + "/controls/res/spinup.bmp");
+  EXPECT_EQ(up.PixelAt(1, 4), kBlack);
+  EXPECT_EQ(up.PixelAt(7, 4), kBlack);
+  EXPECT_EQ(up.PixelAt(4, 1), kBlack);
+  EXPECT_NE(up.PixelAt(3, 1), kBlack);
+  EXPECT_NE(up.PixelAt(0, 4), kBlack);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Icons
 
@@ -473,6 +505,15 @@ TEST_F(IconTest, PicksTheImageNearest32WithTheMostColours) {
   EXPECT_EQ(dest.PixelAt(10, 10), kRed) << "not the 24-bit 32 x 32 image";
   EXPECT_EQ(dest.PixelAt(4, 4), RGB(1, 2, 3)) << "the masked pixel was painted";
   EXPECT_EQ(dest.PixelAt(36, 36), RGB(1, 2, 3)) << "drawn larger than its own size";
+}
+
+TEST_F(IconTest, LoadsTheProgramsIcons) {
+  for (const char* file : {"app/res/Wakora.ico", "app/res/tray.ico"}) {
+    TIcon icon;
+    icon.LoadFromFile(AnsiString(WAKORA_SOURCE_DIR) + "/" + file);
+    EXPECT_EQ(icon.GetWidth(), 32) << file;
+    EXPECT_NE(icon.Handle(), nullptr) << file;
+  }
 }
 
 TEST_F(IconTest, CopiesMakeTheirOwnHandle) {
