@@ -1,0 +1,264 @@
+#include "app/u_Wakora.h"
+
+#include "app/Services.h"
+#include "lang/Platform.h"
+
+TForm1* Form1 = nullptr;
+bool FirstShow = true;
+TDateTime AlarmTime = 0.0;
+AnsiString SoundFile;
+WaTrans* Trans = nullptr;
+
+void InitWakoraGlobals() {
+  AlarmTime = 0.0;
+  SoundFile.clear();
+  FirstShow = true;
+}
+
+const TClassInfo& TForm1::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TForm1>("TForm1", &TForm::StaticClassInfo())
+          .PublishInherited()
+          .Field("Wallpaper1", &TForm1::Wallpaper1)
+          .Field("Panel1", &TForm1::Panel1)
+          .Field("AniIcon1", &TForm1::AniIcon1)
+          .Field("Image1", &TForm1::Image1)
+          .Field("SpeedButton1", &TForm1::SpeedButton1)
+          .Field("ComboBox1", &TForm1::ComboBox1)
+          .Field("Label1", &TForm1::Label1)
+          .Field("DateTimePicker1", &TForm1::DateTimePicker1)
+          .Field("ComboBox2", &TForm1::ComboBox2)
+          .Field("Bevel1", &TForm1::Bevel1)
+          .Field("CheckBox1", &TForm1::CheckBox1)
+          .Field("Label2", &TForm1::Label2)
+          .Field("Bevel2", &TForm1::Bevel2)
+          .Field("Label3", &TForm1::Label3)
+          .Field("Edit1", &TForm1::Edit1)
+          .Field("Label4", &TForm1::Label4)
+          .Field("RadioButton1", &TForm1::RadioButton1)
+          .Field("RadioButton2", &TForm1::RadioButton2)
+          .Field("Label5", &TForm1::Label5)
+          .Field("CSpinEdit1", &TForm1::CSpinEdit1)
+          .Field("Bevel3", &TForm1::Bevel3)
+          .Field("TrayIcon1", &TForm1::TrayIcon1)
+          .Field("Timer1", &TForm1::Timer1)
+          .Field("PopupMenu1", &TForm1::PopupMenu1)
+          .Field("Homepage1", &TForm1::Homepage1)
+          .Field("Menanzeigen1", &TForm1::Menanzeigen1)
+          .Field("Beenden1", &TForm1::Beenden1)
+          .Field("Button1", &TForm1::Button1)
+          .Field("OpenDialog1", &TForm1::OpenDialog1)
+          .Field("Label6", &TForm1::Label6)
+          .Method("AniIcon1Click", &TForm1::AniIcon1Click)
+          .Method("FormShow", &TForm1::FormShow)
+          .Method("ComboBox2Change", &TForm1::ComboBox2Change)
+          .Method("ComboBox1Change", &TForm1::ComboBox1Change)
+          .Method("SpeedButton1Click", &TForm1::SpeedButton1Click)
+          .Method("Timer1Timer", &TForm1::Timer1Timer)
+          .Method("DateTimePicker1Click", &TForm1::DateTimePicker1Click)
+          .Method("CSpinEdit1Click", &TForm1::CSpinEdit1Click)
+          .Method("TrayIcon1Click", &TForm1::TrayIcon1Click)
+          .Method("Beenden1Click", &TForm1::Beenden1Click)
+          .Method("Button1Click", &TForm1::Button1Click)
+          .Method("DateTimePicker1Change", &TForm1::DateTimePicker1Change)
+          .Method("CSpinEdit1Change", &TForm1::CSpinEdit1Change)
+          .Method("FormCreate", &TForm1::FormCreate)
+          .Build();
+  return info;
+}
+
+AnsiString UpperAscii(const AnsiString& text) { return AsciiUpperCase(text); }
+
+// ---------------------------------------------------------------------------------------------
+// Start-up, texts and the language list
+
+void TForm1::FormCreate(TObject*) { Trans = new WaTrans(); }
+
+void TForm1::FormShow(TObject*) {
+  if (!FirstShow) return;
+  DateTimePicker1->SetTime(AlarmServices().Now());
+  FirstShow = false;
+  ApplyTexts();
+  ComboBox2->SetItemIndex(0);
+
+  int selected = 0;
+  const AnsiString active = UpperAscii(Trans->Text(0));
+  for (int i = 0; i < Trans->LanguageCount; ++i) {
+    const AnsiString& name = Trans->LanguageName(i);
+    ComboBox1->Items()->Add(name);
+    if (UpperAscii(name) == active) selected = i;
+  }
+  ComboBox1->SetItemIndex(selected);
+}
+
+void ApplyTexts() {
+  Form1->SpeedButton1->SetCaption(Trans->Text(2));
+  Form1->Label1->SetCaption(Trans->Text(3));
+  Form1->Label2->SetCaption(Trans->Text(4));
+  Form1->Label3->SetCaption(Trans->Text(5));
+  Form1->Label4->SetCaption(Trans->Text(6));
+  Form1->Edit1->SetText(Trans->Text(7));
+  Form1->Label5->SetCaption(Trans->Text(8));
+  TMenuItem* items = Form1->PopupMenu1->Items();
+  items->Items(0)->SetCaption(Trans->Text(9));
+  items->Items(1)->SetCaption(Trans->Text(10));
+  items->Items(2)->SetCaption(Trans->Text(11));
+}
+
+void TForm1::ComboBox1Change(TObject*) {
+  const int index = ComboBox1->ItemIndex();
+  const AnsiString name =
+      index >= 0 && index < ComboBox1->Items()->Count() ? (*ComboBox1->Items())[index] : "";
+  Trans->SelectLanguage(name, false);
+  ApplyTexts();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Arming and firing
+
+void TForm1::SpeedButton1Click(TObject*) {
+  ShowWindow(Application->Handle(), SW_HIDE);
+  AniIcon1->SetAnimated(false);
+  Hide();
+  AlarmTime = AlarmServices().Now();
+  const int minutes = CSpinEdit1->GetValue();
+  AlarmTime = AlarmTime + minutes * kMinuteStep;
+  Timer1->SetEnabled(true);
+}
+
+void TForm1::Timer1Timer(TObject*) {
+  TAlarmServices& services = AlarmServices();
+  const TTimeFormat format = services.TimeFormat();
+  AnsiString first, second;
+  if (RadioButton2->Checked()) {
+    first = AlarmTimeText(format, AlarmTime);
+    second = AlarmTimeText(format, services.Now());
+  } else {
+    first = AlarmTimeText(format, services.Now());
+    second = AlarmTimeText(format, DateTimePicker1->Time());
+  }
+  if (services.CompareText(first, second) == 0) {
+    Timer1->SetEnabled(false);
+    FireAlarm();
+  }
+}
+
+void FireAlarm() {
+  Form1->Show();
+  ShowWindow(Application->Handle(), SW_RESTORE);
+  SetForegroundWindow(Application->Handle());
+  Form1->SetFormStyle(TFormStyle::fsStayOnTop);
+  if (Form1->ComboBox2->ItemIndex() == 3) {
+    PlaySoundFile(SoundFile);
+  } else {
+    PlayBuiltInSound(Form1->ComboBox2->ItemIndex());
+  }
+  AlarmServices().ShowMessage("Wakora: " + Form1->Edit1->Text());
+  Form1->SetFormStyle(TFormStyle::fsNormal);
+  Form1->AniIcon1->SetAnimated(true);
+}
+
+void TForm1::DateTimePicker1Click(TObject*) { RadioButton1->SetChecked(true); }
+
+void TForm1::DateTimePicker1Change(TObject*) { RadioButton1->SetChecked(true); }
+
+void TForm1::CSpinEdit1Click(TObject*) { RadioButton2->SetChecked(true); }
+
+void TForm1::CSpinEdit1Change(TObject*) { RadioButton2->SetChecked(true); }
+
+// ---------------------------------------------------------------------------------------------
+// The sound
+
+void PlayBuiltInSound(int index) {
+  AnsiString path = AlarmServices().ModulePath();
+  if (path.size() >= 4) path.erase(path.size() - 4);
+  switch (index) {
+    case 0: path += "1.wav"; break;
+    case 1: path += "2.wav"; break;
+    case 2: path += "3.wav"; break;
+    default: break;
+  }
+  AlarmServices().PlaySound(path, SND_ASYNC);
+}
+
+void PlaySoundFile(AnsiString fileName) {
+  AnsiString extension = fileName.size() > 3 ? fileName.substr(fileName.size() - 3) : fileName;
+  extension = AlarmServices().LowerCase(extension);
+  if (AlarmServices().CompareText(extension, "wav") == 0) {
+    AlarmServices().PlaySound(fileName, SND_ASYNC);
+  } else {
+    AlarmServices().ShellExecute("Open", fileName, "", "", SW_SHOW);
+  }
+}
+
+void TForm1::ComboBox2Change(TObject*) {
+  SoundFile.clear();
+  if (ComboBox2->ItemIndex() == 3) {
+    if (OpenDialog1->Execute()) {
+      SoundFile = OpenDialog1->FileName();
+    } else {
+      ComboBox2->SetItemIndex(0);
+    }
+  }
+  if (SoundFile.empty()) {
+    PlayBuiltInSound(ComboBox2->ItemIndex());
+  } else {
+    PlaySoundFile(SoundFile);
+  }
+}
+
+void TForm1::Button1Click(TObject*) {
+  SoundFile.clear();
+  if (OpenDialog1->Execute()) {
+    SoundFile = OpenDialog1->FileName();
+    ComboBox2->SetItemIndex(3);
+  } else {
+    ComboBox2->SetItemIndex(0);
+  }
+  if (SoundFile.empty()) {
+    PlayBuiltInSound(ComboBox2->ItemIndex());
+  } else {
+    PlaySoundFile(SoundFile);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tray menu and the homepage
+
+void TForm1::TrayIcon1Click(TObject*) {
+  Timer1->SetEnabled(false);
+  Show();
+  ShowWindow(Application->Handle(), SW_RESTORE);
+  SetForegroundWindow(Application->Handle());
+  SetFormStyle(TFormStyle::fsNormal);
+  AniIcon1->SetAnimated(true);
+}
+
+void TForm1::Beenden1Click(TObject*) { Close(); }
+
+void TForm1::AniIcon1Click(TObject*) {
+  const AnsiString address = Trans->Text(1);
+  AlarmServices().ShellExecute("Open", address, "", "", SW_SHOW);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program's entry
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  InitWakoraGlobals();
+  try {
+    InitApplication();
+    Application->Initialize();
+    SystemLanguagePlatform().RequestTermination = [] { Application->Terminate(); };
+    Application->CreateForm(Form1);
+    Application->Run();
+  } catch (const std::exception& error) {
+    if (Application) {
+      Application->ShowException(error);
+    } else {
+      MessageBoxA(nullptr, error.what(), "Wakora", MB_OK | MB_ICONSTOP);
+    }
+  }
+  DoneApplication();
+  return 0;
+}

@@ -1,0 +1,96 @@
+// The program's main unit: its entry, the alarm window TForm1 and everything the window does
+// (arming and firing the alarm, the sound, the tray menu, the texts and the language list).
+//
+// The window is created from its form description (u_Wakora.form, embedded as resource
+// TFORM1); the application owns it, and it owns its controls. The language catalogue is made
+// when the window is created and lives until the program ends.
+#pragma once
+
+#include "controls/Aniicon.h"
+#include "controls/Cspin.h"
+#include "controls/Trayicon.h"
+#include "controls/Wallpapr.h"
+#include "framework/win/Buttons.h"
+#include "framework/win/ComCtrls.h"
+#include "framework/win/Dialogs.h"
+#include "framework/win/ExtCtrls.h"
+#include "framework/win/Forms.h"
+#include "framework/win/Menus.h"
+#include "framework/win/StdCtrls.h"
+#include "framework/win/Timer.h"
+#include "lang/Watranskomp.h"
+
+class TForm1 : public TForm {
+  DECLARE_CLASS_INFO()
+ public:
+  using TForm::TForm;
+
+  TWallpaper* Wallpaper1 = nullptr;
+  TPanel* Panel1 = nullptr;
+  TAniIcon* AniIcon1 = nullptr;
+  TImage* Image1 = nullptr;
+  TSpeedButton* SpeedButton1 = nullptr;
+  TComboBox* ComboBox1 = nullptr;
+  TLabel* Label1 = nullptr;
+  TDateTimePicker* DateTimePicker1 = nullptr;
+  TComboBox* ComboBox2 = nullptr;
+  TBevel* Bevel1 = nullptr;
+  TCheckBox* CheckBox1 = nullptr;
+  TLabel* Label2 = nullptr;
+  TBevel* Bevel2 = nullptr;
+  TLabel* Label3 = nullptr;
+  TEdit* Edit1 = nullptr;
+  TLabel* Label4 = nullptr;
+  TRadioButton* RadioButton1 = nullptr;
+  TRadioButton* RadioButton2 = nullptr;
+  TLabel* Label5 = nullptr;
+  TCSpinEdit* CSpinEdit1 = nullptr;
+  TBevel* Bevel3 = nullptr;
+  TTrayIcon* TrayIcon1 = nullptr;
+  TTimer* Timer1 = nullptr;
+  TPopupMenu* PopupMenu1 = nullptr;
+  TMenuItem* Homepage1 = nullptr;
+  TMenuItem* Menanzeigen1 = nullptr;
+  TMenuItem* Beenden1 = nullptr;
+  TButton* Button1 = nullptr;
+  TOpenDialog* OpenDialog1 = nullptr;
+  TLabel* Label6 = nullptr;
+
+  void AniIcon1Click(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void ComboBox2Change(TObject* Sender);
+  void ComboBox1Change(TObject* Sender);
+  void SpeedButton1Click(TObject* Sender);
+  void Timer1Timer(TObject* Sender);
+  void DateTimePicker1Click(TObject* Sender);
+  void CSpinEdit1Click(TObject* Sender);
+  void TrayIcon1Click(TObject* Sender);
+  void Beenden1Click(TObject* Sender);
+  void Button1Click(TObject* Sender);
+  void DateTimePicker1Change(TObject* Sender);
+  void CSpinEdit1Change(TObject* Sender);
+  void FormCreate(TObject* Sender);
+};
+
+// The window's globals.
+extern TForm1* Form1;
+extern bool FirstShow;
+extern TDateTime AlarmTime;
+extern AnsiString SoundFile;
+extern WaTrans* Trans;
+
+// One minute as the alarm adds it: slightly less than 1/1440 of a day.
+constexpr double kMinuteStep = 0.00069444444;
+
+// Puts the catalogue's texts on the window's controls and tray-menu items.
+void ApplyTexts();
+// Raises the alarm: the window on top, the sound, the reminder in a message box.
+void FireAlarm();
+// Plays built-in sound 0, 1 or 2: the executable's path less ".exe" plus "1.wav" and so on.
+void PlayBuiltInSound(int index);
+// Plays a file: a wave file through the sound call, anything else through the shell.
+void PlaySoundFile(AnsiString fileName);
+// Turns ASCII a-z into A-Z; every other byte stays.
+AnsiString UpperAscii(const AnsiString& text);
+// Resets the globals to their start values (the unit's initialisation; tests call it again).
+void InitWakoraGlobals();
