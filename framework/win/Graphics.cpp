@@ -1074,12 +1074,49 @@ void TBitmap::SetSize(int width, int height) {
 }
 
 void TBitmap::LoadFromStream(TStream* stream) {
-  TBytes data = stream->ReadAll();
+  LoadFromBytes(stream->ReadAll());
+}
+
+void TBitmap::LoadFromBytes(TBytes data) {
   // Decoded before anything changes: a bad file leaves the bitmap as it was.
   TDecodedBitmap decoded = DecodeBmp(data);
   TakePixels(decoded.Width, decoded.Height, decoded.Pixels.data());
   original_ = std::move(data);
   Changed();
+}
+
+void TBitmap::LoadFromResourceName(HINSTANCE instance, const AnsiString& name) {
+  HRSRC resource = FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(2));  // RT_BITMAP
+  HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
+  const auto* memory = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  if (!memory) throw EReadError(Format("Bitmap resource %s not found", name.c_str()));
+  const TBytes dib(memory, memory + SizeofResource(instance, resource));
+
+  // A resource holds the bitmap without its file header; the pixels follow the info header,
+  // the colour masks of a BI_BITFIELDS bitmap and the palette.
+  TLittleEndian in(dib, kBitmapNotValid);
+  const uint32_t header_size = in.U32(0);
+  uint64_t pixels = 14 + uint64_t{header_size};
+  if (header_size == 12) {
+    const int bit_count = in.U16(10);
+    if (bit_count <= 8) pixels += 3 * (uint64_t{1} << bit_count);
+  } else {
+    const int bit_count = in.U16(14);
+    const uint32_t colors_used = in.U32(32);
+    if (in.U32(16) == kBiBitfields && header_size == 40) pixels += 12;
+    if (colors_used) {
+      pixels += 4 * uint64_t{colors_used};
+    } else if (bit_count <= 8) {
+      pixels += 4 * (uint64_t{1} << bit_count);
+    }
+  }
+  if (pixels > dib.size() + 14) in.Fail();
+  TBytes file{'B', 'M'};
+  PutU32(file, static_cast<uint32_t>(14 + dib.size()));
+  PutU32(file, 0);
+  PutU32(file, static_cast<uint32_t>(pixels));
+  file.insert(file.end(), dib.begin(), dib.end());
+  LoadFromBytes(std::move(file));
 }
 
 void TBitmap::SaveToStream(TStream* stream) const {

@@ -354,6 +354,9 @@ class TBitmap : public TGraphic {
   // Raises EReadError for data that is not such a bitmap.
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) const override;
+  // A bitmap resource of a module (what LoadBitmapA finds by that name). Raises EReadError
+  // when there is no such resource or it is not a valid bitmap.
+  void LoadFromResourceName(HINSTANCE instance, const AnsiString& name);
   void Assign(const TPersistent* source) override;  // null empties it
 
   // The canvas draws on the bitmap itself.
@@ -372,6 +375,7 @@ class TBitmap : public TGraphic {
   void ReleaseCanvas();
   void BindCanvas();
   void TakePixels(int width, int height, const uint32_t* pixels);
+  void LoadFromBytes(TBytes data);
   int width_ = 0;
   int height_ = 0;
   uint32_t* bits_ = nullptr;  // owned by bitmap_

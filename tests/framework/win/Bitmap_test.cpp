@@ -418,6 +418,24 @@ TEST_F(BitmapTest, LoadsTheProgramsArtwork) {
   EXPECT_NE(up.PixelAt(0, 4), kBlack);
 }
 
+TEST_F(BitmapTest, LoadsABitmapResourceAsItsFileWouldLoad) {
+  TBitmap from_resource;
+  from_resource.LoadFromResourceName(GetModuleHandleA(nullptr), "SpinUp");
+  TBitmap from_file;
+  from_file.LoadFromFile(AnsiString(WAKORA_SOURCE_DIR) + "/controls/res/spinup.bmp");
+  ASSERT_EQ(from_resource.GetWidth(), from_file.GetWidth());
+  ASSERT_EQ(from_resource.GetHeight(), from_file.GetHeight());
+  for (int y = 0; y < from_file.GetHeight(); ++y) {
+    for (int x = 0; x < from_file.GetWidth(); ++x) {
+      EXPECT_EQ(from_resource.PixelAt(x, y), from_file.PixelAt(x, y)) << x << ", " << y;
+    }
+  }
+  EXPECT_EQ(Save(from_resource), Save(from_file)) << "the file header was not rebuilt alike";
+  EXPECT_THROW(from_resource.LoadFromResourceName(GetModuleHandleA(nullptr), "NoSuchBitmap"),
+               EReadError);
+  EXPECT_EQ(from_resource.GetWidth(), 9) << "a failed load emptied the bitmap";
+}
+
 // ---------------------------------------------------------------------------------------------
 // Icons
 
