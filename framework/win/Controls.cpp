@@ -56,6 +56,11 @@ const TEnumInfo& EnumInfoOf(TAlign) {
   return info;
 }
 
+const TEnumInfo& EnumInfoOf(TBorderStyle) {
+  static const TEnumInfo info{{"bsNone", "bsSingle"}};
+  return info;
+}
+
 const TIdentMap& CursorIdents() {
   static const TIdentMap idents{{
       {"crDefault", crDefault},

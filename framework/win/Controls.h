@@ -55,6 +55,9 @@ constexpr UINT CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM;
 
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 const TEnumInfo& EnumInfoOf(TAlign);
+// The border of a control that has one (panel, edit...): none or a single line.
+enum class TBorderStyle { bsNone, bsSingle };
+const TEnumInfo& EnumInfoOf(TBorderStyle);
 
 enum TCursor : int {
   crDefault = 0,
