@@ -1,0 +1,102 @@
+#include "framework/core/Layout.h"
+
+#include <algorithm>
+
+TButtonContentLayout CalcButtonLayout(int client_width, int client_height, int glyph_width,
+                                      int glyph_height, int caption_width, int caption_height,
+                                      TButtonLayout layout, int margin, int spacing, int offset) {
+  const bool has_glyph = glyph_width > 0 && glyph_height > 0;
+  const bool has_caption = caption_width > 0 && caption_height > 0;
+  if (!has_glyph) glyph_width = glyph_height = 0;
+  if (!has_caption) caption_width = caption_height = 0;
+  const bool horizontal =
+      layout == TButtonLayout::blGlyphLeft || layout == TButtonLayout::blGlyphRight;
+
+  // Along the layout's axis: lengths of the client, glyph and caption.
+  const int total = horizontal ? client_width : client_height;
+  const int glyph_length = horizontal ? glyph_width : glyph_height;
+  const int caption_length = horizontal ? caption_width : caption_height;
+  if (!has_glyph || !has_caption) spacing = 0;
+
+  if (margin == -1) {
+    if (spacing == -1) {
+      const int free_space = total - glyph_length - caption_length;
+      margin = spacing = free_space / 3;
+    } else {
+      const int used = glyph_length + spacing + caption_length;
+      margin = (total - used) / 2;
+    }
+  } else if (spacing == -1) {
+    spacing = (total - margin - glyph_length - caption_length) / 2;
+  }
+
+  // Positions along the axis, measured from the glyph's side.
+  int glyph_at = margin;
+  int caption_at = margin + glyph_length + spacing;
+  const bool from_far_side =
+      layout == TButtonLayout::blGlyphRight || layout == TButtonLayout::blGlyphBottom;
+  if (from_far_side) {
+    glyph_at = total - margin - glyph_length;
+    caption_at = glyph_at - spacing - caption_length;
+  }
+
+  TButtonContentLayout result;
+  if (horizontal) {
+    const int glyph_top = (client_height - glyph_height) / 2;
+    const int caption_top = (client_height - caption_height) / 2;
+    if (has_glyph)
+      result.Glyph = {glyph_at, glyph_top, glyph_at + glyph_width, glyph_top + glyph_height};
+    if (has_caption) {
+      result.Caption = {caption_at, caption_top, caption_at + caption_width,
+                        caption_top + caption_height};
+    }
+  } else {
+    const int glyph_left = (client_width - glyph_width) / 2;
+    const int caption_left = (client_width - caption_width) / 2;
+    if (has_glyph) {
+      result.Glyph = {glyph_left, glyph_at, glyph_left + glyph_width, glyph_at + glyph_height};
+    }
+    if (has_caption) {
+      result.Caption = {caption_left, caption_at, caption_left + caption_width,
+                        caption_at + caption_height};
+    }
+  }
+  for (TLayoutRect* rect : {&result.Glyph, &result.Caption}) {
+    if (rect->Width() == 0 && rect->Height() == 0) continue;
+    rect->Left += offset;
+    rect->Right += offset;
+    rect->Top += offset;
+    rect->Bottom += offset;
+  }
+  return result;
+}
+
+TLayoutRect CalcPictureRect(int client_width, int client_height, int picture_width,
+                            int picture_height, bool center, bool stretch, bool proportional) {
+  if (picture_width <= 0 || picture_height <= 0) return {};
+  int width = picture_width, height = picture_height;
+  const bool too_big = picture_width > client_width || picture_height > client_height;
+  if (proportional && (stretch || too_big) && client_width > 0 && client_height > 0) {
+    // Scale by the smaller of the two ratios; compare in 64 bits to stay exact.
+    const long long across = static_cast<long long>(client_width) * picture_height;
+    const long long down = static_cast<long long>(client_height) * picture_width;
+    if (across <= down) {
+      width = client_width;
+      height = static_cast<int>(std::max(1LL, across / picture_width));
+    } else {
+      height = client_height;
+      width = static_cast<int>(std::max(1LL, down / picture_height));
+    }
+  } else if (stretch) {
+    width = client_width;
+    height = client_height;
+  }
+  TLayoutRect rect{0, 0, width, height};
+  if (center) {
+    rect.Left = (client_width - width) / 2;
+    rect.Top = (client_height - height) / 2;
+    rect.Right = rect.Left + width;
+    rect.Bottom = rect.Top + height;
+  }
+  return rect;
+}
