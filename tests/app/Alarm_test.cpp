@@ -1,0 +1,356 @@
+// Arming, ticking and firing; the sound choice; the tray menu. All through the services seam:
+// the clock is set by the test, sounds, the shell and the message box are recorded.
+#include "tests/app/AppTest.h"
+
+namespace {
+
+struct ClockFormat {
+  const char* Name;
+  TTimeFormat Format;
+};
+
+const ClockFormat kFormats[] = {
+    {"24-hour", {"HH:mm:ss", "AM", "PM"}},
+    {"12-hour, marker behind", {"h:mm:ss tt", "AM", "PM"}},
+    {"12-hour, marker in front", {"tt hh:mm:ss", "AM", "PM"}},
+};
+
+class AlarmTest : public apptest::WindowTest, public ::testing::WithParamInterface<ClockFormat> {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    time_format_ = GetParam().Format;
+    StartWindow();
+  }
+  void SetPicker(int hour, int minute, int second) {
+    Form1->DateTimePicker1->SetTime(EncodeTime(hour, minute, second, 0));
+  }
+  void Arm() { Form1->SpeedButton1Click(Form1->SpeedButton1); }
+  bool Fired() const { return !messages_.empty(); }
+};
+
+TEST_P(AlarmTest, CountdownFiresAtTheFirstTickInsideTheTargetMinute) {
+  SetClock(10, 0, 50);
+  Form1->CSpinEdit1->SetValue(1);
+  EXPECT_TRUE(Form1->RadioButton2->Checked());
+  Arm();
+  EXPECT_FALSE(IsWindowVisible(Form1->Handle()));
+  EXPECT_FALSE(IsWindowVisible(Application->Handle()));
+  EXPECT_TRUE(Form1->Timer1->Enabled());
+  EXPECT_FALSE(Form1->AniIcon1->Animated());
+  for (int second = 51; second <= 59; ++second) Tick(10, 0, second);
+  EXPECT_FALSE(Fired());
+  Tick(10, 1, 0);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "Wakora: Die Zeit ist um!");
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+  EXPECT_TRUE(IsWindowVisible(Form1->Handle()));
+  EXPECT_TRUE(IsWindowVisible(Application->Handle()));
+  // After the box: no longer on top, the icon moves again.
+  EXPECT_EQ(Form1->FormStyle(), TFormStyle::fsNormal);
+  EXPECT_TRUE(Form1->AniIcon1->Animated());
+  ASSERT_EQ(sounds_.size(), 1u);
+  EXPECT_EQ(sounds_[0].File, AnsiString(folder_ + "\\Wakora1.wav"));
+  EXPECT_EQ(sounds_[0].Flags, static_cast<UINT>(SND_ASYNC));
+}
+
+TEST_P(AlarmTest, TimeOfDayFiresInThePickersMinuteWhateverItsSeconds) {
+  SetPicker(14, 30, 45);
+  SetClock(14, 29, 58);
+  Arm();
+  Tick(14, 29, 59);
+  EXPECT_FALSE(Fired());
+  Tick(14, 30, 0);
+  EXPECT_TRUE(Fired());
+}
+
+TEST_P(AlarmTest, PassedTimeFiresTheNextDay) {
+  SetPicker(9, 0, 0);
+  SetClock(10, 0, 0);
+  Arm();
+  Tick(10, 0, 1);
+  Tick(23, 59, 59);
+  Tick(0, 0, 0, 1);
+  EXPECT_FALSE(Fired());
+  Tick(9, 0, 5, 1);
+  EXPECT_TRUE(Fired());
+}
+
+TEST_P(AlarmTest, ASkippedTickInsideTheMinuteStillFires) {
+  SetPicker(14, 30, 0);
+  SetClock(14, 29, 50);
+  Arm();
+  Tick(14, 29, 59);
+  Tick(14, 30, 37);  // the ticks of 14:30:00 to 14:30:36 never came
+  EXPECT_TRUE(Fired());
+}
+
+TEST_P(AlarmTest, TheOtherHalfOfTheDayDoesNotFire) {
+  SetPicker(9, 5, 0);
+  SetClock(21, 4, 0);
+  Arm();
+  Tick(21, 5, 0);
+  Tick(21, 5, 30);
+  EXPECT_FALSE(Fired()) << "9:05 in the evening is not 9:05 in the morning";
+  Tick(9, 5, 30, 1);
+  EXPECT_TRUE(Fired());
+}
+
+TEST_P(AlarmTest, ZeroMinutesFiresAtOnce) {
+  SetClock(16, 20, 10);
+  Form1->CSpinEdit1->SetText("0");  // typed, not yet corrected by leaving the field
+  EXPECT_TRUE(Form1->RadioButton2->Checked());
+  Arm();
+  Tick(16, 20, 11);
+  EXPECT_TRUE(Fired());
+}
+
+TEST_P(AlarmTest, EmptyReminderShowsThePrefixAlone) {
+  Form1->Edit1->SetText("");
+  SetPicker(12, 0, 0);
+  SetClock(12, 0, 1);
+  Arm();
+  Tick(12, 0, 2);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], "Wakora: ");
+}
+
+TEST_P(AlarmTest, FiresOncePerArming) {
+  SetPicker(12, 0, 0);
+  SetClock(12, 0, 1);
+  Arm();
+  Tick(12, 0, 2);
+  Tick(12, 0, 3);
+  Tick(12, 0, 4);
+  EXPECT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(sounds_.size(), 1u);
+  Arm();
+  Tick(12, 0, 5);
+  EXPECT_EQ(messages_.size(), 2u);
+}
+
+TEST_P(AlarmTest, ClearingTheCheckBoxDoesNotSilenceTheAlarm) {
+  Form1->CheckBox1->SetChecked(false);
+  Form1->ComboBox2->SetItemIndex(2);
+  SetPicker(12, 0, 0);
+  SetClock(12, 0, 1);
+  Arm();
+  Tick(12, 0, 2);
+  ASSERT_EQ(sounds_.size(), 1u);
+  EXPECT_EQ(sounds_[0].File, AnsiString(folder_ + "\\Wakora3.wav"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, AlarmTest, ::testing::ValuesIn(kFormats),
+                         [](const auto& info) {
+                           std::string name;
+                           for (char c : std::string(info.param.Name)) {
+                             if (isalnum(static_cast<unsigned char>(c))) name += c;
+                           }
+                           return name;
+                         });
+
+// ---------------------------------------------------------------------------------------------
+// The sound
+
+class SoundTest : public apptest::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    StartWindow();
+    TOpenDialog::RunDialog = [](OPENFILENAMEA*) { return FALSE; };
+  }
+  void TearDown() override {
+    TOpenDialog::RunDialog = nullptr;
+    WindowTest::TearDown();
+  }
+  // The dialog accepts `file` as the user's choice.
+  static void DialogAccepts(const char* file) {
+    static std::string chosen;
+    chosen = file;
+    TOpenDialog::RunDialog = [](OPENFILENAMEA* ofn) {
+      lstrcpynA(ofn->lpstrFile, chosen.c_str(), static_cast<int>(ofn->nMaxFile));
+      return TRUE;
+    };
+  }
+  void UserPicks(int index) {
+    Form1->ComboBox2->SetItemIndex(index);
+    Form1->ComboBox2Change(Form1->ComboBox2);
+  }
+};
+
+TEST_F(SoundTest, PickingASoundPlaysItsFileAtOnce) {
+  UserPicks(1);
+  ASSERT_EQ(sounds_.size(), 1u);
+  EXPECT_EQ(sounds_[0].File, AnsiString(folder_ + "\\Wakora2.wav"));
+  EXPECT_EQ(sounds_[0].Flags, static_cast<UINT>(SND_ASYNC));
+  EXPECT_TRUE(SoundFile.empty());
+}
+
+TEST_F(SoundTest, CancellingTheUsersChoiceGoesBackToTheFirstSound) {
+  UserPicks(3);
+  EXPECT_EQ(Form1->ComboBox2->ItemIndex(), 0);
+  EXPECT_TRUE(SoundFile.empty());
+  ASSERT_EQ(sounds_.size(), 1u);
+  EXPECT_EQ(sounds_[0].File, AnsiString(folder_ + "\\Wakora1.wav"));
+}
+
+TEST_F(SoundTest, TheButtonAcceptedShowsUserSelectedAndPreviews) {
+  DialogAccepts("C:\\music\\song.mp3");
+  Form1->Button1Click(Form1->Button1);
+  EXPECT_EQ(Form1->ComboBox2->ItemIndex(), 3);
+  EXPECT_EQ(SoundFile, "C:\\music\\song.mp3");
+  ASSERT_EQ(shell_.size(), 1u);
+  EXPECT_EQ(shell_[0].Verb, "Open");
+  EXPECT_EQ(shell_[0].File, "C:\\music\\song.mp3");
+  // Cancelled next time, it forgets the file.
+  TOpenDialog::RunDialog = [](OPENFILENAMEA*) { return FALSE; };
+  Form1->Button1Click(Form1->Button1);
+  EXPECT_EQ(Form1->ComboBox2->ItemIndex(), 0);
+  EXPECT_TRUE(SoundFile.empty());
+  EXPECT_EQ(sounds_.back().File, AnsiString(folder_ + "\\Wakora1.wav"));
+}
+
+TEST_F(SoundTest, OnlyTheLastThreeCharactersDecideWhatIsAWave) {
+  const struct {
+    const char* File;
+    bool Wave;
+  } cases[] = {
+      {"C:\\a\\ring.wav", true},  {"C:\\a\\RING.WAV", true}, {"C:\\a\\ring.Wav", true},
+      {"C:\\a\\ringwav", true},   {"C:\\a\\ring.mp3", false}, {"C:\\a\\ring.mid", false},
+      {"C:\\a\\clip.AVI", false}, {"wav", true},             {"av", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.File);
+    sounds_.clear();
+    shell_.clear();
+    PlaySoundFile(c.File);
+    EXPECT_EQ(sounds_.size(), c.Wave ? 1u : 0u);
+    EXPECT_EQ(shell_.size(), c.Wave ? 0u : 1u);
+  }
+}
+
+TEST_F(SoundTest, AUsersFilePlaysAgainWhenTheAlarmFires) {
+  DialogAccepts("C:\\music\\wake.mp3");
+  UserPicks(3);
+  EXPECT_EQ(SoundFile, "C:\\music\\wake.mp3");
+  shell_.clear();
+  Form1->DateTimePicker1->SetTime(EncodeTime(12, 0, 0, 0));
+  Form1->SpeedButton1Click(nullptr);
+  Tick(12, 0, 30);
+  ASSERT_EQ(shell_.size(), 1u);
+  EXPECT_EQ(shell_[0].File, "C:\\music\\wake.mp3");
+}
+
+TEST_F(SoundTest, ARenamedProgramLooksForItsOwnSoundNames) {
+  exe_path_ = folder_ + "\\clock.exe";
+  PlayBuiltInSound(0);
+  PlayBuiltInSound(2);
+  PlayBuiltInSound(7);
+  ASSERT_EQ(sounds_.size(), 3u);
+  EXPECT_EQ(sounds_[0].File, AnsiString(folder_ + "\\clock1.wav"));
+  EXPECT_EQ(sounds_[1].File, AnsiString(folder_ + "\\clock3.wav"));
+  EXPECT_EQ(sounds_[2].File, AnsiString(folder_ + "\\clock"));
+}
+
+TEST_F(SoundTest, TheDialogOffersTheSixFiltersAndRequiresAnExistingFile) {
+  static OPENFILENAMEA seen;
+  static std::string filter;
+  TOpenDialog::RunDialog = [](OPENFILENAMEA* ofn) {
+    seen = *ofn;
+    filter.assign(ofn->lpstrFilter, 0);
+    for (const char* p = ofn->lpstrFilter; *p; p += lstrlenA(p) + 1) filter += std::string(p) + "|";
+    return FALSE;
+  };
+  Form1->Button1Click(nullptr);
+  EXPECT_EQ(filter,
+            "WAV-Audio-Dateien (.wav)|*.wav|MP3-Audio (.mp3)|*.mp3|MIDI-Dateien (.mid)|*.mid|"
+            "VideoDateien (.avi)|*.AVI|MPEG-Video (.mpg)|*.MPG|AlleDateien (*.*)|*.*|");
+  EXPECT_TRUE(seen.Flags & OFN_HIDEREADONLY);
+  EXPECT_TRUE(seen.Flags & OFN_FILEMUSTEXIST);
+  EXPECT_TRUE(seen.Flags & OFN_ENABLESIZING);
+  EXPECT_STREQ(seen.lpstrDefExt, "mp3");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The tray icon and its menu
+
+class TrayTest : public apptest::WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    StartWindow();
+  }
+  void TrayMessage(UINT mouse) {
+    SendMessageA(Form1->TrayIcon1->Handle(), WM_USER + 1, 0, mouse);
+    wintest::Pump();
+  }
+  void ArmForNoon() {
+    Form1->DateTimePicker1->SetTime(EncodeTime(12, 0, 0, 0));
+    SetClock(11, 58, 0);
+    Form1->SpeedButton1Click(nullptr);
+  }
+};
+
+TEST_F(TrayTest, DoubleClickRunsTheClickHandlerRepeatedlyAndEndsIdle) {
+  ArmForNoon();
+  TrayMessage(WM_LBUTTONDOWN);
+  TrayMessage(WM_LBUTTONUP);
+  TrayMessage(WM_LBUTTONDBLCLK);
+  TrayMessage(WM_LBUTTONUP);
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+  EXPECT_TRUE(IsWindowVisible(Form1->Handle()));
+  EXPECT_TRUE(IsWindowVisible(Application->Handle()));
+  EXPECT_EQ(Form1->FormStyle(), TFormStyle::fsNormal);
+  EXPECT_TRUE(Form1->AniIcon1->Animated());
+}
+
+TEST_F(TrayTest, ShowItemWhileVisibleChangesNothingElse) {
+  Form1->Edit1->SetText("call mum");
+  Form1->Menanzeigen1->Click();
+  EXPECT_TRUE(IsWindowVisible(Form1->Handle()));
+  EXPECT_EQ(Form1->Edit1->Text(), "call mum");
+  EXPECT_TRUE(sounds_.empty());
+}
+
+TEST_F(TrayTest, ClickWhileArmedCancelsWithoutSoundOrMessage) {
+  ArmForNoon();
+  TrayMessage(WM_LBUTTONUP);
+  Tick(12, 0, 1);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_TRUE(sounds_.empty());
+  EXPECT_FALSE(Form1->Timer1->Enabled());
+}
+
+TEST_F(TrayTest, HomepageWhileArmedLeavesTheAlarmArmedAndTheWindowHidden) {
+  ArmForNoon();
+  Form1->Homepage1->Click();
+  ASSERT_EQ(shell_.size(), 1u);
+  EXPECT_EQ(shell_[0].Verb, "Open");
+  EXPECT_EQ(shell_[0].File, Trans->Text(1));
+  EXPECT_TRUE(Form1->Timer1->Enabled());
+  EXPECT_FALSE(IsWindowVisible(Form1->Handle()));
+}
+
+TEST_F(TrayTest, QuittingWhileArmedEndsWithoutASound) {
+  ArmForNoon();
+  Form1->Beenden1->Click();
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "no quit request";
+  EXPECT_TRUE(sounds_.empty());
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(TrayTest, HomepageAfterALanguageChangeOpensTheNewAddress) {
+  apptest::WriteFile(folder_ + "\\Wakora.t09",
+                     "[0]\r\nTestish\r\n[1]\r\nhttps://example.org/testish\r\n[2]\r\nGo\r\n[END]\r\n");
+  // The list was filled at the first show; the new language is chosen by its name.
+  Trans->SelectLanguage("Testish", false);
+  ApplyTexts();
+  Form1->AniIcon1Click(Form1->AniIcon1);
+  Form1->Homepage1->Click();
+  ASSERT_EQ(shell_.size(), 2u);
+  EXPECT_EQ(shell_[0].File, "https://example.org/testish");
+  EXPECT_EQ(shell_[1].File, "https://example.org/testish");
+}
+
+}  // namespace

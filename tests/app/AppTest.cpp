@@ -1,0 +1,93 @@
+#include "tests/app/AppTest.h"
+
+#include <fstream>
+
+namespace apptest {
+
+std::string TempFolder() {
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  static int counter = 0;
+  for (;;) {
+    std::string folder = std::string(base) + "wakora-app-" + std::to_string(GetCurrentProcessId()) +
+                         "-" + std::to_string(++counter);
+    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+  }
+}
+
+void CopyLanguageFiles(const std::string& folder) {
+  for (int i = 0; i <= 9; ++i) {
+    const std::string name = "Wakora.t0" + std::to_string(i);
+    CopyFileA((std::string(WAKORA_LANG_DIR) + "\\" + name).c_str(),
+              (folder + "\\" + name).c_str(), FALSE);
+  }
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+void WindowTest::SetUp() {
+  wintest::EnsureApplication();
+  gdi_before_ = LiveGdiObjects();
+  folder_ = TempFolder();
+  exe_path_ = folder_ + "\\Wakora.exe";
+  SetClock(12, 0, 0);
+
+  TLanguagePlatform& languages = SystemLanguagePlatform();
+  languages.ExecutablePath = [this] { return AnsiString(exe_path_); };
+  languages.RequestTermination = [this] { ++terminations_; };
+
+  TAlarmServices& services = AlarmServices();
+  services = SystemAlarmServices();
+  services.Now = [this] { return now_; };
+  services.TimeFormat = [this] { return time_format_; };
+  services.ModulePath = [this] { return AnsiString(exe_path_); };
+  services.PlaySound = [this](const AnsiString& file, UINT flags) {
+    sounds_.push_back({file, flags});
+  };
+  services.ShellExecute = [this](const AnsiString& verb, const AnsiString& file, const AnsiString&,
+                                 const AnsiString&, int) { shell_.push_back({verb, file}); };
+  services.ShowMessage = [this](const AnsiString& text) { messages_.push_back(text); };
+}
+
+void WindowTest::TearDown() {
+  if (Form1) {
+    delete Form1;
+    Form1 = nullptr;
+  }
+  delete Trans;
+  Trans = nullptr;
+  InitWakoraGlobals();
+  AlarmServices() = SystemAlarmServices();
+  // Leave no quit request behind for the next test.
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+  wintest::Pump();
+  EXPECT_EQ(LiveGdiObjects(), gdi_before_) << "GDI objects leaked";
+}
+
+void WindowTest::CreateWindow() {
+  if (with_languages_) CopyLanguageFiles(folder_);
+  InitWakoraGlobals();
+  Application->CreateForm(Form1);
+}
+
+void WindowTest::StartWindow() {
+  CreateWindow();
+  Form1->Show();
+  wintest::Pump();
+}
+
+void WindowTest::SetClock(int hour, int minute, int second, int day_offset) {
+  now_ = EncodeDate(2026, 12, 7) + day_offset + EncodeTime(hour, minute, second, 0);
+}
+
+void WindowTest::Tick() {
+  SendMessageA(Form1->Timer1->Handle(), WM_TIMER, 1, 0);
+  wintest::Pump();
+}
+
+}  // namespace apptest

@@ -1,0 +1,64 @@
+// A fixture that creates the real window from its embedded form description, with language
+// files in a temporary folder and the alarm's services replaced by a settable clock and
+// recorders. Nothing here waits for real time.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Services.h"
+#include "app/u_Wakora.h"
+#include "lang/Platform.h"
+#include "tests/framework/win/WinTest.h"
+
+namespace apptest {
+
+struct SoundCall {
+  AnsiString File;
+  UINT Flags;
+};
+
+struct ShellCall {
+  AnsiString Verb;
+  AnsiString File;
+};
+
+std::string TempFolder();
+void CopyLanguageFiles(const std::string& folder);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Creates Form1 from its form description (FormCreate included), not yet shown.
+  void CreateWindow();
+  // Creates and shows it; the first show applies the texts.
+  void StartWindow();
+
+  // The clock that the alarm reads.
+  void SetClock(int hour, int minute, int second, int day_offset = 0);
+  // One tick of Timer1, as its message.
+  void Tick();
+  void Tick(int hour, int minute, int second, int day_offset = 0) {
+    SetClock(hour, minute, second, day_offset);
+    Tick();
+  }
+
+  std::string folder_;
+  std::string exe_path_;  // the program's path as the catalogue and the sounds see it
+  bool with_languages_ = true;
+  TDateTime now_ = 0;
+  TTimeFormat time_format_{"HH:mm:ss", "", ""};
+  int terminations_ = 0;
+  std::vector<SoundCall> sounds_;
+  std::vector<ShellCall> shell_;
+  std::vector<AnsiString> messages_;
+  int gdi_before_ = 0;
+};
+
+}  // namespace apptest

@@ -1,0 +1,187 @@
+#include "tests/e2e/Driver.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace driver {
+
+bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start > milliseconds) return false;
+    Sleep(20);
+  }
+}
+
+std::string DistFolder() {
+  std::string path = WAKORA_DIST_DIR;
+  // A Linux path of the build reaches Windows programs through drive Z:.
+  if (!path.empty() && path[0] == '/') {
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    path = "Z:" + path;
+  }
+  return path;
+}
+
+std::string MakeTempFolder() {
+  char base[MAX_PATH];
+  GetTempPathA(MAX_PATH, base);
+  static int counter = 0;
+  for (;;) {
+    std::string folder = std::string(base) + "wakora-e2e-" + std::to_string(GetCurrentProcessId()) +
+                         "-" + std::to_string(++counter);
+    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+  }
+}
+
+void CopyFiles(const std::string& from, const std::string& to, const std::string& pattern) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((from + "\\" + pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    CopyFileA((from + "\\" + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(), FALSE);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  const std::string left = ReadFile(a);
+  return !left.empty() && left == ReadFile(b);
+}
+
+Program::Program(const std::string& folder, const std::string& exe) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string command = "\"" + folder + "\\" + exe + "\"";
+  CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                 &startup, &info_);
+}
+
+Program::~Program() {
+  if (Running()) {
+    TerminateProcess(info_.hProcess, 1);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  if (info_.hProcess) CloseHandle(info_.hProcess);
+  if (info_.hThread) CloseHandle(info_.hThread);
+}
+
+bool Program::Running() const {
+  return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitForExit(DWORD milliseconds) {
+  return info_.hProcess && WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
+}
+
+namespace {
+
+struct FindTop {
+  DWORD process;
+  const char* class_name;
+  const char* title;
+  HWND found;
+};
+
+BOOL CALLBACK FindTopProc(HWND window, LPARAM data) {
+  auto* find = reinterpret_cast<FindTop*>(data);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != find->process) return TRUE;
+  char name[64];
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpiA(name, find->class_name) != 0) return TRUE;
+  if (find->title && WindowText(window) != find->title) return TRUE;
+  find->found = window;
+  return FALSE;
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+HWND Program::TopWindow(const char* class_name, const char* title) const {
+  FindTop find{info_.dwProcessId, class_name, title, nullptr};
+  EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
+std::vector<HWND> Program::Children(HWND parent) {
+  std::vector<HWND> children;
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+HWND Program::Child(const char* class_name, int index) const {
+  HWND main = MainWindow();
+  if (!main) return nullptr;
+  for (HWND child : Children(main)) {
+    char name[64];
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, class_name) == 0 && index-- == 0) return child;
+  }
+  return nullptr;
+}
+
+std::string WindowText(HWND window) {
+  char text[1024] = {};
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  return text;
+}
+
+std::vector<std::string> ComboItems(HWND combo) {
+  std::vector<std::string> items;
+  const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[256] = {};
+    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    items.emplace_back(text);
+  }
+  return items;
+}
+
+int ComboIndex(HWND combo) { return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0)); }
+
+void ChooseComboItem(HWND combo, int index) {
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  const int id = GetDlgCtrlID(combo);
+  SendMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+}
+
+void Click(HWND window, int x, int y) {
+  PostMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+std::string MessageBoxText(HWND box) {
+  std::string text;
+  for (HWND child : Program::Children(box)) {
+    char name[64];
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Static") == 0) text += WindowText(child);
+  }
+  return text;
+}
+
+void PressOk(HWND box) {
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+}  // namespace driver

@@ -1,0 +1,63 @@
+// Drives the built program the way a user would: a copy of the distribution folder in a
+// temporary place, the program started there in the shared Wine desktop, its windows found
+// by class and process, and messages posted to them.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+// Waits until `done` answers true, up to `milliseconds`; false on timeout.
+bool WaitFor(const std::function<bool()>& done, DWORD milliseconds);
+
+// The distribution folder that the build made (Wakora.exe, language files, sounds).
+std::string DistFolder();
+// A new empty temporary folder.
+std::string MakeTempFolder();
+// Copies the files of `from` whose names match `pattern` ("*" for all) into `to`.
+void CopyFiles(const std::string& from, const std::string& to, const std::string& pattern);
+bool SameFile(const std::string& a, const std::string& b);
+std::string ReadFile(const std::string& path);
+
+class Program {
+ public:
+  // Starts `folder`\Wakora.exe.
+  explicit Program(const std::string& folder, const std::string& exe = "Wakora.exe");
+  ~Program();  // ends the program if it still runs
+
+  bool Running() const;
+  // Waits for the process to end; false on timeout.
+  bool WaitForExit(DWORD milliseconds);
+  DWORD Id() const { return info_.dwProcessId; }
+
+  // A top-level window of the program by class (and title when given), or null.
+  HWND TopWindow(const char* class_name, const char* title = nullptr) const;
+  HWND MainWindow() const { return TopWindow("WakoraForm"); }
+  HWND ApplicationWindow() const { return TopWindow("WakoraApplication"); }
+  HWND MessageBoxWindow() const { return TopWindow("#32770"); }
+  // A child of the main window by class, the n-th in z-order.
+  HWND Child(const char* class_name, int index = 0) const;
+  // All children of a window with their classes, depth first.
+  static std::vector<HWND> Children(HWND parent);
+
+ private:
+  PROCESS_INFORMATION info_{};
+};
+
+std::string WindowText(HWND window);
+std::vector<std::string> ComboItems(HWND combo);
+int ComboIndex(HWND combo);
+// Chooses an entry as the user does: the selection, then the notification to the parent.
+void ChooseComboItem(HWND combo, int index);
+// A left click at client coordinates (reaches windowless controls through their parent).
+void Click(HWND window, int x, int y);
+// The texts of the static children of a message box.
+std::string MessageBoxText(HWND box);
+// Presses the message box's OK button.
+void PressOk(HWND box);
+
+}  // namespace driver
