@@ -1,5 +1,6 @@
 #include "tests/e2e/Driver.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -15,6 +16,8 @@ bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
 }
 
 std::string DistFolder() {
+  // The download's unzipped folder stands in for the build's when the test is told so.
+  if (const char* override_folder = getenv("WAKORA_DIST_OVERRIDE")) return override_folder;
   std::string path = WAKORA_DIST_DIR;
   // A Linux path of the build reaches Windows programs through drive Z:.
   if (!path.empty() && path[0] == '/') {
