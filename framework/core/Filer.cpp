@@ -446,7 +446,10 @@ class Reader {
 
   void ResolveFixups() {
     for (const Fixup& fixup : fixups_) {
-      TComponent* target = fixup.Name == root_.Name() ? &root_ : root_.FindComponent(fixup.Name);
+      // Names ignore case, the root's as well as those of the components it owns.
+      TComponent* target = AsciiUpperCase(fixup.Name) == AsciiUpperCase(root_.Name())
+                               ? &root_
+                               : root_.FindComponent(fixup.Name);
       if (!target) Fail(fixup.Line, Format("Component %s not found", fixup.Name.c_str()));
       TValue value;
       value.Component = target;
