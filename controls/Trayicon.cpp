@@ -1,0 +1,240 @@
+#include "controls/Trayicon.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "framework/win/Forms.h"
+
+namespace {
+
+constexpr char kWindowClass[] = "WakoraTrayIcon";
+constexpr UINT kAllFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+
+void HaltProcess() {
+  std::fflush(nullptr);
+  ExitProcess(0);
+}
+
+// The shell broadcasts this to every top-level window when the taskbar is created again
+// (Explorer restarted); icons that were in the old tray must be added anew.
+UINT TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
+}  // namespace
+
+TTrayIcon::TShellNotify TTrayIcon::ShellNotify = Shell_NotifyIconA;
+TTrayIcon::THalt TTrayIcon::Halt = HaltProcess;
+
+const TClassInfo& TTrayIcon::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TTrayIcon>("TTrayIcon", &TComponent::StaticClassInfo())
+          .Property("Active", &TTrayIcon::Active, &TTrayIcon::SetActive)
+          .Property("ShowDesigning", &TTrayIcon::ShowDesigning, &TTrayIcon::SetShowDesigning)
+          .ObjectProperty("Icon", &TTrayIcon::Icon)
+          .Property("IDMessage", &TTrayIcon::IDMessage, &TTrayIcon::IDMessage)
+          .Property("ShowApp", &TTrayIcon::ShowApp, &TTrayIcon::SetShowApp)
+          .Property("ToolTip", &TTrayIcon::ToolTip, &TTrayIcon::SetToolTip)
+          .Property("OnClick", &TTrayIcon::OnClick, &TTrayIcon::OnClick)
+          .Property("OnDblClick", &TTrayIcon::OnDblClick, &TTrayIcon::OnDblClick)
+          .Property("OnRightClick", &TTrayIcon::OnRightClick, &TTrayIcon::OnRightClick)
+          .Property("PopupMenu", &TTrayIcon::PopupMenu, &TTrayIcon::PopupMenu)
+          .Build();
+  return info;
+}
+
+TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA existing{};
+  if (!GetClassInfoA(instance, kWindowClass, &existing)) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kWindowClass;
+    if (!RegisterClassA(&wc)) RaiseLastOSError("Cannot register the tray icon window");
+  }
+  // Never shown; WM_NCCREATE binds it to this object.
+  FWindowHandle =
+      CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+  if (!FWindowHandle) RaiseLastOSError("Cannot create the tray icon window");
+  FIcon = std::make_unique<TIcon>();
+  // The form description reads the picture straight into the icon object ("Icon.Data"), so
+  // every change of the picture, not only SetIcon, reaches the tray.
+  FIcon->OnChange = [this](TObject*) { ModifyIcon(); };
+  SetShowApp(false);
+}
+
+TTrayIcon::~TTrayIcon() {
+  if (FMappingHandle) CloseHandle(FMappingHandle);
+  FMappingHandle = nullptr;
+  if (IconShown()) DeleteIcon();
+  FIcon->OnChange = nullptr;
+  FIcon.reset();
+  SetWindowLongPtrA(FWindowHandle, GWLP_USERDATA, 0);
+  DestroyWindow(FWindowHandle);
+}
+
+LRESULT CALLBACK TTrayIcon::WindowProc(HWND window, UINT msg, WPARAM wparam,
+                                       LPARAM lparam) noexcept {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+    auto* created = static_cast<TTrayIcon*>(create->lpCreateParams);
+    created->FWindowHandle = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+  }
+  auto* tray = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!tray) return DefWindowProcA(window, msg, wparam, lparam);
+  TMessage message{msg, wparam, lparam, 0};
+  try {
+    tray->WndProc(message);
+  } catch (const std::exception& error) {
+    HandleControlException(error);
+  } catch (...) {
+    HandleControlException(Exception("Unknown exception"));
+  }
+  return message.Result;
+}
+
+void TTrayIcon::WndProc(TMessage& message) {
+  if (message.Msg == ApplyToolTipMessage) {
+    SetToolTip(FToolTip);
+  } else if (message.Msg == TrayCallbackMessage) {
+    switch (message.LParam) {
+      case WM_LBUTTONUP:
+        OnClick(this);
+        break;
+      case WM_LBUTTONDBLCLK:
+        OnDblClick(this);
+        break;
+      case WM_RBUTTONUP:
+        DoRightClick(this);
+        break;
+      default:
+        break;
+    }
+  } else {
+    if (message.Msg == TaskbarCreatedMessage() && IconShown()) AddIcon();
+    message.Result = DefWindowProcA(FWindowHandle, message.Msg, message.WParam, message.LParam);
+  }
+}
+
+bool TTrayIcon::IconShown() const {
+  return IsDesigning() ? FShowDesigning : FActive;
+}
+
+void TTrayIcon::SetActive(bool value) {
+  if (value == FActive) return;
+  FActive = value;
+  if (IsDesigning()) return;
+  if (value) {
+    AddIcon();
+  } else {
+    DeleteIcon();
+  }
+}
+
+void TTrayIcon::SetShowDesigning(bool value) {
+  if (!IsDesigning() || value == FShowDesigning) return;
+  FShowDesigning = value;
+  if (value) {
+    AddIcon();
+  } else {
+    DeleteIcon();
+  }
+}
+
+void TTrayIcon::SetShowApp(bool value) {
+  FShowApp = value;
+  if (IsDesigning() || !Application) return;
+  // Also when nothing changed: the window may have been shown or hidden behind our back.
+  ShowWindow(Application->Handle(), value ? SW_SHOW : SW_HIDE);
+}
+
+void TTrayIcon::SetIcon(TIcon* icon) {
+  if (icon == FIcon.get()) return;
+  // The icon's change notification calls ModifyIcon.
+  FIcon->Assign(icon);
+}
+
+void TTrayIcon::SetToolTip(const AnsiString& text) {
+  FToolTip = text.substr(0, MaxToolTipLength);
+  ModifyIcon();
+}
+
+void TTrayIcon::FillDataStructure() {
+  FIconData.cbSize = sizeof(TNotifyIconData);
+  FIconData.hWnd = FWindowHandle;
+  FIconData.uID = 0;
+  FIconData.uFlags = kAllFlags;
+  FIconData.uCallbackMessage = TrayCallbackMessage;
+  FIconData.hIcon = FIcon->Handle();
+  std::memset(FIconData.szTip, 0, sizeof(FIconData.szTip));
+  std::memcpy(FIconData.szTip, FToolTip.data(),
+              std::min(FToolTip.size(), sizeof(FIconData.szTip) - 1));
+}
+
+bool TTrayIcon::AddIcon() {
+  FillDataStructure();
+  const bool added = ShellNotify(NIM_ADD, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
+  if (FToolTip.empty()) PostMessageA(FWindowHandle, ApplyToolTipMessage, 0, 0);
+  return added;
+}
+
+bool TTrayIcon::ModifyIcon() {
+  FillDataStructure();
+  if (!FActive) return true;
+  return ShellNotify(NIM_MODIFY, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
+}
+
+bool TTrayIcon::DeleteIcon() {
+  return ShellNotify(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
+}
+
+void TTrayIcon::DoRightClick(TObject* sender) {
+  POINT cursor{0, 0};
+  GetCursorPos(&cursor);
+  if (PopupMenu) {
+    // A tray menu closes properly when the user clicks elsewhere only if the program is in the
+    // foreground when the menu opens.
+    if (Application) {
+      SetForegroundWindow(Application->Handle());
+      Application->ProcessMessages();
+    }
+    PopupMenu->Popup(cursor.x, cursor.y);
+  }
+  OnRightClick(sender, TMouseButton::mbRight, 0, cursor.x, cursor.y);
+}
+
+void TTrayIcon::GoToPreviousInstance() {
+  PostMessageA(HWND_BROADCAST, FMessageID, 0, 0);
+}
+
+void TTrayIcon::Loaded() {
+  TComponent::Loaded();
+  if (!IDMessage.empty()) {
+    FMessageID = RegisterWindowMessageA(IDMessage.c_str());
+    // A second Loaded must not find our own mapping and take us for a second instance.
+    if (FMappingHandle) CloseHandle(FMappingHandle);
+    FMappingHandle =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, IDMessage.c_str());
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && !IsDesigning()) {
+      GoToPreviousInstance();
+      Halt();
+    }
+  }
+  SetShowApp(FShowApp);
+}
+
+void TTrayIcon::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == PopupMenu) PopupMenu = nullptr;
+}
+
+namespace Trayicon {
+void Register() {
+  RegisterComponentClass(TTrayIcon::StaticClassInfo());
+}
+}  // namespace Trayicon

@@ -1,0 +1,53 @@
+// A program for the single-instance test: one tray icon with IDMessage set, loaded as a form
+// would load it. A second copy ends inside Loaded and writes nothing. A copy that goes on
+// writes "running" into its result file, signals "<name>-ready", waits up to ten seconds for
+// the registered message, then writes "received" or "timeout".
+//
+//   TrayInstance.exe NAME RESULT_FILE
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "controls/Trayicon.h"
+#include "framework/win/Forms.h"
+
+namespace {
+
+void WriteResult(const char* file, const char* text) {
+  if (FILE* out = std::fopen(file, "ab")) {
+    std::fprintf(out, "%s\n", text);
+    std::fclose(out);
+  }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  if (__argc != 3) return 2;
+  const char* name = __argv[1];
+  const char* result_file = __argv[2];
+  InitApplication();
+  Application->Initialize();
+  TComponent owner(nullptr);
+  auto* tray = new TTrayIcon(&owner);
+  tray->IDMessage = name;
+  tray->Loaded();
+
+  WriteResult(result_file, "running");
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, (AnsiString(name) + "-ready").c_str());
+  SetEvent(ready);
+  bool received = false;
+  const DWORD end = GetTickCount() + 10000;
+  while (!received && GetTickCount() < end) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == tray->MessageID()) received = true;
+      DispatchMessageA(&msg);
+    }
+  }
+  WriteResult(result_file, received ? "received" : "timeout");
+  CloseHandle(ready);
+  return received ? 0 : 1;
+}
