@@ -217,6 +217,14 @@ TBytes DecodeHex(const AnsiString& digits) {
 
 constexpr int kMaxNesting = 100;
 
+// "Line 12: ..." from a nested read; a setter's own text may well begin with the word "Line".
+bool HasLinePrefix(const AnsiString& message) {
+  if (message.rfind("Line ", 0) != 0) return false;
+  size_t i = 5;
+  while (i < message.size() && std::isdigit(static_cast<unsigned char>(message[i]))) ++i;
+  return i > 5 && message.compare(i, 2, ": ") == 0;
+}
+
 struct Fixup {
   TPersistent* Instance;
   const TPropInfo* Prop;
@@ -464,7 +472,7 @@ class Reader {
     try {
       action();
     } catch (Exception& e) {
-      if (e.Message.rfind("Line ", 0) != 0) e.Message = Format("Line %d: %s", line, e.Message.c_str());
+      if (!HasLinePrefix(e.Message)) e.Message = Format("Line %d: %s", line, e.Message.c_str());
       throw;
     }
   }

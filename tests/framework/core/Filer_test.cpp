@@ -288,6 +288,7 @@ class TGadget : public TComponent {
   }
   void SetCaption(const AnsiString& caption) {
     if (caption == "boom") throw EConvertError("A caption of boom is refused");
+    if (caption == "line") throw EConvertError("Line 7 of the caption is missing");
     Caption = caption;
   }
   void SetLink(TGadget* link) {
@@ -801,6 +802,16 @@ TEST(FormTextErrors, SetterExceptionsGetTheLineAndKeepTheirClass) {
       FAIL() << "no exception";
     } catch (const EConvertError& e) {
       EXPECT_EQ(e.Message, "Line 6: A caption of boom is refused");
+    }
+  }
+  {
+    // A setter's own text that happens to begin with "Line" still gets the line in front.
+    TGadgetForm form(nullptr);
+    try {
+      ReadComponentText(form, head + "  Caption = 'line'\nend\n");
+      FAIL() << "no exception";
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.Message, "Line 4: Line 7 of the caption is missing");
     }
   }
   {
