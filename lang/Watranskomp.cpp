@@ -1,8 +1,13 @@
 #include "lang/Watranskomp.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -16,22 +21,66 @@ constexpr int kFirstTimeTextRoom = 10001;
 
 const AnsiString kEmptyText;
 
-// Drops the carriage returns from text[from, end) in place and shortens text to match.
-void DropCarriageReturns(AnsiString& text, size_t from) {
-  char* const begin = text.data() + from;
-  char* const end = text.data() + text.size();
-  char* in = static_cast<char*>(std::memchr(begin, '\r', end - begin));
-  if (!in) return;
-  char* out = in;
-  while (in < end) {
-    ++in;  // past the carriage return
-    char* next = static_cast<char*>(std::memchr(in, '\r', end - in));
-    char* stop = next ? next : end;
-    std::memmove(out, in, stop - in);
-    out += stop - in;
-    in = stop;
+// Room kept after the data in both buffers of the reader, so that whole 16-byte blocks may be
+// loaded and stored past the end of the data.
+constexpr size_t kSlack = 48;
+
+// Copies source[0, size) to out as text mode delivers it: carriage returns dropped, and the
+// data ends at a byte 0x1A (then the answer is false). Reads and writes up to kSlack bytes
+// beyond both ends; source and out must not overlap.
+bool CopyTextMode(const char* source, size_t size, char*& target) {
+  // A local cursor: stores through char pointers would otherwise reload the caller's one.
+  char* out = target;
+  const char* in = source;
+  const char* const end = source + size;
+#if defined(__SSE2__)
+  // Lines of CR LF files are a few dozen bytes long, so a block of 16 bytes holds one or two
+  // carriage returns as often as none. Those cases take no branch: each carriage return is
+  // skipped by storing the rest of the block again from one byte further on. Stores past the
+  // kept bytes are overwritten by the next block.
+  const __m128i carriageReturn = _mm_set1_epi8('\r');
+  const __m128i endOfFile = _mm_set1_epi8(0x1A);
+  while (end - in >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const unsigned returns = _mm_movemask_epi8(_mm_cmpeq_epi8(block, carriageReturn));
+    const unsigned stops = _mm_movemask_epi8(_mm_cmpeq_epi8(block, endOfFile));
+    const unsigned laterReturns = returns & (returns - 1);
+    if (stops != 0 || (laterReturns & (laterReturns - 1)) != 0) {
+      // Rare: the end of the data, or three carriage returns in one block. Byte by byte.
+      for (const char* blockEnd = in + 16; in < blockEnd; ++in) {
+        if (*in == 0x1A) {
+          target = out;
+          return false;
+        }
+        *out = *in;
+        out += *in != '\r';
+      }
+      continue;
+    }
+    const unsigned first = __builtin_ctz(returns | 0x10000u);        // 16: none
+    const unsigned second = __builtin_ctz(laterReturns | 0x20000u);  // 17: none
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+    char* afterFirst = out + first;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(afterFirst),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + first + 1)));
+    char* afterSecond = afterFirst + (second - first - 1);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(afterSecond),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + second + 1)));
+    out += 16 - (returns != 0) - (laterReturns != 0);
+    in += 16;
   }
-  text.resize(out - text.data());
+#endif
+  for (; in < end; ++in) {
+    const char c = *in;
+    if (c == 0x1A) {
+      target = out;
+      return false;
+    }
+    *out = c;
+    out += c != '\r';
+  }
+  target = out;
+  return true;
 }
 
 size_t CountLineFeeds(std::string_view text) {
@@ -54,66 +103,84 @@ bool ReadLanguageFile(const AnsiString& path, AnsiString& text, int lineLimit) {
   std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!file) return false;
 
-  // A whole file arrives in one read when its size is known; a few lines need only a block.
-  size_t block = 4096;
+  // The file arrives in blocks and goes through the text-mode filter into `text`, which is
+  // sized for the whole file when its size is known. A few lines need only a small block.
+  size_t expected = 0;
   if (lineLimit <= 0 && std::fseek(file.get(), 0, SEEK_END) == 0) {
-    long size = std::ftell(file.get());
-    if (size >= 0) block = static_cast<size_t>(size) + 1;
+    const long size = std::ftell(file.get());
+    if (size > 0) expected = static_cast<size_t>(size);
     std::fseek(file.get(), 0, SEEK_SET);
   }
+  const size_t blockSize = lineLimit > 0 ? 512 : 64 * 1024;
+  std::unique_ptr<char[]> block(new char[blockSize + kSlack]);
+  text.resize(expected + blockSize + kSlack);
+  size_t used = 0;
   size_t lineFeeds = 0;
   for (;;) {
-    const size_t start = text.size();
-    text.resize(start + block);
-    const size_t got = std::fread(text.data() + start, 1, block, file.get());
-    text.resize(start + got);
-    // Text mode ends the data at the first 0x1A, whatever follows.
-    const void* endOfFile = std::memchr(text.data() + start, 0x1A, got);
-    if (endOfFile) text.resize(static_cast<const char*>(endOfFile) - text.data());
-    DropCarriageReturns(text, start);
-    if (endOfFile || got < block) break;
+    const size_t got = std::fread(block.get(), 1, blockSize, file.get());
+    if (text.size() < used + got + kSlack) text.resize(2 * (used + got + kSlack));
+    char* out = text.data() + used;
+    const bool goesOn = CopyTextMode(block.get(), got, out);
+    const size_t start = used;
+    used = out - text.data();
+    if (!goesOn || got < blockSize) break;
     if (lineLimit > 0) {
-      lineFeeds += CountLineFeeds(std::string_view(text).substr(start));
+      lineFeeds += CountLineFeeds(std::string_view(text.data() + start, used - start));
       if (lineFeeds >= static_cast<size_t>(lineLimit)) break;
     }
-    block = std::min<size_t>(block * 2, 1 << 20);
   }
+  text.resize(used);
   return true;
 }
 
-std::vector<AnsiString> ParseLanguageTexts(std::string_view text) {
-  // One walk over the lines does both jobs of the loader: it stores the sections up to the end
-  // marker and counts every header, those after the end marker included. A line is the
-  // characters up to its line feed; after a final line feed one more, empty line follows.
-  std::vector<AnsiString> texts;
+void ParseLanguageTexts(std::string_view text, std::vector<AnsiString>& texts) {
+  // One walk does both jobs of the loader: it stores the sections up to the end marker and
+  // counts every header, those after the end marker included. Only a line that begins with
+  // "[" can be a header, so the walk jumps from one such line to the next; the lines between
+  // are the sections. Entries that exist already are overwritten in place, which keeps their
+  // memory for the next load.
   size_t headers = 0;
-  bool stored = false;      // the end marker has been handled
-  int section = -1;         // lines before the first header belong to no text
+  size_t stored = 0;        // entries 0 .. stored - 1 hold this load's sections
+  bool ended = false;       // the end marker has been handled
+  bool inSection = false;   // lines before the first header belong to no text
   size_t sectionStart = 0;  // where the lines of the current section begin
-  size_t lineStart = 0;
-  for (;;) {
-    const size_t lineFeed = text.find('\n', lineStart);
-    const size_t lineEnd = lineFeed == std::string_view::npos ? text.size() : lineFeed;
-    const std::string_view line = text.substr(lineStart, lineEnd - lineStart);
-    if (IsSectionHeader(line)) {
-      ++headers;
-      if (!stored) {
-        if (section >= 0) {
-          // The section's lines without the line feed of the last one.
-          size_t length = lineStart - sectionStart;
-          if (length > 0) --length;
-          texts.emplace_back(text.substr(sectionStart, length));
-        }
-        ++section;
-        sectionStart = lineFeed == std::string_view::npos ? text.size() : lineFeed + 1;
-        stored = line == "[END]";
+  for (size_t at = text.find('['); at != std::string_view::npos; at = text.find('[', at + 1)) {
+    if (at > 0 && text[at - 1] != '\n') continue;
+    // A header ends within six characters; a longer line need not be followed to its end.
+    size_t lineEnd = at;
+    const size_t lookEnd = std::min(text.size(), at + 6);
+    while (lineEnd < lookEnd && text[lineEnd] != '\n') ++lineEnd;
+    const bool hasLineFeed = lineEnd < text.size() && text[lineEnd] == '\n';
+    const std::string_view line = text.substr(at, lineEnd - at);
+    if (!IsSectionHeader(line)) continue;
+    ++headers;
+    if (ended) continue;
+    if (inSection) {
+      // The section's lines without the line feed of the last one.
+      size_t length = at - sectionStart;
+      if (length > 0) --length;
+      if (stored < texts.size()) {
+        texts[stored].assign(text.data() + sectionStart, length);
+      } else {
+        texts.emplace_back(text.substr(sectionStart, length));
       }
+      ++stored;
     }
-    if (lineFeed == std::string_view::npos) break;
-    lineStart = lineFeed + 1;
+    inSection = true;
+    sectionStart = hasLineFeed ? lineEnd + 1 : text.size();
+    ended = line == "[END]";
   }
-  // One text per header but the first; sections after the end marker stay empty.
-  texts.resize(headers > 0 ? headers - 1 : 0);
+  // One text per header but the first; sections after the end marker are empty.
+  const size_t count = headers > 0 ? headers - 1 : 0;
+  for (size_t number = stored; number < count && number < texts.size(); ++number) {
+    texts[number].clear();
+  }
+  texts.resize(count);
+}
+
+std::vector<AnsiString> ParseLanguageTexts(std::string_view text) {
+  std::vector<AnsiString> texts;
+  ParseLanguageTexts(text, texts);
   return texts;
 }
 
@@ -166,12 +233,12 @@ void WaTrans::Reload() {
 }
 
 void WaTrans::LoadActiveTexts() {
-  // The arrays are sized to what the file holds before anything is stored, so a language with
-  // more texts than the previous one never writes past the end.
+  // Texts grows (or shrinks) to what the file holds, so a language with more texts than the
+  // previous one never writes past the end.
   const AnsiString base = BasePath();
   AnsiString content;
   if (!base.empty() && FileExists(base + "def") && ReadLanguageFile(base + "def", content)) {
-    Texts = ParseLanguageTexts(content);
+    ParseLanguageTexts(content, Texts);
   } else {
     Texts.assign(kDefaultTextCount, AnsiString());
   }

@@ -68,8 +68,10 @@ class WaTrans {
 bool ReadLanguageFile(const AnsiString& path, AnsiString& text, int lineLimit = 0);
 
 // The texts of a language file in text-mode form (as ReadLanguageFile gives it): one entry
-// per header but the first, sections stored up to "[END]".
+// per header but the first, sections stored up to "[END]". The second form reuses the
+// entries of `texts` and resizes it to the count.
 std::vector<AnsiString> ParseLanguageTexts(std::string_view text);
+void ParseLanguageTexts(std::string_view text, std::vector<AnsiString>& texts);
 
 // The language's name: the file's second line without its line feed.
 AnsiString ParseLanguageName(std::string_view text);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,10 @@
 namespace {
 
 using Texts = std::vector<std::string>;
+
+size_t CountLines(const std::string& text) {
+  return std::count(text.begin(), text.end(), '\n');
+}
 
 // Every case is written byte for byte as the active-language file and loaded by a catalogue.
 struct TLoadCase {
@@ -105,6 +111,37 @@ TEST(Catalogue, ReadsTextModeInBlocksAcrossBoundaries) {
   ASSERT_TRUE(ReadLanguageFile(folder.Base + "t00", head, 2));
   EXPECT_EQ(head.compare(0, 13, "[0]\nLong\n[1]\n"), 0);
   EXPECT_LT(head.size(), whole.size()) << "the names read whole files";
+}
+
+TEST(Catalogue, TextModeReadingMatchesByteByByteForDenseControlBytes) {
+  // Runs of carriage returns, line feeds and 0x1A at every offset of a block, in files longer
+  // than the reader's blocks; compared with a byte-by-byte reading of the same rule.
+  TLanguageFolder folder;
+  std::mt19937 random(1234);
+  const char alphabet[] = {'a', 'b', '\r', '\r', '\r', '\n', '[', ']', '\x1A'};
+  for (int round = 0; round < 60; ++round) {
+    const size_t size = round < 30 ? round : 1000 + random() % 70000;
+    const unsigned controlShare = 1 + random() % 8;  // how dense the special bytes are
+    std::string file;
+    for (size_t i = 0; i < size; ++i) {
+      file += random() % 10 < controlShare ? alphabet[2 + random() % 7] : alphabet[random() % 2];
+    }
+    if (round % 3 != 0) {  // most rounds without 0x1A, so that the whole file counts
+      file.erase(std::remove(file.begin(), file.end(), '\x1A'), file.end());
+    }
+    std::string expected;
+    for (char c : file) {
+      if (c == '\x1A') break;
+      if (c != '\r') expected += c;
+    }
+    folder.Write("def", file);
+    AnsiString whole, limited;
+    ASSERT_TRUE(ReadLanguageFile(folder.Base + "def", whole));
+    ASSERT_EQ(whole, expected) << "round " << round;
+    ASSERT_TRUE(ReadLanguageFile(folder.Base + "def", limited, 3));
+    ASSERT_EQ(expected.compare(0, limited.size(), limited), 0) << "round " << round;
+    ASSERT_TRUE(limited.size() == expected.size() || CountLines(limited) >= 3);
+  }
 }
 
 TEST(Catalogue, WithoutAnyFileAsksToEndAndHoldsThousandEmptyTexts) {
