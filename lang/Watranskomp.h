@@ -15,7 +15,7 @@
 // header "[END]" ends the file. Text 0 is the language's own name, on the file's second line.
 //
 // The catalogue owns its arrays. Texts beyond TextCount, and names of languages whose file
-// is missing, read as the empty text.
+// is missing, read as the empty text. A file that exists but cannot be opened counts as missing.
 #pragma once
 
 #include <string_view>
