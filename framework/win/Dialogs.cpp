@@ -1,0 +1,153 @@
+#include "framework/win/Dialogs.h"
+
+#include <cderr.h>
+
+#include <vector>
+
+#include "framework/core/Filter.h"
+
+#ifndef OFN_ENABLESIZING
+#define OFN_ENABLESIZING 0x00800000
+#endif
+
+namespace {
+
+// Big enough for a long multi-selection; the system says when it is not.
+constexpr size_t kFileBufferSize = 64 * 1024;
+
+constexpr DWORD kOptionFlags[] = {
+    OFN_READONLY,
+    OFN_OVERWRITEPROMPT,
+    OFN_HIDEREADONLY,
+    OFN_NOCHANGEDIR,
+    OFN_SHOWHELP,
+    OFN_NOVALIDATE,
+    OFN_ALLOWMULTISELECT,
+    OFN_EXTENSIONDIFFERENT,
+    OFN_PATHMUSTEXIST,
+    OFN_FILEMUSTEXIST,
+    OFN_CREATEPROMPT,
+    OFN_SHAREAWARE,
+    OFN_NOREADONLYRETURN,
+    OFN_NOTESTFILECREATE,
+    OFN_NONETWORKBUTTON,
+    OFN_NOLONGNAMES,
+    0 /* ofOldStyleDialog */,
+    OFN_NODEREFERENCELINKS,
+    OFN_ENABLEINCLUDENOTIFY,
+    OFN_ENABLESIZING,
+};
+static_assert(std::size(kOptionFlags) == ofEnableSizing + 1, "one flag per option");
+
+bool Has(TOpenOptions options, TOpenOption option) {
+  return options & (1u << option);
+}
+
+}  // namespace
+
+BOOL(WINAPI* TOpenDialog::RunDialog)(OPENFILENAMEA* dialog) = GetOpenFileNameA;
+DWORD(WINAPI* TOpenDialog::DialogError)() = CommDlgExtendedError;
+
+const TEnumInfo& OpenOptionInfo() {
+  static const TEnumInfo info{{"ofReadOnly",
+                               "ofOverwritePrompt",
+                               "ofHideReadOnly",
+                               "ofNoChangeDir",
+                               "ofShowHelp",
+                               "ofNoValidate",
+                               "ofAllowMultiSelect",
+                               "ofExtensionDifferent",
+                               "ofPathMustExist",
+                               "ofFileMustExist",
+                               "ofCreatePrompt",
+                               "ofShareAware",
+                               "ofNoReadOnlyReturn",
+                               "ofNoTestFileCreate",
+                               "ofNoNetworkButton",
+                               "ofNoLongNames",
+                               "ofOldStyleDialog",
+                               "ofNoDereferenceLinks",
+                               "ofEnableIncludeNotify",
+                               "ofEnableSizing"}};
+  return info;
+}
+
+DWORD OpenOptionsToFlags(TOpenOptions options) {
+  DWORD flags = Has(options, ofOldStyleDialog) ? 0 : OFN_EXPLORER;
+  for (uint32_t option = 0; option < std::size(kOptionFlags); ++option) {
+    if (options & (1u << option)) flags |= kOptionFlags[option];
+  }
+  return flags;
+}
+
+const TClassInfo& TOpenDialog::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TOpenDialog>("TOpenDialog", &TComponent::StaticClassInfo())
+          .Property("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt,
+                    Default(AnsiString()))
+          .Property("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName,
+                    Default(AnsiString()))
+          .Property("Filter", &TOpenDialog::Filter, &TOpenDialog::SetFilter, Default(AnsiString()))
+          .Property("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex,
+                    Default(1))
+          .Property("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir,
+                    Default(AnsiString()))
+          .Property("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions,
+                    SetOf(OpenOptionInfo(), OpenOptions({ofHideReadOnly, ofEnableSizing})))
+          .Property("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle, Default(AnsiString()))
+          .Build();
+  return info;
+}
+
+TOpenDialog::TOpenDialog(TComponent* owner)
+    : TComponent(owner), files_(std::make_unique<TStrings>()) {}
+
+TOpenDialog::~TOpenDialog() = default;
+
+bool TOpenDialog::Execute() {
+  // Every text the system reads must live until it returns.
+  const AnsiString filter = FilterToSystem(filter_);
+  const AnsiString default_ext = DefaultExtToSystem(default_ext_);
+  std::vector<char> buffer(kFileBufferSize, '\0');
+  file_name_.copy(buffer.data(), std::min(file_name_.size(), buffer.size() - 2));
+
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = GetActiveWindow();
+  dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+  dialog.nFilterIndex = static_cast<DWORD>(std::max(filter_index_, 0));
+  dialog.lpstrFile = buffer.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
+  dialog.lpstrInitialDir = initial_dir_.empty() ? nullptr : initial_dir_.c_str();
+  dialog.lpstrTitle = title_.empty() ? nullptr : title_.c_str();
+  dialog.lpstrDefExt = default_ext.empty() ? nullptr : default_ext.c_str();
+  dialog.Flags = OpenOptionsToFlags(options_);
+
+  if (!RunDialog(&dialog)) {
+    const DWORD error = DialogError();
+    if (error == 0) return false;  // the user cancelled
+    if (error == FNERR_BUFFERTOOSMALL) {
+      throw EOutOfResources("Too many files are selected for the file dialog");
+    }
+    throw EOutOfResources(Format("The file dialog cannot be shown (error 0x%04lX)", error));
+  }
+
+  // A multi-selection is the folder and the names, separated by NULs: the first name's offset
+  // then follows a NUL. Otherwise the buffer holds one path (and after it maybe the tail of
+  // the name we put in, which is no file).
+  std::vector<AnsiString> files;
+  if (Has(options_, ofAllowMultiSelect) && dialog.nFileOffset > 0 &&
+      buffer[dialog.nFileOffset - 1] == '\0') {
+    files = SplitSelectedFiles(buffer.data(), buffer.size());
+  } else {
+    files.emplace_back(buffer.data(), strnlen(buffer.data(), buffer.size()));
+  }
+  files_->SetItems(files);
+  file_name_ = files.empty() ? AnsiString() : files.front();
+  filter_index_ = static_cast<int>(dialog.nFilterIndex);
+  const TOpenOptions answered = (1u << ofReadOnly) | (1u << ofExtensionDifferent);
+  options_ &= ~answered;
+  if (dialog.Flags & OFN_READONLY) options_ |= 1u << ofReadOnly;
+  if (dialog.Flags & OFN_EXTENSIONDIFFERENT) options_ |= 1u << ofExtensionDifferent;
+  return true;
+}
