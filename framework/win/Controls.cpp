@@ -398,7 +398,9 @@ void TControl::DoMouseUp(TMessage& message, TMouseButton button) {
   const bool was_clicked = clicked_ && button == TMouseButton::mbLeft;
   if (button == TMouseButton::mbLeft) {
     clicked_ = false;
-    if (MouseCapture()) SetMouseCapture(false);
+    // Only the capture we took: a system control (button, edit) holds its own until it has
+    // handled the release, and loses its pressed state when the capture goes early.
+    if ((control_style_ & csCaptureMouse) && MouseCapture()) SetMouseCapture(false);
   }
   if (was_clicked && x >= 0 && y >= 0 && x < width_ && y < height_) Click();
   MouseUp(button, MouseShiftState(message.WParam), x, y);
