@@ -463,6 +463,7 @@ const TClassInfo& TGraphicsObject::StaticClassInfo() {
 void TGraphicsObject::Changed() {
   OnChange(this);
   ReleaseHandle();
+  OnAfterChange(this);
 }
 
 const TEnumInfo& EnumInfoOf(TPenStyle) {
