@@ -284,7 +284,8 @@ class TClassBuilder {
   }
   // Adds a stored-test to the last declared property.
   TClassBuilder& StoredIf(std::function<bool(const C&)> stored) {
-    auto& last = const_cast<TPropInfo&>(*info_->Available.back());
+    // Not Available.back(): a property declared again keeps its place in that list.
+    auto& last = const_cast<TPropInfo&>(*last_declared_);
     last.Stored = [stored](const TPersistent& o) { return stored(static_cast<const C&>(o)); };
     return *this;
   }
@@ -346,6 +347,7 @@ class TClassBuilder {
     info_->Published.push_back(std::move(prop));
   }
   void AddAvailable(std::shared_ptr<const TPropInfo> prop) {
+    last_declared_ = prop;
     for (auto& existing : info_->Available) {
       if (existing->Name == prop->Name) {
         existing = prop;
@@ -381,4 +383,5 @@ class TClassBuilder {
   }
 
   std::unique_ptr<TClassInfo> info_;
+  std::shared_ptr<const TPropInfo> last_declared_;
 };
