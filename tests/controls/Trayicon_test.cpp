@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -665,7 +666,8 @@ TEST_P(TrayIconTest, AFormAddsTheIconBeforeItsPictureAndTipAreRead) {
   };
   for (const Case& c : {Case{""}, Case{"Wakora"}}) {
     shell_calls.clear();
-    auto* form = new TTrayTestForm(Application);
+    // Owned here, so that a failed assertion does not leave the form to the next test.
+    std::unique_ptr<TTrayTestForm> form(new TTrayTestForm(Application));
     form->LoadFromText(TrayForm(c.tip));
     TTrayIcon* tray = form->TrayIcon1;
     ASSERT_NE(tray, nullptr);
@@ -692,7 +694,7 @@ TEST_P(TrayIconTest, AFormAddsTheIconBeforeItsPictureAndTipAreRead) {
     SendMessageA(tray->WindowHandle(), TTrayIcon::TrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
     EXPECT_EQ(form->clicks, 2) << "handlers bound by name do not run";
     shell_calls.clear();
-    delete form;
+    form.reset();
     if (Recorded()) {
       EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_DELETE});
     }
@@ -700,7 +702,7 @@ TEST_P(TrayIconTest, AFormAddsTheIconBeforeItsPictureAndTipAreRead) {
 }
 
 TEST_P(TrayIconTest, AFormStoresEveryPropertyInOrder) {
-  auto* form = new TTrayTestForm(Application);
+  std::unique_ptr<TTrayTestForm> form(new TTrayTestForm(Application));
   form->LoadFromText(TrayForm("Wakora"));
   const AnsiString text = WriteComponentText(*form);
   size_t at = 0;
@@ -712,7 +714,6 @@ TEST_P(TrayIconTest, AFormStoresEveryPropertyInOrder) {
     EXPECT_NE(found, AnsiString::npos) << expected << " is missing or out of order in\n" << text;
     if (found != AnsiString::npos) at = found;
   }
-  delete form;
 }
 
 // --- A real click in the desktop's notification area

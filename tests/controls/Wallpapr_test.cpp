@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "framework/core/Filer.h"
 #include "framework/win/Forms.h"
 #include "tests/framework/win/WinTest.h"
@@ -249,7 +251,7 @@ TEST_F(WallpaperFormTest, AFormDescriptionStoresAndRestoresTheTile) {
   EXPECT_NE(text.find("Wallpaper.Data = {"), AnsiString::npos) << text;
 
   form_->SetName("");  // the copy takes the name
-  auto* copy = new TWallTestForm(Application);
+  std::unique_ptr<TWallTestForm> copy(new TWallTestForm(Application));
   copy->LoadFromText(text);
   ASSERT_NE(copy->Wallpaper1, nullptr);
   TBitmap* restored = copy->Wallpaper1->Wallpaper();
@@ -261,7 +263,6 @@ TEST_F(WallpaperFormTest, AFormDescriptionStoresAndRestoresTheTile) {
   copy->Show();
   wintest::Pump();
   EXPECT_EQ(wintest::PixelAt(copy->Handle(), kTileWidth, kTileHeight), kRed);
-  delete copy;
 }
 
 }  // namespace
