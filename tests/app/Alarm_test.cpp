@@ -152,26 +152,44 @@ INSTANTIATE_TEST_SUITE_P(Formats, AlarmTest, ::testing::ValuesIn(kFormats),
 // ---------------------------------------------------------------------------------------------
 // The sound
 
+std::string chosen_file;
+OPENFILENAMEA seen_dialog;
+std::string seen_filter;
+std::string seen_default_extension;
+
+BOOL WINAPI DialogCancels(OPENFILENAMEA* ofn) {
+  seen_dialog = *ofn;
+  seen_default_extension = ofn->lpstrDefExt ? ofn->lpstrDefExt : "";
+  seen_filter.clear();
+  for (const char* p = ofn->lpstrFilter; p && *p; p += lstrlenA(p) + 1) {
+    seen_filter += std::string(p) + "|";
+  }
+  return FALSE;
+}
+
+BOOL WINAPI DialogAcceptsChosenFile(OPENFILENAMEA* ofn) {
+  lstrcpynA(ofn->lpstrFile, chosen_file.c_str(), static_cast<int>(ofn->nMaxFile));
+  return TRUE;
+}
+
 class SoundTest : public apptest::WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
     StartWindow();
-    TOpenDialog::RunDialog = [](OPENFILENAMEA*) { return FALSE; };
+    real_dialog_ = TOpenDialog::RunDialog;
+    TOpenDialog::RunDialog = DialogCancels;
   }
   void TearDown() override {
-    TOpenDialog::RunDialog = nullptr;
+    TOpenDialog::RunDialog = real_dialog_;
     WindowTest::TearDown();
   }
   // The dialog accepts `file` as the user's choice.
   static void DialogAccepts(const char* file) {
-    static std::string chosen;
-    chosen = file;
-    TOpenDialog::RunDialog = [](OPENFILENAMEA* ofn) {
-      lstrcpynA(ofn->lpstrFile, chosen.c_str(), static_cast<int>(ofn->nMaxFile));
-      return TRUE;
-    };
+    chosen_file = file;
+    TOpenDialog::RunDialog = DialogAcceptsChosenFile;
   }
+  BOOL(WINAPI* real_dialog_)(OPENFILENAMEA*) = nullptr;
   void UserPicks(int index) {
     Form1->ComboBox2->SetItemIndex(index);
     Form1->ComboBox2Change(Form1->ComboBox2);
@@ -203,7 +221,7 @@ TEST_F(SoundTest, TheButtonAcceptedShowsUserSelectedAndPreviews) {
   EXPECT_EQ(shell_[0].Verb, "Open");
   EXPECT_EQ(shell_[0].File, "C:\\music\\song.mp3");
   // Cancelled next time, it forgets the file.
-  TOpenDialog::RunDialog = [](OPENFILENAMEA*) { return FALSE; };
+  TOpenDialog::RunDialog = DialogCancels;
   Form1->Button1Click(Form1->Button1);
   EXPECT_EQ(Form1->ComboBox2->ItemIndex(), 0);
   EXPECT_TRUE(SoundFile.empty());
@@ -253,22 +271,15 @@ TEST_F(SoundTest, ARenamedProgramLooksForItsOwnSoundNames) {
 }
 
 TEST_F(SoundTest, TheDialogOffersTheSixFiltersAndRequiresAnExistingFile) {
-  static OPENFILENAMEA seen;
-  static std::string filter;
-  TOpenDialog::RunDialog = [](OPENFILENAMEA* ofn) {
-    seen = *ofn;
-    filter.assign(ofn->lpstrFilter, 0);
-    for (const char* p = ofn->lpstrFilter; *p; p += lstrlenA(p) + 1) filter += std::string(p) + "|";
-    return FALSE;
-  };
   Form1->Button1Click(nullptr);
-  EXPECT_EQ(filter,
+  const OPENFILENAMEA& seen = seen_dialog;
+  EXPECT_EQ(seen_filter,
             "WAV-Audio-Dateien (.wav)|*.wav|MP3-Audio (.mp3)|*.mp3|MIDI-Dateien (.mid)|*.mid|"
             "VideoDateien (.avi)|*.AVI|MPEG-Video (.mpg)|*.MPG|AlleDateien (*.*)|*.*|");
   EXPECT_TRUE(seen.Flags & OFN_HIDEREADONLY);
   EXPECT_TRUE(seen.Flags & OFN_FILEMUSTEXIST);
   EXPECT_TRUE(seen.Flags & OFN_ENABLESIZING);
-  EXPECT_STREQ(seen.lpstrDefExt, "mp3");
+  EXPECT_EQ(seen_default_extension, "mp3");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -281,7 +292,7 @@ class TrayTest : public apptest::WindowTest {
     StartWindow();
   }
   void TrayMessage(UINT mouse) {
-    SendMessageA(Form1->TrayIcon1->Handle(), WM_USER + 1, 0, mouse);
+    SendMessageA(Form1->TrayIcon1->WindowHandle(), WM_USER + 1, 0, mouse);
     wintest::Pump();
   }
   void ArmForNoon() {

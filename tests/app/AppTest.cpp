@@ -69,14 +69,14 @@ void WindowTest::TearDown() {
   EXPECT_EQ(LiveGdiObjects(), gdi_before_) << "GDI objects leaked";
 }
 
-void WindowTest::CreateWindow() {
+void WindowTest::CreateMainWindow() {
   if (with_languages_) CopyLanguageFiles(folder_);
   InitWakoraGlobals();
   Application->CreateForm(Form1);
 }
 
 void WindowTest::StartWindow() {
-  CreateWindow();
+  CreateMainWindow();
   Form1->Show();
   wintest::Pump();
 }

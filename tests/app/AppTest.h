@@ -36,7 +36,7 @@ class WindowTest : public ::testing::Test {
   void TearDown() override;
 
   // Creates Form1 from its form description (FormCreate included), not yet shown.
-  void CreateWindow();
+  void CreateMainWindow();
   // Creates and shows it; the first show applies the texts.
   void StartWindow();
 

@@ -81,11 +81,11 @@ TEST_F(WindowTest, EveryControlHasItsClassPlaceAndTabOrder) {
   EXPECT_EQ(Form1->CSpinEdit1->GetValue(), 15);
   EXPECT_TRUE(Form1->AniIcon1->Animated());
   EXPECT_EQ(Form1->PopupMenu1->Items()->Count(), 3);
-  EXPECT_EQ(Form1->TrayIcon1->PopupMenu(), Form1->PopupMenu1);
+  EXPECT_EQ(Form1->TrayIcon1->PopupMenu, Form1->PopupMenu1);
 }
 
 TEST_F(WindowTest, PlaceholdersUntilTheFirstShowThenTheCatalogueTexts) {
-  CreateWindow();
+  CreateMainWindow();
   ASSERT_NE(Trans, nullptr);
   EXPECT_EQ(Form1->SpeedButton1->Caption(), "1");
   EXPECT_EQ(Form1->Label1->Caption(), "3");
@@ -189,7 +189,7 @@ TEST_F(WindowTest, WithoutLanguageFilesTheWindowShowsOnceWithEmptyCaptions) {
 }
 
 TEST_F(WindowTest, TheApplicationWindowFollowsTheFormsVisibility) {
-  CreateWindow();
+  CreateMainWindow();
   HWND app = Application->Handle();
   EXPECT_FALSE(IsWindowVisible(app));  // the tray icon hid it while the form was read
   Form1->Show();
