@@ -897,6 +897,32 @@ TEST_F(StdCtrlsTest, OpaqueLabelFillsWithItsColourAndDisabledTextIsGreyed) {
   EXPECT_GT(CountPixels(disabled, RGB(0, 0, 0)), 20);
 }
 
+TEST_F(StdCtrlsTest, SystemControlsPaintTheirBackgroundInTheirColour) {
+  // The box's colour reaches its radio buttons (ParentColor); the combo box's its edit inside.
+  form_->Box1->SetColor(clAqua);
+  form_->ComboBox2->SetColor(clYellow);
+  wintest::Pump();
+  RECT edit;
+  GetClientRect(form_->ComboBox2->EditHandle(), &edit);
+  struct Case {
+    const char* what;
+    HWND window;
+    POINT at;
+    COLORREF expected;
+  };
+  const Case cases[] = {
+      {"radio button beside its caption", form_->RadioButton3->Handle(), {85, 8}, RGB(0, 255, 255)},
+      {"edit of the combo box",
+       form_->ComboBox2->EditHandle(),
+       {edit.right - 2, 2},
+       RGB(255, 255, 0)},
+  };
+  for (const Case& c : cases) {
+    InvalidateRect(c.window, nullptr, TRUE);
+    EXPECT_EQ(wintest::PixelAt(c.window, c.at.x, c.at.y), c.expected) << c.what;
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Fonts
 
