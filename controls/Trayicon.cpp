@@ -115,7 +115,8 @@ void TTrayIcon::WndProc(TMessage& message) {
         break;
     }
   } else {
-    if (message.Msg == TaskbarCreatedMessage() && IconShown()) AddIcon();
+    const UINT taskbar_created = TaskbarCreatedMessage();
+    if (taskbar_created != 0 && message.Msg == taskbar_created && IconShown()) AddIcon();
     message.Result = DefWindowProcA(FWindowHandle, message.Msg, message.WParam, message.LParam);
   }
 }

@@ -1,9 +1,10 @@
 // A program for the single-instance test: one tray icon with IDMessage set, loaded as a form
 // would load it. A second copy ends inside Loaded and writes nothing. A copy that goes on
 // writes "running" into its result file, signals "<name>-ready", waits up to ten seconds for
-// the registered message, then writes "received" or "timeout".
+// the registered message, then writes "received" or "timeout". Given an icon file, it also
+// shows that icon in the notification area meanwhile (for a look at the tray).
 //
-//   TrayInstance.exe NAME RESULT_FILE
+//   TrayInstance.exe NAME RESULT_FILE [ICON_FILE]
 #include <windows.h>
 
 #include <cstdio>
@@ -24,7 +25,7 @@ void WriteResult(const char* file, const char* text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  if (__argc != 3) return 2;
+  if (__argc != 3 && __argc != 4) return 2;
   const char* name = __argv[1];
   const char* result_file = __argv[2];
   InitApplication();
@@ -33,6 +34,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   auto* tray = new TTrayIcon(&owner);
   tray->IDMessage = name;
   tray->Loaded();
+  if (__argc == 4) {
+    tray->Icon()->LoadFromFile(__argv[3]);
+    tray->SetToolTip("Wakora");
+    tray->SetActive(true);
+  }
 
   WriteResult(result_file, "running");
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, (AnsiString(name) + "-ready").c_str());
