@@ -151,8 +151,11 @@ std::vector<std::string> ComboItems(HWND combo) {
   std::vector<std::string> items;
   const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    char text[256] = {};
-    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+    // Across processes Wine hands the item over as wide text, whatever the caller's flavour.
+    wchar_t wide[256] = {};
+    SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+    char text[512] = {};
+    WideCharToMultiByte(1252, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     items.emplace_back(text);
   }
   return items;
