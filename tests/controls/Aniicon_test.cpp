@@ -690,6 +690,28 @@ TEST_F(AniIconTest, ParentThatDoesNotClipChildrenPaintsOnceUnderEachFrame) {
       0);
 }
 
+TEST_F(AniIconTest, OnlyAControlInADesignerShowsADottedOutline) {
+  icon_->SetBounds(10, 12, 48, 48);
+  icon_->SetCenter(true);
+  ShowForm();
+  auto black_on_edges = [&] {
+    int count = 0;
+    for (int i = 0; i < 48; ++i) {
+      for (POINT p : {POINT{i, 0}, POINT{47, i}, POINT{i, 47}, POINT{0, i}}) {
+        if (IconPixel(p.x, p.y) == RGB(0, 0, 0)) ++count;
+      }
+    }
+    return count;
+  };
+  EXPECT_EQ(black_on_edges(), 0);
+  icon_->SetDesigning(true);
+  icon_->Repaint();
+  const int dots = black_on_edges();
+  EXPECT_GT(dots, 48) << "all four edges";
+  EXPECT_LT(dots, 4 * 48) << "dotted, not solid";
+  EXPECT_EQ(IconPixel(2, 2), kFace) << "an outline only";
+}
+
 TEST_F(AniIconTest, RecreatedWindowResumesARunningAnimation) {
   icon_->SetAnimated(true);
   HWND old_window = IconWindow();
@@ -834,10 +856,12 @@ TEST_F(AniIconTest, ScreenshotOfTheIconAnimatingOverAPattern) {
   MouseEnter();
   EXPECT_EQ(icon_->AniFile()->FrameIndex(), 6);
   if (const char* shot = std::getenv("WAKORA_ANIICON_SHOT")) {
-    // Left on screen for a screenshot taken from outside (tools/wine.sh shot).
+    // Left on screen, animating from its own timer, for screenshots taken from outside
+    // (tools/wine.sh shot).
+    icon_->SetAnimated(true);
     HANDLE ready = CreateFileA(shot, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     CloseHandle(ready);
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 300; ++i) {
       wintest::Pump();
       Sleep(10);
     }
