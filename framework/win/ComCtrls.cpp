@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "framework/core/Datetext.h"
+
 namespace {
 
 TDateTime Now() {
@@ -170,11 +172,43 @@ void TDateTimePicker::SetParseInput(bool parse_input) {
 void TDateTimePicker::CNNotify(TMessage& message) {
   const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
   message.Result = 0;
+  if (header->code == DTN_USERSTRINGA) {
+    auto* typed = reinterpret_cast<NMDATETIMESTRINGA*>(message.LParam);
+    UserString(typed->pszUserString ? typed->pszUserString : "", typed->st, typed->dwFlags);
+    return;
+  }
+  if (header->code == DTN_USERSTRINGW) {
+    auto* typed = reinterpret_cast<NMDATETIMESTRINGW*>(message.LParam);
+    AnsiString text;
+    if (typed->pszUserString) {
+      const int size =
+          WideCharToMultiByte(CP_ACP, 0, typed->pszUserString, -1, nullptr, 0, nullptr, nullptr);
+      text.resize(static_cast<size_t>(std::max(size, 1)));
+      WideCharToMultiByte(CP_ACP, 0, typed->pszUserString, -1, text.data(), size, nullptr, nullptr);
+      text.resize(text.size() - 1);
+    }
+    UserString(text, typed->st, typed->dwFlags);
+    return;
+  }
   if (header->code != DTN_DATETIMECHANGE) return;
   const auto* change = reinterpret_cast<const NMDATETIMECHANGE*>(message.LParam);
   if (change->dwFlags != GDT_VALID) return;
   value_ = SystemTimeToDateTime(change->st);
   if (!setting_) Change();
+}
+
+void TDateTimePicker::UserString(const AnsiString& text, SYSTEMTIME& time, DWORD& flags) {
+  TDateTime value = DateTime();
+  TDateTime typed;
+  if (kind_ == TDateTimeKind::dtkTime ? TryParseTimeText(text, typed)
+                                      : TryParseDateText(text, typed)) {
+    value = kind_ == TDateTimeKind::dtkTime ? WithTimeOfDay(value, typed)
+                                            : WithTimeOfDay(typed, TimePart(value));
+  } else {
+    MessageBeep(0);  // refused input keeps the value
+  }
+  time = DateTimeToSystemTime(value);
+  flags = GDT_VALID;
 }
 
 void TDateTimePicker::WMLButtonDown(TMessage& message) {

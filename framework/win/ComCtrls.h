@@ -36,7 +36,8 @@ class TDateTimePicker : public TWinControl {
   void SetKind(TDateTimeKind kind);
   TDTDateFormat DateFormat() const { return date_format_; }
   void SetDateFormat(TDTDateFormat format);
-  // The user may type a date or time as free text (the system asks us to parse it).
+  // The user may type a date or time as free text: "h:mm:ss" (or with am/pm) for a time,
+  // "yyyy-mm-dd", "d.m.yyyy" or "m/d/yyyy" for a date. Other text beeps and changes nothing.
   bool ParseInput() const { return parse_input_; }
   void SetParseInput(bool parse_input);
 
@@ -55,6 +56,8 @@ class TDateTimePicker : public TWinControl {
 
  private:
   void ShowValue();
+  // Reads what the user typed (with ParseInput) into the system's answer.
+  void UserString(const AnsiString& text, SYSTEMTIME& time, DWORD& flags);
 
   TDateTime value_ = 0;  // the value; the window's own copy wins while it exists
   TDateTimeKind kind_ = TDateTimeKind::dtkDate;

@@ -205,6 +205,39 @@ TEST_F(PickerTest, ADateOutOfRangeIsRefusedAndTheOldValueStays) {
   EXPECT_EQ(Shown().wYear, 2026);
 }
 
+// What the system hands the picker's parent when the user has typed text (with ParseInput).
+SYSTEMTIME Typed(HWND parent, TDateTimePicker* picker, const char* text) {
+  NMDATETIMESTRINGA typed{};
+  typed.nmhdr.hwndFrom = picker->Handle();
+  typed.nmhdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(picker->Handle()));
+  typed.nmhdr.code = DTN_USERSTRINGA;
+  typed.pszUserString = text;
+  typed.dwFlags = GDT_NONE;
+  SendMessageA(parent, WM_NOTIFY, typed.nmhdr.idFrom, reinterpret_cast<LPARAM>(&typed));
+  EXPECT_EQ(typed.dwFlags, DWORD{GDT_VALID}) << text;
+  return typed.st;
+}
+
+TEST_F(PickerTest, TypedTextIsReadAndNonsenseKeepsTheValue) {
+  picker_->SetParseInput(true);
+  picker_->SetDateTime(At(2026, 12, 7, 8, 0, 0));
+  const std::pair<const char*, TDateTime> times[] = {
+      {"10:01:50", At(2026, 12, 7, 10, 1, 50)},
+      {"7:05 pm", At(2026, 12, 7, 19, 5, 0)},
+      {"Unsinn", At(2026, 12, 7, 8, 0, 0)},
+      {"2025-01-02", At(2026, 12, 7, 8, 0, 0)},  // a date is no time
+  };
+  for (const auto& [text, expected] : times) {
+    EXPECT_NEAR(SystemTimeToDateTime(Typed(Window(), picker_, text)), expected, kMillisecond / 2)
+        << text;
+  }
+  auto* date_picker = Find<TDateTimePicker>("DateTimePicker2");
+  date_picker->SetDateTime(At(2026, 12, 7, 8, 0, 0));
+  EXPECT_NEAR(SystemTimeToDateTime(Typed(Window(), date_picker, "2.1.2025")),
+              At(2025, 1, 2, 8, 0, 0), kMillisecond / 2)
+      << "a typed date keeps the time of day";
+}
+
 TEST_F(PickerTest, KindAndTimeRoundTripThroughTheFormText) {
   picker_->SetDateTime(At(2026, 12, 7, 10, 1, 50));
   const AnsiString text = WriteComponentText(*form_);

@@ -334,3 +334,96 @@ TEST_F(ExtCtrlsTest, BevelAndPanelPropertiesRoundTripThroughTheFormText) {
 }
 
 }  // namespace
+
+namespace {
+
+// Not a test: a form with every control of this unit for a screenshot. Run it with
+// --gtest_also_run_disabled_tests --gtest_filter=*Gallery; it stays up for
+// WAKORA_GALLERY_SECONDS (20 by default) while the messages are pumped.
+TEST_F(ExtCtrlsTest, DISABLED_Gallery) {
+  delete form_;
+  Show(R"(object Form1: TForm
+  Left = 40
+  Top = 40
+  BorderStyle = bsDialog
+  Caption = 'Gallery'
+  ClientHeight = 150
+  ClientWidth = 392
+  object Checker1: TChecker
+    Left = 0
+    Top = 0
+    Width = 392
+    Height = 150
+  end
+  object Bevel3: TBevel
+    Left = 137
+    Top = 96
+    Width = 127
+    Height = 33
+    Style = bsRaised
+  end
+  object Image1: TImage
+    Left = 35
+    Top = 6
+    Width = 105
+    Height = 105
+    AutoSize = True
+    Transparent = True
+  end
+  object SpeedButton1: TSpeedButton
+    Left = 139
+    Top = 97
+    Width = 124
+    Height = 31
+    Caption = 'Start'
+    Flat = True
+    Font.Color = clBlue
+    Font.Height = -13
+    Font.Style = [fsUnderline]
+    NumGlyphs = 2
+  end
+  object Bevel1: TBevel
+    Left = 26
+    Top = 40
+    Width = 186
+    Height = 51
+  end
+  object Panel1: TPanel
+    Left = 335
+    Top = 4
+    Width = 43
+    Height = 41
+    BorderStyle = bsSingle
+    TabOrder = 0
+  end
+  object DateTimePicker1: TDateTimePicker
+    Left = 48
+    Top = 55
+    Width = 73
+    Height = 21
+    Kind = dtkTime
+    TabOrder = 1
+  end
+end
+)");
+  exttest::Paint(*Find<TSpeedButton>("SpeedButton1")->Glyph(), 32, 16, [](int x, int y) {
+    const int column = x % 16;
+    const bool inside = column >= 3 && column < 13 && y >= 3 && y < 13;
+    if (!inside) return RGB(0, 128, 128);
+    return x < 16 ? RGB(0, 0, 200) : RGB(128, 128, 128);
+  });
+  exttest::Paint(*Find<TImage>("Image1")->Picture()->Bitmap(), 100, 30, [](int x, int y) {
+    const int dx = x - 50, dy = y - 15;
+    if (dx * dx / 4 + dy * dy > 150) return RGB(255, 255, 255);
+    return (x / 4) % 2 ? RGB(220, 40, 40) : RGB(250, 200, 0);
+  });
+  Find<TDateTimePicker>("DateTimePicker1")->SetTime(EncodeTime(10, 1, 50, 0));
+  const char* seconds = getenv("WAKORA_GALLERY_SECONDS");
+  const DWORD until = GetTickCount() + 1000u * (seconds ? atoi(seconds) : 20);
+  while (GetTickCount() < until) {
+    wintest::Pump();
+    Sleep(50);
+  }
+}
+
+}  // namespace
