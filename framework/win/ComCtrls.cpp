@@ -13,9 +13,12 @@ TDateTime Now() {
   return SystemTimeToDateTime(now);
 }
 
-bool SameToTheSecond(const SYSTEMTIME& a, const SYSTEMTIME& b) {
-  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
-         a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+// Whether the window shows `value`, which may carry milliseconds that the window drops.
+bool ShowsToTheSecond(const SYSTEMTIME& shown, TDateTime value) {
+  const TDateParts date = DecodeDate(value);
+  const TTimeParts time = DecodeTime(value);
+  return shown.wYear == date.Year && shown.wMonth == date.Month && shown.wDay == date.Day &&
+         shown.wHour == time.Hour && shown.wMinute == time.Minute && shown.wSecond == time.Second;
 }
 
 }  // namespace
@@ -126,8 +129,7 @@ TDateTime TDateTimePicker::DateTime() const {
   if (SendMessageA(handle_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown)) != GDT_VALID) {
     return value_;
   }
-  // The window keeps whole seconds; what code set keeps its milliseconds.
-  if (SameToTheSecond(shown, DateTimeToSystemTime(value_))) return value_;
+  if (ShowsToTheSecond(shown, value_)) return value_;
   return SystemTimeToDateTime(shown);
 }
 
