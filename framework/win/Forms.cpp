@@ -189,8 +189,18 @@ void TForm::SetFormStyle(TFormStyle style) {
   if (style == form_style_) return;
   form_style_ = style;
   if (HandleAllocated()) {
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     SetWindowPos(handle_, style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0,
-                 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                 0, 0, flags);
+    HWND owner = GetWindow(handle_, GW_OWNER);
+    if (style != TFormStyle::fsStayOnTop && owner &&
+        (GetWindowLongA(handle_, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+      // Wine keeps an owned window topmost: it places it beside its owner instead. Without
+      // the owner for a moment the window leaves the topmost band as it should.
+      SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, 0);
+      SetWindowPos(handle_, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+      SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    }
   }
 }
 

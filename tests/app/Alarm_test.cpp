@@ -54,6 +54,22 @@ TEST_P(AlarmTest, CountdownFiresAtTheFirstTickInsideTheTargetMinute) {
   EXPECT_EQ(sounds_[0].Flags, static_cast<UINT>(SND_ASYNC));
 }
 
+TEST_P(AlarmTest, TheWindowIsTopmostExactlyWhileTheMessageShows) {
+  bool topmost_during_message = false;
+  AlarmServices().ShowMessage = [&](const AnsiString& text) {
+    messages_.push_back(text);
+    topmost_during_message = GetWindowLongA(Form1->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST;
+  };
+  SetPicker(12, 0, 0);
+  SetClock(11, 59, 59);
+  Arm();
+  Tick(12, 0, 0);
+  ASSERT_TRUE(Fired());
+  EXPECT_TRUE(topmost_during_message);
+  EXPECT_FALSE(GetWindowLongA(Form1->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(GetWindowLongA(Application->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) << "app";
+}
+
 TEST_P(AlarmTest, TimeOfDayFiresInThePickersMinuteWhateverItsSeconds) {
   SetPicker(14, 30, 45);
   SetClock(14, 29, 58);

@@ -123,6 +123,34 @@ HWND Program::TopWindow(const char* class_name, const char* title) const {
   return find.found;
 }
 
+namespace {
+
+struct FindDialog {
+  DWORD process;
+  HWND found;
+};
+
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM data) {
+  auto* find = reinterpret_cast<FindDialog*>(data);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[64];
+  GetClassNameA(window, name, sizeof name);
+  if (process == find->process && lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
+    find->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND Program::MessageBoxWindow() const {
+  FindDialog find{info_.dwProcessId, nullptr};
+  EnumWindows(FindVisibleDialog, reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
+
 std::vector<HWND> Program::Children(HWND parent) {
   std::vector<HWND> children;
   EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
@@ -187,6 +215,14 @@ std::string MessageBoxText(HWND box) {
 }
 
 void PressOk(HWND box) {
+  for (HWND child : Program::Children(box)) {
+    char name[64];
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Button") == 0) {
+      PostMessageA(child, BM_CLICK, 0, 0);
+      return;
+    }
+  }
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 

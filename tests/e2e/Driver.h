@@ -38,7 +38,8 @@ class Program {
   HWND TopWindow(const char* class_name, const char* title = nullptr) const;
   HWND MainWindow() const { return TopWindow("WakoraForm"); }
   HWND ApplicationWindow() const { return TopWindow("WakoraApplication"); }
-  HWND MessageBoxWindow() const { return TopWindow("#32770"); }
+  // A visible dialog of the program: a message box (Wine keeps hidden ones of its own).
+  HWND MessageBoxWindow() const;
   // A child of the main window by class, the n-th in z-order.
   HWND Child(const char* class_name, int index = 0) const;
   // All children of a window with their classes, depth first.

@@ -110,3 +110,109 @@ TEST(Wakora, WithoutLanguageFilesTheProgramEndsByItself) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The alarm, as a user meets it
+
+namespace {
+
+int SecondsNow() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return t.wSecond;
+}
+
+HWND TrayWindow(const Program& program) { return program.TopWindow("WakoraTrayIcon"); }
+
+bool Topmost(HWND window) { return GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST; }
+
+// The start button is windowless: the press reaches it through the window.
+void PressStart(HWND window) { driver::Click(window, 139 + 62, 247 + 15); }
+
+HWND MinutesField(const Program& program) {
+  for (HWND child : Program::Children(program.MainWindow())) {
+    char name[64];
+    GetClassNameA(child, name, sizeof name);
+    RECT r;
+    GetWindowRect(child, &r);
+    POINT p{r.left, r.top};
+    ScreenToClient(program.MainWindow(), &p);
+    if (lstrcmpiA(name, "Edit") == 0 && p.x == 49) return child;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(Alarm, TimeOfDayAtTheCurrentMinuteFiresOnTopWithTheReminder) {
+  // Keep clear of a minute's last seconds: the picker takes the minute of the first show.
+  driver::WaitFor([] { return SecondsNow() <= 54; }, 10000);
+  const std::string folder = FreshFolder();
+  Program program(folder);
+  HWND window = StartedWindow(program);
+  ASSERT_NE(window, nullptr);
+  HWND app = program.ApplicationWindow();
+  ASSERT_NE(app, nullptr);
+  SetWindowTextA(ReminderField(program), "Tea is ready");
+
+  PressStart(window);
+  ASSERT_TRUE(driver::WaitFor([&] { return !IsWindowVisible(window); }, 3000));
+  EXPECT_FALSE(IsWindowVisible(app)) << "the taskbar button stays";
+  EXPECT_NE(TrayWindow(program), nullptr);
+
+  // The box is found as soon as it exists; its text comes with its children.
+  HWND box = nullptr;
+  ASSERT_TRUE(driver::WaitFor(
+      [&] {
+        box = program.MessageBoxWindow();
+        return box && IsWindowVisible(box) && !driver::MessageBoxText(box).empty();
+      },
+      4000));
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(IsWindowVisible(app));
+  EXPECT_TRUE(Topmost(window));
+  EXPECT_EQ(driver::MessageBoxText(box), "Wakora: Tea is ready");
+  driver::PressOk(box);
+  EXPECT_TRUE(driver::WaitFor([&] { return !program.MessageBoxWindow(); }, 3000))
+      << driver::MessageBoxText(program.MessageBoxWindow());
+  EXPECT_TRUE(driver::WaitFor([&] { return !Topmost(window); }, 3000));
+}
+
+TEST(Alarm, ATrayClickCancelsTheWaitingAlarm) {
+  const std::string folder = FreshFolder();
+  Program program(folder);
+  HWND window = StartedWindow(program);
+  ASSERT_NE(window, nullptr);
+  // Countdown of one minute: typing into the minutes field selects that mode.
+  SetWindowTextA(MinutesField(program), "1");
+  PressStart(window);
+  ASSERT_TRUE(driver::WaitFor([&] { return !IsWindowVisible(window); }, 3000));
+  const DWORD armed = GetTickCount();
+
+  HWND tray = TrayWindow(program);
+  ASSERT_NE(tray, nullptr);
+  PostMessageA(tray, WM_USER + 1, 0, WM_LBUTTONUP);
+  ASSERT_TRUE(driver::WaitFor([&] { return IsWindowVisible(window); }, 3000));
+  EXPECT_TRUE(IsWindowVisible(program.ApplicationWindow()));
+
+  // The target minute comes and goes without a message.
+  while (GetTickCount() - armed < 62000) {
+    ASSERT_EQ(program.MessageBoxWindow(), nullptr) << "a cancelled alarm fired";
+    Sleep(250);
+  }
+}
+
+TEST(Alarm, TheTrayMenusQuitItemEndsTheProgram) {
+  const std::string folder = FreshFolder();
+  Program program(folder);
+  ASSERT_NE(StartedWindow(program), nullptr);
+  HWND tray = TrayWindow(program);
+  ASSERT_NE(tray, nullptr);
+  PostMessageA(tray, WM_USER + 1, 0, WM_RBUTTONUP);
+  HWND menu = nullptr;
+  ASSERT_TRUE(driver::WaitFor([&] { return (menu = program.TopWindow("#32768")) != nullptr; }, 5000));
+  // Up from nothing selected is the last item, "Wakora beenden".
+  PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(program.WaitForExit(10000));
+}
