@@ -5,11 +5,13 @@
 namespace {
 
 struct Token {
-  bool Field;        // a time field (h, m, s, t...) or literal text
-  AnsiString Text;   // the field letters, or the literal itself (quotes removed)
+  bool Field;       // a time field (h, m, s, t...) or literal text
+  AnsiString Text;  // the field letters, or the literal itself (quotes removed)
 };
 
-bool IsFieldLetter(char c) { return c == 'h' || c == 'H' || c == 'm' || c == 's' || c == 't'; }
+bool IsFieldLetter(char c) {
+  return c == 'h' || c == 'H' || c == 'm' || c == 's' || c == 't';
+}
 
 std::vector<Token> Tokenize(const AnsiString& picture) {
   std::vector<Token> tokens;
@@ -41,7 +43,9 @@ std::vector<Token> Tokenize(const AnsiString& picture) {
   return tokens;
 }
 
-AnsiString TwoDigits(int value) { return Format("%02d", value); }
+AnsiString TwoDigits(int value) {
+  return Format("%02d", value);
+}
 
 }  // namespace
 
@@ -56,21 +60,28 @@ AnsiString FormatTimeOfDay(const TTimeFormat& format, TDateTime value) {
     const char letter = token.Text[0];
     const bool twice = token.Text.size() >= 2;
     switch (letter) {
-      case 'H': text += twice ? TwoDigits(parts.Hour) : IntToStr(parts.Hour); break;
+      case 'H':
+        text += twice ? TwoDigits(parts.Hour) : IntToStr(parts.Hour);
+        break;
       case 'h': {
         int hour = parts.Hour % 12;
         if (hour == 0) hour = 12;
         text += twice ? TwoDigits(hour) : IntToStr(hour);
         break;
       }
-      case 'm': text += twice ? TwoDigits(parts.Minute) : IntToStr(parts.Minute); break;
-      case 's': text += twice ? TwoDigits(parts.Second) : IntToStr(parts.Second); break;
+      case 'm':
+        text += twice ? TwoDigits(parts.Minute) : IntToStr(parts.Minute);
+        break;
+      case 's':
+        text += twice ? TwoDigits(parts.Second) : IntToStr(parts.Second);
+        break;
       case 't': {
         const AnsiString& marker = parts.Hour < 12 ? format.AM : format.PM;
         text += twice ? marker : marker.substr(0, 1);
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
   return text;
@@ -84,9 +95,10 @@ AnsiString PictureWithoutSeconds(const AnsiString& picture) {
     if (i > 0 && !tokens[i - 1].Field) {
       first = i - 1;  // "mm:ss": the separator before the seconds goes too
     } else if (i + 1 < tokens.size() && !tokens[i + 1].Field) {
-      last = i + 1;   // seconds first: the separator after them goes
+      last = i + 1;  // seconds first: the separator after them goes
     }
-    tokens.erase(tokens.begin() + static_cast<long>(first), tokens.begin() + static_cast<long>(last) + 1);
+    tokens.erase(tokens.begin() + static_cast<long>(first),
+                 tokens.begin() + static_cast<long>(last) + 1);
     break;
   }
   AnsiString result;

@@ -67,12 +67,16 @@ const TClassInfo& TForm1::StaticClassInfo() {
   return info;
 }
 
-AnsiString UpperAscii(const AnsiString& text) { return AsciiUpperCase(text); }
+AnsiString UpperAscii(const AnsiString& text) {
+  return AsciiUpperCase(text);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Start-up, texts and the language list
 
-void TForm1::FormCreate(TObject*) { Trans = new WaTrans(); }
+void TForm1::FormCreate(TObject*) {
+  Trans = new WaTrans();
+}
 
 void TForm1::FormShow(TObject*) {
   if (!FirstShow) return;
@@ -158,13 +162,21 @@ void FireAlarm() {
   Form1->AniIcon1->SetAnimated(true);
 }
 
-void TForm1::DateTimePicker1Click(TObject*) { RadioButton1->SetChecked(true); }
+void TForm1::DateTimePicker1Click(TObject*) {
+  RadioButton1->SetChecked(true);
+}
 
-void TForm1::DateTimePicker1Change(TObject*) { RadioButton1->SetChecked(true); }
+void TForm1::DateTimePicker1Change(TObject*) {
+  RadioButton1->SetChecked(true);
+}
 
-void TForm1::CSpinEdit1Click(TObject*) { RadioButton2->SetChecked(true); }
+void TForm1::CSpinEdit1Click(TObject*) {
+  RadioButton2->SetChecked(true);
+}
 
-void TForm1::CSpinEdit1Change(TObject*) { RadioButton2->SetChecked(true); }
+void TForm1::CSpinEdit1Change(TObject*) {
+  RadioButton2->SetChecked(true);
+}
 
 // ---------------------------------------------------------------------------------------------
 // The sound
@@ -173,10 +185,17 @@ void PlayBuiltInSound(int index) {
   AnsiString path = AlarmServices().ModulePath();
   if (path.size() >= 4) path.erase(path.size() - 4);
   switch (index) {
-    case 0: path += "1.wav"; break;
-    case 1: path += "2.wav"; break;
-    case 2: path += "3.wav"; break;
-    default: break;
+    case 0:
+      path += "1.wav";
+      break;
+    case 1:
+      path += "2.wav";
+      break;
+    case 2:
+      path += "3.wav";
+      break;
+    default:
+      break;
   }
   AlarmServices().PlaySound(path, SND_ASYNC);
 }
@@ -234,7 +253,9 @@ void TForm1::TrayIcon1Click(TObject*) {
   AniIcon1->SetAnimated(true);
 }
 
-void TForm1::Beenden1Click(TObject*) { Close(); }
+void TForm1::Beenden1Click(TObject*) {
+  Close();
+}
 
 void TForm1::AniIcon1Click(TObject*) {
   const AnsiString address = Trans->Text(1);

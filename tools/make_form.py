@@ -25,11 +25,11 @@ def hex_block(data, indent):
 
 
 def expand(match, indent):
-    spec = match.group(1)
+    source = match.group(1)
     class_name = None
-    if ":" in spec:
-        class_name, spec = spec.split(":", 1)
-    with open(os.path.join(ROOT, spec), "rb") as f:
+    if ":" in source:
+        class_name, source = source.split(":", 1)
+    with open(os.path.join(ROOT, source), "rb") as f:
         data = f.read()
     if class_name:
         name = class_name.encode("ascii")

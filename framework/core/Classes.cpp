@@ -9,9 +9,13 @@ const TClassInfo& TObject::StaticClassInfo() {
   return info;
 }
 
-const char* TObject::ClassName() const { return ClassInfo().Name.c_str(); }
+const char* TObject::ClassName() const {
+  return ClassInfo().Name.c_str();
+}
 
-bool TObject::InheritsFrom(const TClassInfo& info) const { return ClassInfo().InheritsFrom(info); }
+bool TObject::InheritsFrom(const TClassInfo& info) const {
+  return ClassInfo().InheritsFrom(info);
+}
 
 const TClassInfo& TPersistent::StaticClassInfo() {
   static const TClassInfo& info =
@@ -20,8 +24,8 @@ const TClassInfo& TPersistent::StaticClassInfo() {
 }
 
 void TPersistent::Assign(const TPersistent* source) {
-  throw EConvertError(Format("Cannot assign a %s to a %s",
-                             source ? source->ClassName() : "nil", ClassName()));
+  throw EConvertError(
+      Format("Cannot assign a %s to a %s", source ? source->ClassName() : "nil", ClassName()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -106,7 +110,9 @@ void TComponent::SetDesigning(bool designing) {
   for (TComponent* component : components_) component->SetDesigning(designing);
 }
 
-void TComponent::Loaded() { state_ &= ~(csLoading | csReading); }
+void TComponent::Loaded() {
+  state_ &= ~(csLoading | csReading);
+}
 
 void TComponent::GetChildren(const std::function<void(TComponent*)>&, TComponent*) {}
 
@@ -115,10 +121,11 @@ void TComponent::SetParentComponent(TComponent*) {}
 // ---------------------------------------------------------------------------------------------
 
 const TClassInfo& TStrings::StaticClassInfo() {
-  static const TClassInfo& info = TClassBuilder<TStrings>("TStrings", &TPersistent::StaticClassInfo())
-                                      .Property("Strings", &TStrings::Items, &TStrings::SetItems,
-                                                Default(std::vector<AnsiString>{}))
-                                      .Build();
+  static const TClassInfo& info =
+      TClassBuilder<TStrings>("TStrings", &TPersistent::StaticClassInfo())
+          .Property("Strings", &TStrings::Items, &TStrings::SetItems,
+                    Default(std::vector<AnsiString>{}))
+          .Build();
   return info;
 }
 
@@ -204,4 +211,6 @@ void TStrings::Assign(const TPersistent* source) {
   TPersistent::Assign(source);
 }
 
-void TStrings::Changed() { OnChange(this); }
+void TStrings::Changed() {
+  OnChange(this);
+}

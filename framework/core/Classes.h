@@ -24,10 +24,12 @@ class TObject {
 };
 
 // Declares a class's property information; the definition builds it with TClassBuilder.
-#define DECLARE_CLASS_INFO()                  \
- public:                                     \
-  static const TClassInfo& StaticClassInfo(); \
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+#define DECLARE_CLASS_INFO()                     \
+ public:                                         \
+  static const TClassInfo& StaticClassInfo();    \
+  const TClassInfo& ClassInfo() const override { \
+    return StaticClassInfo();                    \
+  }
 
 class TPersistent : public TObject {
   DECLARE_CLASS_INFO()

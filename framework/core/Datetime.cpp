@@ -18,7 +18,9 @@ int64_t DaysBeforeYear(int64_t year) {
 
 }  // namespace
 
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 int DaysInMonth(int year, int month) {
   static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -123,9 +125,13 @@ int DayOfWeek(TDateTime date) {
   return static_cast<int>(r) + 1;
 }
 
-TDateTime DatePart(TDateTime value) { return std::trunc(value); }
+TDateTime DatePart(TDateTime value) {
+  return std::trunc(value);
+}
 
-TDateTime TimePart(TDateTime value) { return std::fabs(value - std::trunc(value)); }
+TDateTime TimePart(TDateTime value) {
+  return std::fabs(value - std::trunc(value));
+}
 
 TDateTime WithTimeOfDay(TDateTime value, TDateTime time_of_day) {
   const TDateTime date = DatePart(value);

@@ -19,8 +19,7 @@ class TEvent {
   // Binds a method of `object`.
   template <class T>
   TEvent(T* object, void (T::*method)(Args...))
-      : handler_([object, method](Args... args) { (object->*method)(args...); }),
-        object_(object) {}
+      : handler_([object, method](Args... args) { (object->*method)(args...); }), object_(object) {}
   // Binds any callable; tests use this for counters.
   template <class F, class = std::enable_if_t<std::is_invocable_v<F, Args...> &&
                                               !std::is_same_v<std::decay_t<F>, TEvent>>>

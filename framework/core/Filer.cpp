@@ -88,11 +88,11 @@ class Lexer {
       ++pos_;
       while (pos_ < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
     } else {
-      while (pos_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[pos_])) ||
-                                     text_[pos_] == '.' || text_[pos_] == 'e' ||
-                                     text_[pos_] == 'E' ||
-                                     ((text_[pos_] == '-' || text_[pos_] == '+') &&
-                                      (text_[pos_ - 1] == 'e' || text_[pos_ - 1] == 'E')))) {
+      while (pos_ < text_.size() &&
+             (std::isdigit(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '.' ||
+              text_[pos_] == 'e' || text_[pos_] == 'E' ||
+              ((text_[pos_] == '-' || text_[pos_] == '+') &&
+               (text_[pos_ - 1] == 'e' || text_[pos_ - 1] == 'E')))) {
         ++pos_;
       }
     }
@@ -242,8 +242,8 @@ class Reader {
     try {
       ReadObject(nullptr);
       if (lexer_.Peek().Kind != TokenKind::End) {
-        Fail(lexer_.Line(), Format("Unexpected text after the last end: %s",
-                                   lexer_.Peek().Text.c_str()));
+        Fail(lexer_.Line(),
+             Format("Unexpected text after the last end: %s", lexer_.Peek().Text.c_str()));
       }
       ResolveFixups();
     } catch (...) {
@@ -257,7 +257,8 @@ class Reader {
  private:
   Token Expect(TokenKind kind, const char* what) {
     if (lexer_.Peek().Kind != kind) {
-      Fail(lexer_.Line(), Format("%s expected but %s found", what, Describe(lexer_.Peek()).c_str()));
+      Fail(lexer_.Line(),
+           Format("%s expected but %s found", what, Describe(lexer_.Peek()).c_str()));
     }
     return lexer_.Take();
   }
@@ -270,10 +271,14 @@ class Reader {
   }
   static AnsiString Describe(const Token& token) {
     switch (token.Kind) {
-      case TokenKind::End: return "end of text";
-      case TokenKind::String: return "a string";
-      case TokenKind::HexBlock: return "binary data";
-      default: return "'" + token.Text + "'";
+      case TokenKind::End:
+        return "end of text";
+      case TokenKind::String:
+        return "a string";
+      case TokenKind::HexBlock:
+        return "binary data";
+      default:
+        return "'" + token.Text + "'";
     }
   }
 
@@ -308,8 +313,8 @@ class Reader {
       });
       loaded_.push_back(component);
       if (!root_.ClassInfo().SetField(root_, name.Text, component)) {
-        Fail(name.Line, Format("%s is not of the class that the form declares for it",
-                               name.Text.c_str()));
+        Fail(name.Line,
+             Format("%s is not of the class that the form declares for it", name.Text.c_str()));
       }
       Guard(name.Line, [&] { component->SetParentComponent(parent); });
     }
@@ -350,7 +355,8 @@ class Reader {
       const AnsiString part = rest.substr(0, dot);
       prop = instance->ClassInfo().FindPublished(part);
       if (!prop) {
-        Fail(path.Line, Format("Property %s.%s does not exist", instance->ClassName(), part.c_str()));
+        Fail(path.Line,
+             Format("Property %s.%s does not exist", instance->ClassName(), part.c_str()));
       }
       if (dot == AnsiString::npos) break;
       if (prop->Kind != TPropKind::Object) {
@@ -572,7 +578,9 @@ class Writer {
         if (text.find_first_of(".eEn") == AnsiString::npos) text += ".0";
         break;
       }
-      case TPropKind::Bool: text = value.Int ? "True" : "False"; break;
+      case TPropKind::Bool:
+        text = value.Int ? "True" : "False";
+        break;
       case TPropKind::Enum:
         text = value.Int >= 0 && value.Int < static_cast<int64_t>(prop.Enum->Names.size())
                    ? prop.Enum->Names[static_cast<size_t>(value.Int)]
@@ -589,7 +597,9 @@ class Writer {
         text += "]";
         break;
       }
-      case TPropKind::String: text = QuoteString(value.Str); break;
+      case TPropKind::String:
+        text = QuoteString(value.Str);
+        break;
       case TPropKind::List:
         Line(depth, name + " = (");
         for (const AnsiString& item : value.List) Line(depth + 1, QuoteString(item));
@@ -612,8 +622,11 @@ class Writer {
         return;
       }
       case TPropKind::Component:
-      case TPropKind::Event: text = value.Str; break;
-      case TPropKind::Object: return;
+      case TPropKind::Event:
+        text = value.Str;
+        break;
+      case TPropKind::Object:
+        return;
     }
     Line(depth, name + " = " + text);
   }
@@ -624,6 +637,10 @@ class Writer {
 
 }  // namespace
 
-void ReadComponentText(TComponent& root, std::string_view text) { Reader(root, text).Read(); }
+void ReadComponentText(TComponent& root, std::string_view text) {
+  Reader(root, text).Read();
+}
 
-AnsiString WriteComponentText(TComponent& root) { return Writer(root).Write(); }
+AnsiString WriteComponentText(TComponent& root) {
+  return Writer(root).Write();
+}

@@ -2,13 +2,11 @@
 // owns. The format:
 //
 //   object Form1: TForm1
-//     Caption = 'Wakora 3.8'           strings: quoted runs and #nnn bytes, joined, '+' between lines
-//     Font.Style = [fsBold]            nested names and sets
-//     Color = clBtnFace                identifiers: enumerations, booleans, colours, references
-//     OnCreate = FormCreate            handlers by method name
-//     Items.Strings = ('a' 'b')        string lists
-//     Picture.Data = {0A1B...}         bytes as hex
-//     object Button1: TButton          nested components, created through the class registry
+//     Caption = 'Wakora 3.8'           strings: quoted runs and #nnn bytes, joined, '+' between
+//     lines Font.Style = [fsBold]            nested names and sets Color = clBtnFace identifiers:
+//     enumerations, booleans, colours, references OnCreate = FormCreate            handlers by
+//     method name Items.Strings = ('a' 'b')        string lists Picture.Data = {0A1B...} bytes as
+//     hex object Button1: TButton          nested components, created through the class registry
 //     end
 //   end
 //

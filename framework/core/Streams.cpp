@@ -117,7 +117,7 @@ void TMemoryStream::SaveToFile(const AnsiString& file_name) const {
 }
 
 TFileStream::TFileStream(const AnsiString& file_name, TFileMode mode) {
-  const char* fopen_mode = mode == TFileMode::fmOpenRead   ? "rb"
+  const char* fopen_mode = mode == TFileMode::fmOpenRead ? "rb"
                            : mode == TFileMode::fmCreate ? "w+b"
                                                          : "r+b";
   file_ = std::fopen(file_name.c_str(), fopen_mode);
@@ -128,13 +128,15 @@ TFileStream::TFileStream(const AnsiString& file_name, TFileMode mode) {
     file_ = nullptr;
   }
   if (!file_) {
-    throw EFOpenError(Format(mode == TFileMode::fmCreate ? "Cannot create file \"%s\""
-                                                         : "Cannot open file \"%s\"",
-                             file_name.c_str()));
+    throw EFOpenError(Format(
+        mode == TFileMode::fmCreate ? "Cannot create file \"%s\"" : "Cannot open file \"%s\"",
+        file_name.c_str()));
   }
 }
 
-TFileStream::~TFileStream() { std::fclose(file_); }
+TFileStream::~TFileStream() {
+  std::fclose(file_);
+}
 
 void TFileStream::SwitchTo(bool writing) {
   const TAccess access = writing ? TAccess::aWrite : TAccess::aRead;

@@ -1,10 +1,10 @@
 #include "framework/core/Sysutils.h"
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/stat.h>
 
 AnsiString Format(const char* format, ...) {
   va_list args;
@@ -19,7 +19,9 @@ AnsiString Format(const char* format, ...) {
   return result;
 }
 
-AnsiString IntToStr(int64_t value) { return std::to_string(value); }
+AnsiString IntToStr(int64_t value) {
+  return std::to_string(value);
+}
 
 bool TryStrToInt(const AnsiString& text, int& value) {
   size_t i = 0;

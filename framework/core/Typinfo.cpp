@@ -83,7 +83,9 @@ std::map<AnsiString, const TClassInfo*>& Registry() {
 
 }  // namespace
 
-void RegisterComponentClass(const TClassInfo& info) { Registry()[info.Name] = &info; }
+void RegisterComponentClass(const TClassInfo& info) {
+  Registry()[info.Name] = &info;
+}
 
 const TClassInfo* FindClassInfo(const AnsiString& name) {
   auto it = Registry().find(name);

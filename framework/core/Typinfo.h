@@ -17,7 +17,7 @@
 #include "framework/core/Classes.h"
 
 enum class TPropKind {
-  Integer,    // also TColor; written as a number or, for colours, a name
+  Integer,  // also TColor; written as a number or, for colours, a name
   Float,
   Bool,
   Enum,
@@ -58,10 +58,10 @@ class TPropInfo {
  public:
   AnsiString Name;
   TPropKind Kind = TPropKind::Integer;
-  const TEnumInfo* Enum = nullptr;     // Enum and Set
-  const TIdentMap* Idents = nullptr;   // optional names of Integer values
+  const TEnumInfo* Enum = nullptr;    // Enum and Set
+  const TIdentMap* Idents = nullptr;  // optional names of Integer values
   std::function<TValue(const TPersistent&)> Get;
-  std::function<void(TPersistent&, const TValue&)> Set;        // null for Object
+  std::function<void(TPersistent&, const TValue&)> Set;       // null for Object
   std::function<TPersistent*(const TPersistent&)> GetObject;  // Object only
   std::optional<TValue> Default;                              // not stored when equal
   std::function<bool(const TPersistent&)> Stored;             // not stored when false
@@ -175,15 +175,16 @@ V FromValue(const TValue& value, const AnsiString& name) {
   } else if constexpr (std::is_pointer_v<D>) {
     if (value.Component == nullptr) return nullptr;
     auto* typed = dynamic_cast<D>(value.Component);
-    if (!typed) throw EConvertError(Format("'%s' is of the wrong class for %s",
-                                           value.Component->Name().c_str(), name.c_str()));
+    if (!typed)
+      throw EConvertError(Format("'%s' is of the wrong class for %s",
+                                 value.Component->Name().c_str(), name.c_str()));
     return typed;
   } else if constexpr (IsEvent<D>::value) {
     if (!value.Method.has_value()) return D();
     auto* function = std::any_cast<typename IsEvent<D>::Function>(&value.Method);
     if (!function) {
-      throw EConvertError(Format("Method %s does not fit the event %s", value.Str.c_str(),
-                                 name.c_str()));
+      throw EConvertError(
+          Format("Method %s does not fit the event %s", value.Str.c_str(), name.c_str()));
     }
     D event(*function);
     event.Named(value.Str);
@@ -196,16 +197,26 @@ V FromValue(const TValue& value, const AnsiString& name) {
 template <class V>
 constexpr TPropKind KindOf() {
   using D = std::decay_t<V>;
-  if constexpr (std::is_same_v<D, bool>) return TPropKind::Bool;
-  else if constexpr (std::is_enum_v<D>) return TPropKind::Enum;
-  else if constexpr (std::is_integral_v<D>) return TPropKind::Integer;
-  else if constexpr (std::is_floating_point_v<D>) return TPropKind::Float;
-  else if constexpr (std::is_same_v<D, AnsiString>) return TPropKind::String;
-  else if constexpr (std::is_same_v<D, TBytes>) return TPropKind::Binary;
-  else if constexpr (std::is_same_v<D, std::vector<AnsiString>>) return TPropKind::List;
-  else if constexpr (std::is_pointer_v<D>) return TPropKind::Component;
-  else if constexpr (IsEvent<D>::value) return TPropKind::Event;
-  else return TPropKind::Integer;
+  if constexpr (std::is_same_v<D, bool>)
+    return TPropKind::Bool;
+  else if constexpr (std::is_enum_v<D>)
+    return TPropKind::Enum;
+  else if constexpr (std::is_integral_v<D>)
+    return TPropKind::Integer;
+  else if constexpr (std::is_floating_point_v<D>)
+    return TPropKind::Float;
+  else if constexpr (std::is_same_v<D, AnsiString>)
+    return TPropKind::String;
+  else if constexpr (std::is_same_v<D, TBytes>)
+    return TPropKind::Binary;
+  else if constexpr (std::is_same_v<D, std::vector<AnsiString>>)
+    return TPropKind::List;
+  else if constexpr (std::is_pointer_v<D>)
+    return TPropKind::Component;
+  else if constexpr (IsEvent<D>::value)
+    return TPropKind::Event;
+  else
+    return TPropKind::Integer;
 }
 
 template <class G, class C>
@@ -323,9 +334,8 @@ class TClassBuilder {
   TClassBuilder& Method(const char* name, void (C::*method)(Args...)) {
     info_->Methods[name] = [method](TComponent& root) -> std::any {
       C* self = &static_cast<C&>(root);
-      return std::function<void(Args...)>([self, method](Args... args) {
-        (self->*method)(args...);
-      });
+      return std::function<void(Args...)>(
+          [self, method](Args... args) { (self->*method)(args...); });
     };
     return *this;
   }

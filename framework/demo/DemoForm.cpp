@@ -14,7 +14,9 @@ const TClassInfo& TSwatch::StaticClassInfo() {
   return info;
 }
 
-TSwatch::TSwatch(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 40, 40); }
+TSwatch::TSwatch(TComponent* owner) : TGraphicControl(owner) {
+  SetBounds(0, 0, 40, 40);
+}
 
 void TSwatch::SetFill(TColor fill) {
   fill_ = fill;
@@ -59,27 +61,30 @@ void TCounter::Paint() {
 }
 
 const TClassInfo& TDemoForm::StaticClassInfo() {
-  static const TClassInfo& info =
-      TClassBuilder<TDemoForm>("TDemoForm", &TForm::StaticClassInfo())
-          .PublishInherited()
-          .Field("Swatch1", &TDemoForm::Swatch1)
-          .Field("Counter1", &TDemoForm::Counter1)
-          .Field("Timer1", &TDemoForm::Timer1)
-          .Method("FormCreate", &TDemoForm::FormCreate)
-          .Method("Swatch1Click", &TDemoForm::Swatch1Click)
-          .Method("Counter1Click", &TDemoForm::Counter1Click)
-          .Method("Timer1Timer", &TDemoForm::Timer1Timer)
-          .Build();
+  static const TClassInfo& info = TClassBuilder<TDemoForm>("TDemoForm", &TForm::StaticClassInfo())
+                                      .PublishInherited()
+                                      .Field("Swatch1", &TDemoForm::Swatch1)
+                                      .Field("Counter1", &TDemoForm::Counter1)
+                                      .Field("Timer1", &TDemoForm::Timer1)
+                                      .Method("FormCreate", &TDemoForm::FormCreate)
+                                      .Method("Swatch1Click", &TDemoForm::Swatch1Click)
+                                      .Method("Counter1Click", &TDemoForm::Counter1Click)
+                                      .Method("Timer1Timer", &TDemoForm::Timer1Timer)
+                                      .Build();
   return info;
 }
 
-void TDemoForm::FormCreate(TObject*) { ++Created; }
+void TDemoForm::FormCreate(TObject*) {
+  ++Created;
+}
 
 void TDemoForm::Swatch1Click(TObject*) {
   Swatch1->SetFill(Swatch1->Fill() == clRed ? clBlue : clRed);
 }
 
-void TDemoForm::Counter1Click(TObject*) { Counter1->SetValue(Counter1->Value() + 1); }
+void TDemoForm::Counter1Click(TObject*) {
+  Counter1->SetValue(Counter1->Value() + 1);
+}
 
 void TDemoForm::Timer1Timer(TObject*) {
   ++Ticks;

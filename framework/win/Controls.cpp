@@ -84,19 +84,43 @@ const TIdentMap& CursorIdents() {
 HCURSOR CursorHandle(int cursor) {
   LPCSTR id = IDC_ARROW;
   switch (cursor) {
-    case crCross: id = IDC_CROSS; break;
-    case crIBeam: id = IDC_IBEAM; break;
-    case crSizeAll: id = IDC_SIZEALL; break;
-    case crSizeNESW: id = IDC_SIZENESW; break;
-    case crSizeNS: id = IDC_SIZENS; break;
-    case crSizeNWSE: id = IDC_SIZENWSE; break;
-    case crSizeWE: id = IDC_SIZEWE; break;
-    case crUpArrow: id = IDC_UPARROW; break;
-    case crHourGlass: id = IDC_WAIT; break;
-    case crNo: id = IDC_NO; break;
-    case crHandPoint: id = IDC_HAND; break;
-    case crNone: return nullptr;
-    default: break;
+    case crCross:
+      id = IDC_CROSS;
+      break;
+    case crIBeam:
+      id = IDC_IBEAM;
+      break;
+    case crSizeAll:
+      id = IDC_SIZEALL;
+      break;
+    case crSizeNESW:
+      id = IDC_SIZENESW;
+      break;
+    case crSizeNS:
+      id = IDC_SIZENS;
+      break;
+    case crSizeNWSE:
+      id = IDC_SIZENWSE;
+      break;
+    case crSizeWE:
+      id = IDC_SIZEWE;
+      break;
+    case crUpArrow:
+      id = IDC_UPARROW;
+      break;
+    case crHourGlass:
+      id = IDC_WAIT;
+      break;
+    case crNo:
+      id = IDC_NO;
+      break;
+    case crHandPoint:
+      id = IDC_HAND;
+      break;
+    case crNone:
+      return nullptr;
+    default:
+      break;
   }
   return LoadCursorA(nullptr, id);
 }
@@ -121,8 +145,7 @@ const TClassInfo& TControl::StaticClassInfo() {
                      return options;
                    }())
           .StoredIf([](const TControl& c) { return !c.ParentColor(); })
-          .Declare("ParentColor", &TControl::ParentColor, &TControl::SetParentColor,
-                   Default(true))
+          .Declare("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, Default(true))
           .ObjectProperty("Font", &TControl::Font, false,
                           [](const TControl& c) { return !c.ParentFont(); })
           .Declare("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, Default(true))
@@ -161,7 +184,9 @@ void TControl::SetParentComponent(TComponent* parent) {
   if (auto* window = dynamic_cast<TWinControl*>(parent)) SetParent(window);
 }
 
-TComponent* TControl::GetParentComponent() const { return parent_; }
+TComponent* TControl::GetParentComponent() const {
+  return parent_;
+}
 
 void TControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
@@ -197,9 +222,13 @@ int TControl::ClientHeight() const {
   return r.bottom - r.top;
 }
 
-void TControl::SetClientWidth(int width) { SetWidth(width + (width_ - ClientWidth())); }
+void TControl::SetClientWidth(int width) {
+  SetWidth(width + (width_ - ClientWidth()));
+}
 
-void TControl::SetClientHeight(int height) { SetHeight(height + (height_ - ClientHeight())); }
+void TControl::SetClientHeight(int height) {
+  SetHeight(height + (height_ - ClientHeight()));
+}
 
 void TControl::SetAlign(TAlign align) {
   if (align == align_) return;
@@ -237,7 +266,9 @@ void TControl::SetVisible(bool visible) {
   VisibleChanged();
 }
 
-bool TControl::Showing() const { return visible_ && parent_ && parent_->Showing(); }
+bool TControl::Showing() const {
+  return visible_ && parent_ && parent_->Showing();
+}
 
 void TControl::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
@@ -303,7 +334,9 @@ void TControl::SetText(const AnsiString& text) {
   TextChanged();
 }
 
-void TControl::SetPopupMenu(TPopupMenu* menu) { popup_menu_ = menu; }
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+  popup_menu_ = menu;
+}
 
 void TControl::Notification(TComponent* component, TOperation operation) {
   if (operation == TOperation::opRemove && component == popup_menu_) popup_menu_ = nullptr;
@@ -339,20 +372,42 @@ LRESULT TControl::Perform(UINT msg, WPARAM wparam, LPARAM lparam) {
   return message.Result;
 }
 
-void TControl::DefaultHandler(TMessage& message) { message.Result = 0; }
+void TControl::DefaultHandler(TMessage& message) {
+  message.Result = 0;
+}
 
 void TControl::WndProc(TMessage& message) {
   switch (message.Msg) {
-    case WM_LBUTTONDOWN: WMLButtonDown(message); break;
-    case WM_LBUTTONUP: WMLButtonUp(message); break;
-    case WM_LBUTTONDBLCLK: WMLButtonDblClk(message); break;
-    case WM_RBUTTONDOWN: WMRButtonDown(message); break;
-    case WM_RBUTTONUP: WMRButtonUp(message); break;
-    case WM_MOUSEMOVE: WMMouseMove(message); break;
-    case WM_CONTEXTMENU: WMContextMenu(message); break;
-    case CM_MOUSEENTER: CMMouseEnter(message); break;
-    case CM_MOUSELEAVE: CMMouseLeave(message); break;
-    default: DefaultHandler(message); break;
+    case WM_LBUTTONDOWN:
+      WMLButtonDown(message);
+      break;
+    case WM_LBUTTONUP:
+      WMLButtonUp(message);
+      break;
+    case WM_LBUTTONDBLCLK:
+      WMLButtonDblClk(message);
+      break;
+    case WM_RBUTTONDOWN:
+      WMRButtonDown(message);
+      break;
+    case WM_RBUTTONUP:
+      WMRButtonUp(message);
+      break;
+    case WM_MOUSEMOVE:
+      WMMouseMove(message);
+      break;
+    case WM_CONTEXTMENU:
+      WMContextMenu(message);
+      break;
+    case CM_MOUSEENTER:
+      CMMouseEnter(message);
+      break;
+    case CM_MOUSELEAVE:
+      CMMouseLeave(message);
+      break;
+    default:
+      DefaultHandler(message);
+      break;
   }
 }
 
@@ -457,7 +512,9 @@ void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   OnMouseDown(this, button, shift, x, y);
 }
 
-void TControl::MouseMove(TShiftState shift, int x, int y) { OnMouseMove(this, shift, x, y); }
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+  OnMouseMove(this, shift, x, y);
+}
 
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   OnMouseUp(this, button, shift, x, y);
@@ -467,9 +524,13 @@ void TControl::Click() {
   if (enabled_) OnClick(this);
 }
 
-void TControl::DblClick() { OnDblClick(this); }
+void TControl::DblClick() {
+  OnDblClick(this);
+}
 
-void TControl::Resize() { OnResize(this); }
+void TControl::Resize() {
+  OnResize(this);
+}
 
 void TControl::BringToFront() {
   if (auto* self = dynamic_cast<TWinControl*>(this)) {
@@ -496,9 +557,13 @@ const TClassInfo& TGraphicControl::StaticClassInfo() {
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
 
-void TGraphicControl::Invalidate() { TControl::Invalidate(); }
+void TGraphicControl::Invalidate() {
+  TControl::Invalidate();
+}
 
-void TGraphicControl::Update() { TControl::Update(); }
+void TGraphicControl::Update() {
+  TControl::Update();
+}
 
 void TGraphicControl::PaintOn(HDC dc) {
   canvas_.SetHandle(dc);
@@ -649,7 +714,8 @@ void TWinControl::CreateWnd() {
 }
 
 void TWinControl::HandleCreated() {
-  if (default_proc_) SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+  if (default_proc_)
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
 }
 
 void TWinControl::DestroyWnd() {
@@ -766,7 +832,9 @@ void TWinControl::SetTabStop(bool tab_stop) {
   }
 }
 
-bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+bool TWinControl::Focused() const {
+  return handle_ && GetFocus() == handle_;
+}
 
 bool TWinControl::CanFocus() const {
   for (const TControl* control = this; control; control = control->Parent()) {
@@ -775,7 +843,9 @@ bool TWinControl::CanFocus() const {
   return true;
 }
 
-void TWinControl::SetFocus() { ::SetFocus(Handle()); }
+void TWinControl::SetFocus() {
+  ::SetFocus(Handle());
+}
 
 void TWinControl::SelectNext(TWinControl* current, bool forward) {
   // All windowed descendants in tab order, depth first.
@@ -802,8 +872,7 @@ void TWinControl::SelectNext(TWinControl* current, bool forward) {
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
-  const bool changed =
-      left != Left() || top != Top() || width != Width() || height != Height();
+  const bool changed = left != Left() || top != Top() || width != Width() || height != Height();
   if (!changed) return;
   left_ = left;
   top_ = top;
@@ -884,9 +953,13 @@ void TWinControl::FontChanged() {
   }
 }
 
-void TWinControl::ParentColorChanged() { TControl::ParentColorChanged(); }
+void TWinControl::ParentColorChanged() {
+  TControl::ParentColorChanged();
+}
 
-void TWinControl::ParentFontChanged() { TControl::ParentFontChanged(); }
+void TWinControl::ParentFontChanged() {
+  TControl::ParentFontChanged();
+}
 
 void TWinControl::AlignControls() {
   if (IsLoading()) return;
@@ -915,12 +988,13 @@ void TWinControl::AlignControls() {
         case TAlign::alClient:
           child->SetBounds(area.left, area.top, area.right - area.left, area.bottom - area.top);
           break;
-        case TAlign::alNone: break;
+        case TAlign::alNone:
+          break;
       }
     }
   };
-  for (TAlign align : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight,
-                       TAlign::alClient}) {
+  for (TAlign align :
+       {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
     place(align);
   }
 }
@@ -976,10 +1050,10 @@ void TWinControl::DefaultHandler(TMessage& message) {
     message.Result = 0;
     return;
   }
-  message.Result = default_proc_
-                       ? CallWindowProcA(default_proc_, handle_, message.Msg, message.WParam,
-                                         message.LParam)
-                       : DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
+  message.Result =
+      default_proc_
+          ? CallWindowProcA(default_proc_, handle_, message.Msg, message.WParam, message.LParam)
+          : DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
 }
 
 bool TWinControl::RouteToGraphicControl(TMessage& message) {
@@ -1032,48 +1106,116 @@ void TWinControl::WndProc(TMessage& message) {
       if (RouteToGraphicControl(message)) return;
       TControl::WndProc(message);
       return;
-    case WM_PAINT: WMPaint(message); return;
-    case WM_ERASEBKGND: WMEraseBkgnd(message); return;
-    case WM_SIZE: WMSize(message); return;
-    case WM_MOVE: WMMove(message); return;
-    case WM_TIMER: WMTimer(message); return;
-    case WM_DESTROY: WMDestroy(message); return;
-    case WM_SETFOCUS: WMSetFocus(message); return;
-    case WM_KILLFOCUS: WMKillFocus(message); return;
-    case WM_GETDLGCODE: WMGetDlgCode(message); return;
+    case WM_PAINT:
+      WMPaint(message);
+      return;
+    case WM_ERASEBKGND:
+      WMEraseBkgnd(message);
+      return;
+    case WM_SIZE:
+      WMSize(message);
+      return;
+    case WM_MOVE:
+      WMMove(message);
+      return;
+    case WM_TIMER:
+      WMTimer(message);
+      return;
+    case WM_DESTROY:
+      WMDestroy(message);
+      return;
+    case WM_SETFOCUS:
+      WMSetFocus(message);
+      return;
+    case WM_KILLFOCUS:
+      WMKillFocus(message);
+      return;
+    case WM_GETDLGCODE:
+      WMGetDlgCode(message);
+      return;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: WMKeyDown(message); return;
+    case WM_SYSKEYDOWN:
+      WMKeyDown(message);
+      return;
     case WM_KEYUP:
-    case WM_SYSKEYUP: WMKeyUp(message); return;
-    case WM_CHAR: WMChar(message); return;
-    case WM_CUT: WMCut(message); return;
-    case WM_PASTE: WMPaste(message); return;
-    case WM_COMMAND: WMCommand(message); return;
-    case WM_NOTIFY: WMNotify(message); return;
+    case WM_SYSKEYUP:
+      WMKeyUp(message);
+      return;
+    case WM_CHAR:
+      WMChar(message);
+      return;
+    case WM_CUT:
+      WMCut(message);
+      return;
+    case WM_PASTE:
+      WMPaste(message);
+      return;
+    case WM_COMMAND:
+      WMCommand(message);
+      return;
+    case WM_NOTIFY:
+      WMNotify(message);
+      return;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORLISTBOX: WMCtlColor(message); return;
-    case WM_DRAWITEM: WMDrawItem(message); return;
-    case WM_MEASUREITEM: WMMeasureItem(message); return;
-    case WM_SETCURSOR: WMSetCursor(message); return;
-    case WM_MOUSELEAVE: WMMouseLeave(message); return;
-    case WM_CAPTURECHANGED: WMCaptureChanged(message); return;
-    case WM_SETFONT: WMSetFont(message); return;
-    case WM_GETFONT: WMGetFont(message); return;
-    case WM_SYSCOLORCHANGE: WMSysColorChange(message); return;
-    case WM_PRINTCLIENT: WMPrintClient(message); return;
-    case CM_ENTER: CMEnter(message); return;
-    case CM_EXIT: CMExit(message); return;
-    case CN_COMMAND: CNCommand(message); return;
-    case CN_NOTIFY: CNNotify(message); return;
+    case WM_CTLCOLORLISTBOX:
+      WMCtlColor(message);
+      return;
+    case WM_DRAWITEM:
+      WMDrawItem(message);
+      return;
+    case WM_MEASUREITEM:
+      WMMeasureItem(message);
+      return;
+    case WM_SETCURSOR:
+      WMSetCursor(message);
+      return;
+    case WM_MOUSELEAVE:
+      WMMouseLeave(message);
+      return;
+    case WM_CAPTURECHANGED:
+      WMCaptureChanged(message);
+      return;
+    case WM_SETFONT:
+      WMSetFont(message);
+      return;
+    case WM_GETFONT:
+      WMGetFont(message);
+      return;
+    case WM_SYSCOLORCHANGE:
+      WMSysColorChange(message);
+      return;
+    case WM_PRINTCLIENT:
+      WMPrintClient(message);
+      return;
+    case CM_ENTER:
+      CMEnter(message);
+      return;
+    case CM_EXIT:
+      CMExit(message);
+      return;
+    case CN_COMMAND:
+      CNCommand(message);
+      return;
+    case CN_NOTIFY:
+      CNNotify(message);
+      return;
     case CN_CTLCOLOREDIT:
     case CN_CTLCOLORSTATIC:
     case CN_CTLCOLORBTN:
-    case CN_CTLCOLORLISTBOX: CNCtlColor(message); return;
-    case CN_DRAWITEM: CNDrawItem(message); return;
-    case CN_MEASUREITEM: CNMeasureItem(message); return;
-    default: TControl::WndProc(message); return;
+    case CN_CTLCOLORLISTBOX:
+      CNCtlColor(message);
+      return;
+    case CN_DRAWITEM:
+      CNDrawItem(message);
+      return;
+    case CN_MEASUREITEM:
+      CNMeasureItem(message);
+      return;
+    default:
+      TControl::WndProc(message);
+      return;
   }
 }
 
@@ -1112,7 +1254,8 @@ void TWinControl::WMSize(TMessage& message) {
     GetWindowRect(handle_, &r);
     // Keep our bounds in step with the window, in the parent's client coordinates.
     POINT top_left{r.left, r.top};
-    if (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD) ::ScreenToClient(GetParent(handle_), &top_left);
+    if (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD)
+      ::ScreenToClient(GetParent(handle_), &top_left);
     left_ = top_left.x;
     top_ = top_left.y;
     width_ = r.right - r.left;
@@ -1142,11 +1285,17 @@ void TWinControl::CMExit(TMessage& message) {
   message.Result = 0;
 }
 
-void TWinControl::KeyDown(uint16_t& key, TShiftState shift) { OnKeyDown(this, key, shift); }
+void TWinControl::KeyDown(uint16_t& key, TShiftState shift) {
+  OnKeyDown(this, key, shift);
+}
 
-void TWinControl::KeyUp(uint16_t& key, TShiftState shift) { OnKeyUp(this, key, shift); }
+void TWinControl::KeyUp(uint16_t& key, TShiftState shift) {
+  OnKeyUp(this, key, shift);
+}
 
-void TWinControl::KeyPress(char& key) { OnKeyPress(this, key); }
+void TWinControl::KeyPress(char& key) {
+  OnKeyPress(this, key);
+}
 
 void TWinControl::WMKeyDown(TMessage& message) {
   uint16_t key = static_cast<uint16_t>(message.WParam);

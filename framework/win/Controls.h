@@ -80,14 +80,14 @@ HCURSOR CursorHandle(int cursor);
 
 // Control style flags.
 enum TControlStyleFlag : uint32_t {
-  csAcceptsControls = 1,    // may hold child controls
-  csCaptureMouse = 2,       // takes the mouse capture while a button is down on it
-  csClickEvents = 4,        // a press and release over it is a click
-  csFramed = 8,             // draws a frame of its own
-  csSetCaption = 16,        // takes its name as its caption while the caption is empty
-  csOpaque = 32,            // paints every pixel of its area
-  csDoubleClicks = 64,      // reports double clicks
-  csFixedHeight = 128,      // its height is set by its content
+  csAcceptsControls = 1,  // may hold child controls
+  csCaptureMouse = 2,     // takes the mouse capture while a button is down on it
+  csClickEvents = 4,      // a press and release over it is a click
+  csFramed = 8,           // draws a frame of its own
+  csSetCaption = 16,      // takes its name as its caption while the caption is empty
+  csOpaque = 32,          // paints every pixel of its area
+  csDoubleClicks = 64,    // reports double clicks
+  csFixedHeight = 128,    // its height is set by its content
   csFixedWidth = 256,
   csReplicatable = 512,
 };
@@ -397,7 +397,7 @@ class TWinControl : public TControl {
   // Routes a mouse message of our window to the windowless child under it (or capturing it).
   bool RouteToGraphicControl(TMessage& message);
 
-  HWND handle_ = nullptr;  // owned: destroyed with the control
+  HWND handle_ = nullptr;           // owned: destroyed with the control
   WNDPROC default_proc_ = nullptr;  // the system class's procedure, for subclassed windows
 
  private:
@@ -407,7 +407,7 @@ class TWinControl : public TControl {
   void UpdateTabOrderZ();
   void UpdateMouseOver(TGraphicControl* control);
 
-  std::vector<TControl*> controls_;  // not owned
+  std::vector<TControl*> controls_;     // not owned
   std::vector<TWinControl*> tab_list_;  // windowed children in tab order, not owned
   bool tab_stop_ = false;
   bool ctl3d_ = true;
@@ -415,7 +415,7 @@ class TWinControl : public TControl {
   bool tracking_leave_ = false;
   TGraphicControl* mouse_control_ = nullptr;    // windowless child under the mouse, not owned
   TGraphicControl* capture_control_ = nullptr;  // windowless child holding the capture
-  TGdiObject brush_;                           // for WM_CTLCOLOR*
+  TGdiObject brush_;                            // for WM_CTLCOLOR*
   TColor brush_color_ = clNone;
   int wanted_tab_order_ = -1;  // set while loading, applied by Loaded
 };

@@ -112,21 +112,32 @@ TForm::~TForm() {
 DWORD TForm::WindowStyle() const {
   DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   switch (border_style_) {
-    case TFormBorderStyle::bsNone: style |= WS_POPUP; break;
+    case TFormBorderStyle::bsNone:
+      style |= WS_POPUP;
+      break;
     case TFormBorderStyle::bsSingle:
       style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_BORDER;
       break;
-    case TFormBorderStyle::bsSizeable: style |= WS_OVERLAPPEDWINDOW; break;
-    case TFormBorderStyle::bsDialog: style |= WS_POPUP | WS_CAPTION | WS_SYSMENU; break;
-    case TFormBorderStyle::bsToolWindow: style |= WS_CAPTION | WS_SYSMENU | WS_BORDER; break;
-    case TFormBorderStyle::bsSizeToolWin: style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME; break;
+    case TFormBorderStyle::bsSizeable:
+      style |= WS_OVERLAPPEDWINDOW;
+      break;
+    case TFormBorderStyle::bsDialog:
+      style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
+      break;
+    case TFormBorderStyle::bsToolWindow:
+      style |= WS_CAPTION | WS_SYSMENU | WS_BORDER;
+      break;
+    case TFormBorderStyle::bsSizeToolWin:
+      style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+      break;
   }
   return style;
 }
 
 DWORD TForm::WindowExStyle() const {
   DWORD ex_style = 0;
-  if (border_style_ == TFormBorderStyle::bsDialog) ex_style |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+  if (border_style_ == TFormBorderStyle::bsDialog)
+    ex_style |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
   if (border_style_ == TFormBorderStyle::bsToolWindow ||
       border_style_ == TFormBorderStyle::bsSizeToolWin) {
     ex_style |= WS_EX_TOOLWINDOW;
@@ -190,8 +201,8 @@ void TForm::SetFormStyle(TFormStyle style) {
   form_style_ = style;
   if (HandleAllocated()) {
     const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    SetWindowPos(handle_, style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0,
-                 0, 0, flags);
+    SetWindowPos(handle_, style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0,
+                 0, flags);
     HWND owner = GetWindow(handle_, GW_OWNER);
     if (style != TFormStyle::fsStayOnTop && owner &&
         (GetWindowLongA(handle_, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
@@ -229,8 +240,10 @@ void TForm::SetVisible(bool visible) {
     if (!was_visible) {
       OnShow(this);
       ShowWindow(handle_, SW_SHOW);
-      if (!active_control_) SelectNext(nullptr, true);
-      else if (active_control_->CanFocus()) active_control_->SetFocus();
+      if (!active_control_)
+        SelectNext(nullptr, true);
+      else if (active_control_->CanFocus())
+        active_control_->SetFocus();
     }
   } else {
     const bool was_visible = Visible();
@@ -243,7 +256,9 @@ void TForm::SetVisible(bool visible) {
   if (Application) Application->UpdateVisible();
 }
 
-bool TForm::Showing() const { return HandleAllocated() && IsWindowVisible(handle_); }
+bool TForm::Showing() const {
+  return HandleAllocated() && IsWindowVisible(handle_);
+}
 
 void TForm::Close() {
   if (closing_) return;
@@ -269,7 +284,9 @@ void TForm::LoadFromResource() {
   LoadFromText(AnsiString(data, size));
 }
 
-void TForm::LoadFromText(const AnsiString& text) { ReadComponentText(*this, text); }
+void TForm::LoadFromText(const AnsiString& text) {
+  ReadComponentText(*this, text);
+}
 
 void TForm::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
   TWinControl::GetChildren(proc, root);
@@ -355,7 +372,8 @@ LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT msg, WPARAM wparam, 
           return DefWindowProcA(window, msg, wparam, lparam);
         }
         break;
-      default: break;
+      default:
+        break;
     }
   } catch (const std::exception& error) {
     ApplicationException(error);
@@ -390,7 +408,9 @@ void TApplication::SetTitle(const AnsiString& title) {
   if (handle_) SetWindowTextA(handle_, title.c_str());
 }
 
-void TApplication::AddForm(TForm* form) { forms_.push_back(form); }
+void TApplication::AddForm(TForm* form) {
+  forms_.push_back(form);
+}
 
 void TApplication::RemoveForm(TForm* form) {
   forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
@@ -415,8 +435,8 @@ void TApplication::Terminate() {
 bool TApplication::PreTranslate(MSG& msg) {
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
       GetKeyState(VK_MENU) >= 0) {
-    const LRESULT code = SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam,
-                                      reinterpret_cast<LPARAM>(&msg));
+    const LRESULT code =
+        SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
     if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(root));

@@ -145,8 +145,8 @@ class TApplication : public TComponent {
 
   HWND handle_ = nullptr;  // owned
   AnsiString title_;
-  TForm* main_form_ = nullptr;      // owned as a component
-  std::vector<TForm*> forms_;       // not owned (the application owns them as components)
+  TForm* main_form_ = nullptr;  // owned as a component
+  std::vector<TForm*> forms_;   // not owned (the application owns them as components)
   bool terminated_ = false;
 };
 

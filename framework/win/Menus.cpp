@@ -55,7 +55,9 @@ void TMenuItem::SetParentComponent(TComponent* parent) {
   }
 }
 
-TComponent* TMenuItem::GetParentComponent() const { return parent_; }
+TComponent* TMenuItem::GetParentComponent() const {
+  return parent_;
+}
 
 void TMenuItem::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
   for (TMenuItem* item : items_) {
@@ -95,7 +97,9 @@ const TClassInfo& TPopupMenu::StaticClassInfo() {
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(nullptr)) {}
 
-TPopupMenu::~TPopupMenu() { delete items_; }
+TPopupMenu::~TPopupMenu() {
+  delete items_;
+}
 
 void TPopupMenu::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
   items_->GetChildren(proc, root);
@@ -107,8 +111,8 @@ void TPopupMenu::Popup(int x, int y) {
   std::vector<TMenuItem*> ids;
   items_->BuildMenu(menu, ids);
   HWND owner = Application->Handle();
-  const UINT chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y,
-                                     0, owner, nullptr);
+  const UINT chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0,
+                                     owner, nullptr);
   DestroyMenu(menu);
   // The menu of a window that is not in front needs this to close properly next time.
   PostMessageA(owner, WM_NULL, 0, 0);

@@ -50,8 +50,8 @@ class TMenuItem : public TComponent {
   bool checked_ = false;
   bool visible_ = true;
   bool default_ = false;
-  std::vector<TMenuItem*> items_;  // not owned
-  TMenuItem* parent_ = nullptr;    // not owned
+  std::vector<TMenuItem*> items_;     // not owned
+  TMenuItem* parent_ = nullptr;       // not owned
   class TPopupMenu* menu_ = nullptr;  // the menu whose top level holds us, not owned
 };
 

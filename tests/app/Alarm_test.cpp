@@ -156,14 +156,13 @@ TEST_P(AlarmTest, ClearingTheCheckBoxDoesNotSilenceTheAlarm) {
   EXPECT_EQ(sounds_[0].File, AnsiString(folder_ + "\\Wakora3.wav"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, AlarmTest, ::testing::ValuesIn(kFormats),
-                         [](const auto& info) {
-                           std::string name;
-                           for (char c : std::string(info.param.Name)) {
-                             if (isalnum(static_cast<unsigned char>(c))) name += c;
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Formats, AlarmTest, ::testing::ValuesIn(kFormats), [](const auto& info) {
+  std::string name;
+  for (char c : std::string(info.param.Name)) {
+    if (isalnum(static_cast<unsigned char>(c))) name += c;
+  }
+  return name;
+});
 
 // ---------------------------------------------------------------------------------------------
 // The sound
@@ -249,9 +248,15 @@ TEST_F(SoundTest, OnlyTheLastThreeCharactersDecideWhatIsAWave) {
     const char* File;
     bool Wave;
   } cases[] = {
-      {"C:\\a\\ring.wav", true},  {"C:\\a\\RING.WAV", true}, {"C:\\a\\ring.Wav", true},
-      {"C:\\a\\ringwav", true},   {"C:\\a\\ring.mp3", false}, {"C:\\a\\ring.mid", false},
-      {"C:\\a\\clip.AVI", false}, {"wav", true},             {"av", false},
+      {"C:\\a\\ring.wav", true},
+      {"C:\\a\\RING.WAV", true},
+      {"C:\\a\\ring.Wav", true},
+      {"C:\\a\\ringwav", true},
+      {"C:\\a\\ring.mp3", false},
+      {"C:\\a\\ring.mid", false},
+      {"C:\\a\\clip.AVI", false},
+      {"wav", true},
+      {"av", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.File);
@@ -368,8 +373,9 @@ TEST_F(TrayTest, QuittingWhileArmedEndsWithoutASound) {
 }
 
 TEST_F(TrayTest, HomepageAfterALanguageChangeOpensTheNewAddress) {
-  apptest::WriteFile(folder_ + "\\Wakora.t09",
-                     "[0]\r\nTestish\r\n[1]\r\nhttps://example.org/testish\r\n[2]\r\nGo\r\n[END]\r\n");
+  apptest::WriteFile(
+      folder_ + "\\Wakora.t09",
+      "[0]\r\nTestish\r\n[1]\r\nhttps://example.org/testish\r\n[2]\r\nGo\r\n[END]\r\n");
   // A language installed after the start: the catalogue reads the names again, then selects it.
   Trans->Reload();
   ASSERT_EQ(Trans->SelectLanguage("Testish", false), 1);

@@ -18,8 +18,8 @@ std::string TempFolder() {
 void CopyLanguageFiles(const std::string& folder) {
   for (int i = 0; i <= 9; ++i) {
     const std::string name = "Wakora.t0" + std::to_string(i);
-    CopyFileA((std::string(WAKORA_LANG_DIR) + "\\" + name).c_str(),
-              (folder + "\\" + name).c_str(), FALSE);
+    CopyFileA((std::string(WAKORA_LANG_DIR) + "\\" + name).c_str(), (folder + "\\" + name).c_str(),
+              FALSE);
   }
 }
 
@@ -48,7 +48,9 @@ void WindowTest::SetUp() {
     sounds_.push_back({file, flags});
   };
   services.ShellExecute = [this](const AnsiString& verb, const AnsiString& file, const AnsiString&,
-                                 const AnsiString&, int) { shell_.push_back({verb, file}); };
+                                 const AnsiString&, int) {
+    shell_.push_back({verb, file});
+  };
   services.ShowMessage = [this](const AnsiString& text) { messages_.push_back(text); };
 }
 

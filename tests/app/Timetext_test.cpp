@@ -31,13 +31,10 @@ struct FormatCase {
 
 TEST(TimeText, AlarmTextNamesTheMinuteAndTheHalfOfTheDay) {
   const FormatCase cases[] = {
-      {"HH:mm:ss", "14:07"},
-      {"H:mm:ss", "14:07"},
-      {"h:mm:ss tt", "2:07 PM"},    // the marker stays, the seconds go
-      {"hh:mm:ss tt", "02:07 PM"},
-      {"tt h:mm:ss", "PM 2:07"},
-      {"tt hh:mm:ss", "PM 02:07"},
-      {"HH'h'mm'm'ss", "14h07"},
+      {"HH:mm:ss", "14:07"},       {"H:mm:ss", "14:07"},
+      {"h:mm:ss tt", "2:07 PM"},  // the marker stays, the seconds go
+      {"hh:mm:ss tt", "02:07 PM"}, {"tt h:mm:ss", "PM 2:07"},
+      {"tt hh:mm:ss", "PM 02:07"}, {"HH'h'mm'm'ss", "14h07"},
       {"HH:mm", "14:07"},  // no seconds at all
   };
   for (const FormatCase& c : cases) {

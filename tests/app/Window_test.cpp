@@ -61,8 +61,12 @@ TEST_F(WindowTest, EveryControlHasItsClassPlaceAndTabOrder) {
     EXPECT_EQ(control->Parent()->Name(), p.Parent);
     EXPECT_EQ(control->Left(), p.Left);
     EXPECT_EQ(control->Top(), p.Top);
-    if (p.Width >= 0) EXPECT_EQ(control->Width(), p.Width);
-    if (p.Height >= 0) EXPECT_EQ(control->Height(), p.Height);
+    if (p.Width >= 0) {
+      EXPECT_EQ(control->Width(), p.Width);
+    }
+    if (p.Height >= 0) {
+      EXPECT_EQ(control->Height(), p.Height);
+    }
     if (p.TabOrder >= 0) {
       auto* windowed = dynamic_cast<TWinControl*>(control);
       ASSERT_NE(windowed, nullptr);
@@ -101,10 +105,10 @@ TEST_F(WindowTest, PlaceholdersUntilTheFirstShowThenTheCatalogueTexts) {
     AnsiString Caption;
     int Text;
   } expected[] = {
-      {Form1->SpeedButton1->Caption(), 2}, {Form1->Label1->Caption(), 3},
-      {Form1->Label2->Caption(), 4},       {Form1->Label3->Caption(), 5},
-      {Form1->Label4->Caption(), 6},       {Form1->Edit1->Text(), 7},
-      {Form1->Label5->Caption(), 8},       {Form1->Homepage1->Caption(), 9},
+      {Form1->SpeedButton1->Caption(), 2},  {Form1->Label1->Caption(), 3},
+      {Form1->Label2->Caption(), 4},        {Form1->Label3->Caption(), 5},
+      {Form1->Label4->Caption(), 6},        {Form1->Edit1->Text(), 7},
+      {Form1->Label5->Caption(), 8},        {Form1->Homepage1->Caption(), 9},
       {Form1->Menanzeigen1->Caption(), 10}, {Form1->Beenden1->Caption(), 11},
   };
   for (const auto& e : expected) {

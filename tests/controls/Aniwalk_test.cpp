@@ -85,7 +85,7 @@ TBytes IconBody(int image_size, int64_t offset = 22, bool fill_gap = true) {
   return out;
 }
 
-struct AniSpec {
+struct AniRecipe {
   int32_t frame_count = 3;
   int32_t default_rate = 10;
   TBytes before_header;  // e.g. an information list
@@ -94,18 +94,19 @@ struct AniSpec {
                                 Chunk("icon", IconBody(744))};
 };
 
-TBytes Ani(const AniSpec& spec) {
+TBytes Ani(const AniRecipe& recipe) {
   TBytes body = {'A', 'C', 'O', 'N'};
-  body.insert(body.end(), spec.before_header.begin(), spec.before_header.end());
+  body.insert(body.end(), recipe.before_header.begin(), recipe.before_header.end());
   TBytes header;
-  for (int32_t v : {36, spec.frame_count, spec.frame_count, 0, 0, 0, 0, spec.default_rate, 1}) {
+  for (int32_t v :
+       {36, recipe.frame_count, recipe.frame_count, 0, 0, 0, 0, recipe.default_rate, 1}) {
     Put32(header, v);
   }
   const TBytes anih = Chunk("anih", header);
   body.insert(body.end(), anih.begin(), anih.end());
-  body.insert(body.end(), spec.after_header.begin(), spec.after_header.end());
+  body.insert(body.end(), recipe.after_header.begin(), recipe.after_header.end());
   TBytes list = {'f', 'r', 'a', 'm'};
-  for (const TBytes& f : spec.frames) list.insert(list.end(), f.begin(), f.end());
+  for (const TBytes& f : recipe.frames) list.insert(list.end(), f.begin(), f.end());
   const TBytes frames = Chunk("LIST", list);
   body.insert(body.end(), frames.begin(), frames.end());
   TBytes out = Chunk("RIFF", body);
@@ -310,7 +311,7 @@ TEST(AniWalkTest, OversizedAndNegativeSizesNeverOverrunABuffer) {
 
   struct Case {
     const char* what;
-    AniSpec spec;
+    AniRecipe recipe;
     bool read_error;
     int frames;
   } cases[] = {
@@ -351,7 +352,7 @@ TEST(AniWalkTest, OversizedAndNegativeSizesNeverOverrunABuffer) {
     SCOPED_TRACE(c.what);
     RecordingSink sink;
     AniWalk walk(sink);
-    TMemoryStream data = Bytes(Ani(c.spec));
+    TMemoryStream data = Bytes(Ani(c.recipe));
     bool raised = false;
     try {
       walk.AniDecode(data);

@@ -46,7 +46,8 @@ void CopyFiles(const std::string& from, const std::string& to, const std::string
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    CopyFileA((from + "\\" + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(), FALSE);
+    CopyFileA((from + "\\" + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(),
+              FALSE);
   } while (FindNextFileA(search, &found));
   FindClose(search);
 }
@@ -189,7 +190,9 @@ std::vector<std::string> ComboItems(HWND combo) {
   return items;
 }
 
-int ComboIndex(HWND combo) { return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0)); }
+int ComboIndex(HWND combo) {
+  return static_cast<int>(SendMessageA(combo, CB_GETCURSEL, 0, 0));
+}
 
 void ChooseComboItem(HWND combo, int index) {
   SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);

@@ -32,8 +32,8 @@ HWND StartedWindow(Program& program) {
   return window;
 }
 
-// The language list is the combo box at 282,107; the sound list the one at 36,112.
-HWND LanguageList(const Program& program) {
+// A child window of the main window by class and left edge (the form places them).
+HWND ChildAt(const Program& program, const char* class_name, int left) {
   for (HWND child : Program::Children(program.MainWindow())) {
     char name[64];
     GetClassNameA(child, name, sizeof name);
@@ -41,22 +41,19 @@ HWND LanguageList(const Program& program) {
     GetWindowRect(child, &r);
     POINT p{r.left, r.top};
     ScreenToClient(program.MainWindow(), &p);
-    if (lstrcmpiA(name, "ComboBox") == 0 && p.x == 282) return child;
+    if (lstrcmpiA(name, class_name) == 0 && p.x == left) return child;
   }
   return nullptr;
 }
 
+HWND LanguageList(const Program& program) {
+  return ChildAt(program, "ComboBox", 282);
+}
 HWND ReminderField(const Program& program) {
-  for (HWND child : Program::Children(program.MainWindow())) {
-    char name[64];
-    GetClassNameA(child, name, sizeof name);
-    RECT r;
-    GetWindowRect(child, &r);
-    POINT p{r.left, r.top};
-    ScreenToClient(program.MainWindow(), &p);
-    if (lstrcmpiA(name, "Edit") == 0 && p.x == 147) return child;
-  }
-  return nullptr;
+  return ChildAt(program, "Edit", 147);
+}
+HWND MinutesField(const Program& program) {
+  return ChildAt(program, "Edit", 49);
 }
 
 TEST(Wakora, FirstStartCreatesTheActiveLanguageAndShowsTheWindow) {
@@ -88,8 +85,8 @@ TEST(Wakora, ChosenLanguageIsCopiedAppliedAndKeptForTheNextStart) {
     HWND reminder = ReminderField(program);
     SetWindowTextA(reminder, "typed by the user");
     driver::ChooseComboItem(LanguageList(program), 1);
-    EXPECT_TRUE(driver::WaitFor(
-        [&] { return driver::WindowText(reminder) == "Time's up!"; }, 5000));
+    EXPECT_TRUE(
+        driver::WaitFor([&] { return driver::WindowText(reminder) == "Time's up!"; }, 5000));
     EXPECT_TRUE(driver::SameFile(folder + "\\Wakora.def", folder + "\\Wakora.t01"));
     EXPECT_TRUE(driver::SameFile(folder + "\\Wakora.chm", folder + "\\Wakora.c01"));
     EXPECT_TRUE(driver::SameFile(folder + "\\Wakora.doc", folder + "\\Wakora.d01"));
@@ -122,24 +119,17 @@ int SecondsNow() {
   return t.wSecond;
 }
 
-HWND TrayWindow(const Program& program) { return program.TopWindow("WakoraTrayIcon"); }
+HWND TrayWindow(const Program& program) {
+  return program.TopWindow("WakoraTrayIcon");
+}
 
-bool Topmost(HWND window) { return GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST; }
+bool Topmost(HWND window) {
+  return GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST;
+}
 
 // The start button is windowless: the press reaches it through the window.
-void PressStart(HWND window) { driver::Click(window, 139 + 62, 247 + 15); }
-
-HWND MinutesField(const Program& program) {
-  for (HWND child : Program::Children(program.MainWindow())) {
-    char name[64];
-    GetClassNameA(child, name, sizeof name);
-    RECT r;
-    GetWindowRect(child, &r);
-    POINT p{r.left, r.top};
-    ScreenToClient(program.MainWindow(), &p);
-    if (lstrcmpiA(name, "Edit") == 0 && p.x == 49) return child;
-  }
-  return nullptr;
+void PressStart(HWND window) {
+  driver::Click(window, 139 + 62, 247 + 15);
 }
 
 }  // namespace
@@ -210,7 +200,8 @@ TEST(Alarm, TheTrayMenusQuitItemEndsTheProgram) {
   ASSERT_NE(tray, nullptr);
   PostMessageA(tray, WM_USER + 1, 0, WM_RBUTTONUP);
   HWND menu = nullptr;
-  ASSERT_TRUE(driver::WaitFor([&] { return (menu = program.TopWindow("#32768")) != nullptr; }, 5000));
+  ASSERT_TRUE(
+      driver::WaitFor([&] { return (menu = program.TopWindow("#32768")) != nullptr; }, 5000));
   // Up from nothing selected is the last item, "Wakora beenden".
   PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);
   PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
