@@ -136,7 +136,7 @@ void PressStart(HWND window) {
 
 TEST(Alarm, TimeOfDayAtTheCurrentMinuteFiresOnTopWithTheReminder) {
   // Keep clear of a minute's last seconds: the picker takes the minute of the first show.
-  driver::WaitFor([] { return SecondsNow() <= 54; }, 10000);
+  driver::WaitFor([] { return SecondsNow() <= 45; }, 20000);
   const std::string folder = FreshFolder();
   Program program(folder);
   HWND window = StartedWindow(program);
