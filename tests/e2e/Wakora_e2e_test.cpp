@@ -183,7 +183,7 @@ TEST(Alarm, ATrayClickCancelsTheWaitingAlarm) {
   ASSERT_NE(tray, nullptr);
   PostMessageA(tray, WM_USER + 1, 0, WM_LBUTTONUP);
   ASSERT_TRUE(driver::WaitFor([&] { return IsWindowVisible(window); }, 3000));
-  EXPECT_TRUE(IsWindowVisible(program.ApplicationWindow()));
+  EXPECT_TRUE(driver::WaitFor([&] { return IsWindowVisible(program.ApplicationWindow()); }, 3000));
 
   // The target minute comes and goes without a message.
   while (GetTickCount() - armed < 62000) {
