@@ -1,13 +1,8 @@
 #include "lang/Watranskomp.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -18,157 +13,145 @@ constexpr int kMaxLanguages = 10;
 // The first-time selection starts from arrays of these sizes; the load then sizes them.
 constexpr int kFirstTimeNameRoom = 10;
 constexpr int kFirstTimeTextRoom = 10001;
+// A file's first lines are read in blocks of this size.
+constexpr size_t kHeadBlockSize = 512;
 
 const AnsiString kEmptyText;
 
-// Room kept after the data in both buffers of the reader, so that whole 16-byte blocks may be
-// loaded and stored past the end of the data.
-constexpr size_t kSlack = 48;
+// The loader works on the bytes as stored and applies the text-mode rules as it goes: a
+// carriage return is treated as absent wherever it stands, and the data ends at the first
+// byte 0x1A. The C library's memchr finds the few interesting bytes many at a time.
+const char* FindByte(const char* from, const char* end, char byte) {
+  return static_cast<const char*>(std::memchr(from, byte, end - from));
+}
 
-// Copies source[0, size) to out as text mode delivers it: carriage returns dropped, and the
-// data ends at a byte 0x1A (then the answer is false). Reads and writes up to kSlack bytes
-// beyond both ends; source and out must not overlap.
-bool CopyTextMode(const char* source, size_t size, char*& target) {
-  // A local cursor: stores through char pointers would otherwise reload the caller's one.
-  char* out = target;
-  const char* in = source;
-  const char* const end = source + size;
-#if defined(__SSE2__)
-  // Lines of CR LF files are a few dozen bytes long, so a block of 16 bytes holds one or two
-  // carriage returns as often as none. Those cases take no branch: each carriage return is
-  // skipped by storing the rest of the block again from one byte further on. Stores past the
-  // kept bytes are overwritten by the next block.
-  const __m128i carriageReturn = _mm_set1_epi8('\r');
-  const __m128i endOfFile = _mm_set1_epi8(0x1A);
-  while (end - in >= 16) {
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    const unsigned returns = _mm_movemask_epi8(_mm_cmpeq_epi8(block, carriageReturn));
-    const unsigned stops = _mm_movemask_epi8(_mm_cmpeq_epi8(block, endOfFile));
-    const unsigned laterReturns = returns & (returns - 1);
-    if (stops != 0 || (laterReturns & (laterReturns - 1)) != 0) {
-      // Rare: the end of the data, or three carriage returns in one block. Byte by byte.
-      for (const char* blockEnd = in + 16; in < blockEnd; ++in) {
-        if (*in == 0x1A) {
-          target = out;
-          return false;
-        }
-        *out = *in;
-        out += *in != '\r';
-      }
-      continue;
-    }
-    const unsigned first = __builtin_ctz(returns | 0x10000u);        // 16: none
-    const unsigned second = __builtin_ctz(laterReturns | 0x20000u);  // 17: none
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
-    char* afterFirst = out + first;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(afterFirst),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + first + 1)));
-    char* afterSecond = afterFirst + (second - first - 1);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(afterSecond),
-                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + second + 1)));
-    out += 16 - (returns != 0) - (laterReturns != 0);
-    in += 16;
+const char* TextModeEnd(const char* begin, const char* end) {
+  const char* stop = FindByte(begin, end, '\x1A');
+  return stop ? stop : end;
+}
+
+// Appends [from, to) to `text` without its carriage returns.
+void AppendWithoutReturns(AnsiString& text, const char* from, const char* to) {
+  while (const char* carriageReturn = FindByte(from, to, '\r')) {
+    text.append(from, carriageReturn);
+    from = carriageReturn + 1;
   }
-#endif
-  for (; in < end; ++in) {
-    const char c = *in;
-    if (c == 0x1A) {
-      target = out;
-      return false;
-    }
-    *out = c;
-    out += c != '\r';
+  text.append(from, to);
+}
+
+// Whether `at` begins a line once carriage returns are dropped: only carriage returns lie
+// between it and the line feed before it, or the start of the data.
+bool StartsLine(const char* begin, const char* at) {
+  while (at > begin && at[-1] == '\r') --at;
+  return at == begin || at[-1] == '\n';
+}
+
+// Reads the whole file as stored into `bytes`. False when it cannot be opened.
+bool ReadFileBytes(const AnsiString& path, AnsiString& bytes) {
+  bytes.clear();
+  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) return false;
+  // The size is a hint: a file that grows meanwhile is read to its end all the same.
+  size_t expected = 0;
+  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+    const long size = std::ftell(file.get());
+    if (size > 0) expected = static_cast<size_t>(size);
+    std::fseek(file.get(), 0, SEEK_SET);
   }
-  target = out;
+  bytes.resize(expected + 1);
+  size_t used = 0;
+  for (;;) {
+    used += std::fread(bytes.data() + used, 1, bytes.size() - used, file.get());
+    if (used < bytes.size()) break;
+    bytes.resize(2 * bytes.size());
+  }
+  bytes.resize(used);
   return true;
-}
-
-size_t CountLineFeeds(std::string_view text) {
-  size_t count = 0;
-  for (size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
-// "[" plus at most three characters plus "]", without its line feed. Nothing is trimmed.
-bool IsSectionHeader(std::string_view line) {
-  return line.size() >= 2 && line.size() <= 5 && line.front() == '[' && line.back() == ']';
 }
 
 }  // namespace
 
 bool ReadLanguageFile(const AnsiString& path, AnsiString& text, int lineLimit) {
   text.clear();
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!file) return false;
-
-  // The file arrives in blocks and goes through the text-mode filter into `text`, which is
-  // sized for the whole file when its size is known. A few lines need only a small block.
-  size_t expected = 0;
-  if (lineLimit <= 0 && std::fseek(file.get(), 0, SEEK_END) == 0) {
-    const long size = std::ftell(file.get());
-    if (size > 0) expected = static_cast<size_t>(size);
-    std::fseek(file.get(), 0, SEEK_SET);
-  }
-  const size_t blockSize = lineLimit > 0 ? 512 : 64 * 1024;
-  std::unique_ptr<char[]> block(new char[blockSize + kSlack]);
-  text.resize(expected + blockSize + kSlack);
-  size_t used = 0;
-  size_t lineFeeds = 0;
-  for (;;) {
-    const size_t got = std::fread(block.get(), 1, blockSize, file.get());
-    if (text.size() < used + got + kSlack) text.resize(2 * (used + got + kSlack));
-    char* out = text.data() + used;
-    const bool goesOn = CopyTextMode(block.get(), got, out);
-    const size_t start = used;
-    used = out - text.data();
-    if (!goesOn || got < blockSize) break;
-    if (lineLimit > 0) {
-      lineFeeds += CountLineFeeds(std::string_view(text.data() + start, used - start));
-      if (lineFeeds >= static_cast<size_t>(lineLimit)) break;
+  if (lineLimit <= 0) {
+    if (!ReadFileBytes(path, text)) return false;
+  } else {
+    // Only the first lines are wanted: read blocks until enough line feeds are in.
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) return false;
+    int lineFeeds = 0;
+    for (;;) {
+      const size_t start = text.size();
+      text.resize(start + kHeadBlockSize);
+      const size_t got = std::fread(text.data() + start, 1, kHeadBlockSize, file.get());
+      text.resize(start + got);
+      const char* const end = text.data() + text.size();
+      for (const char* at = FindByte(text.data() + start, end, '\n'); at;
+           at = FindByte(at + 1, end, '\n')) {
+        ++lineFeeds;
+      }
+      if (got < kHeadBlockSize || lineFeeds >= lineLimit ||
+          FindByte(text.data() + start, end, '\x1A')) {
+        break;
+      }
     }
   }
-  text.resize(used);
+  // Text mode in place: the data ends at 0x1A, and the runs between carriage returns close up.
+  char* const begin = text.data();
+  const char* const end = TextModeEnd(begin, begin + text.size());
+  char* out = begin;
+  const char* from = begin;
+  while (const char* carriageReturn = FindByte(from, end, '\r')) {
+    std::memmove(out, from, carriageReturn - from);
+    out += carriageReturn - from;
+    from = carriageReturn + 1;
+  }
+  std::memmove(out, from, end - from);
+  out += end - from;
+  text.resize(out - begin);
   return true;
 }
 
-void ParseLanguageTexts(std::string_view text, std::vector<AnsiString>& texts) {
+void ParseLanguageTexts(std::string_view bytes, std::vector<AnsiString>& texts) {
   // One walk does both jobs of the loader: it stores the sections up to the end marker and
   // counts every header, those after the end marker included. Only a line that begins with
   // "[" can be a header, so the walk jumps from one such line to the next; the lines between
   // are the sections. Entries that exist already are overwritten in place, which keeps their
   // memory for the next load.
+  const char* const begin = bytes.data();
+  const char* const end = TextModeEnd(begin, begin + bytes.size());
   size_t headers = 0;
-  size_t stored = 0;        // entries 0 .. stored - 1 hold this load's sections
-  bool ended = false;       // the end marker has been handled
-  bool inSection = false;   // lines before the first header belong to no text
-  size_t sectionStart = 0;  // where the lines of the current section begin
-  for (size_t at = text.find('['); at != std::string_view::npos; at = text.find('[', at + 1)) {
-    if (at > 0 && text[at - 1] != '\n') continue;
-    // A header ends within six characters; a longer line need not be followed to its end.
-    size_t lineEnd = at;
-    const size_t lookEnd = std::min(text.size(), at + 6);
-    while (lineEnd < lookEnd && text[lineEnd] != '\n') ++lineEnd;
-    const bool hasLineFeed = lineEnd < text.size() && text[lineEnd] == '\n';
-    const std::string_view line = text.substr(at, lineEnd - at);
-    if (!IsSectionHeader(line)) continue;
+  size_t stored = 0;                 // entries 0 .. stored - 1 hold this load's sections
+  bool ended = false;                // the end marker has been handled
+  bool inSection = false;            // lines before the first header belong to no text
+  const char* sectionStart = begin;  // where the lines of the current section begin
+  for (const char* at = FindByte(begin, end, '['); at; at = FindByte(at + 1, end, '[')) {
+    if (!StartsLine(begin, at)) continue;
+    // A header is "[" plus at most three characters plus "]"; a line of six characters or
+    // more need not be followed to its end.
+    char line[6];
+    size_t length = 0;
+    const char* lineEnd = at;
+    for (; lineEnd < end && *lineEnd != '\n' && length < sizeof line; ++lineEnd) {
+      if (*lineEnd != '\r') line[length++] = *lineEnd;
+    }
+    if (length < 2 || length > 5 || line[length - 1] != ']') continue;
     ++headers;
     if (ended) continue;
     if (inSection) {
-      // The section's lines without the line feed of the last one.
-      size_t length = at - sectionStart;
-      if (length > 0) --length;
-      if (stored < texts.size()) {
-        texts[stored].assign(text.data() + sectionStart, length);
-      } else {
-        texts.emplace_back(text.substr(sectionStart, length));
-      }
-      ++stored;
+      // The section's lines without the line feed of the last one: `at` starts a line, so the
+      // last byte before it that is not a carriage return is that line feed.
+      const char* sectionEnd = at;
+      while (sectionEnd > sectionStart && sectionEnd[-1] == '\r') --sectionEnd;
+      if (sectionEnd > sectionStart) --sectionEnd;
+      if (stored == texts.size()) texts.emplace_back();
+      AnsiString& text = texts[stored++];
+      text.clear();
+      AppendWithoutReturns(text, sectionStart, sectionEnd);
     }
     inSection = true;
-    sectionStart = hasLineFeed ? lineEnd + 1 : text.size();
-    ended = line == "[END]";
+    sectionStart = lineEnd < end ? lineEnd + 1 : end;
+    ended = length == 5 && std::memcmp(line, "[END]", 5) == 0;
   }
   // One text per header but the first; sections after the end marker are empty.
   const size_t count = headers > 0 ? headers - 1 : 0;
@@ -178,9 +161,9 @@ void ParseLanguageTexts(std::string_view text, std::vector<AnsiString>& texts) {
   texts.resize(count);
 }
 
-std::vector<AnsiString> ParseLanguageTexts(std::string_view text) {
+std::vector<AnsiString> ParseLanguageTexts(std::string_view bytes) {
   std::vector<AnsiString> texts;
-  ParseLanguageTexts(text, texts);
+  ParseLanguageTexts(bytes, texts);
   return texts;
 }
 
@@ -236,9 +219,9 @@ void WaTrans::LoadActiveTexts() {
   // Texts grows (or shrinks) to what the file holds, so a language with more texts than the
   // previous one never writes past the end.
   const AnsiString base = BasePath();
-  AnsiString content;
-  if (!base.empty() && FileExists(base + "def") && ReadLanguageFile(base + "def", content)) {
-    ParseLanguageTexts(content, Texts);
+  AnsiString bytes;
+  if (!base.empty() && FileExists(base + "def") && ReadFileBytes(base + "def", bytes)) {
+    ParseLanguageTexts(bytes, Texts);
   } else {
     Texts.assign(kDefaultTextCount, AnsiString());
   }

@@ -67,11 +67,12 @@ class WaTrans {
 // line feeds are in. False when the file cannot be opened.
 bool ReadLanguageFile(const AnsiString& path, AnsiString& text, int lineLimit = 0);
 
-// The texts of a language file in text-mode form (as ReadLanguageFile gives it): one entry
-// per header but the first, sections stored up to "[END]". The second form reuses the
-// entries of `texts` and resizes it to the count.
-std::vector<AnsiString> ParseLanguageTexts(std::string_view text);
-void ParseLanguageTexts(std::string_view text, std::vector<AnsiString>& texts);
+// The texts of a language file: one entry per header but the first, sections stored up to
+// "[END]". Takes the file's bytes as stored and applies the text-mode rules itself, so text
+// already in text-mode form (as ReadLanguageFile gives it) reads the same. The second form
+// reuses the entries of `texts` and resizes it to the count.
+std::vector<AnsiString> ParseLanguageTexts(std::string_view bytes);
+void ParseLanguageTexts(std::string_view bytes, std::vector<AnsiString>& texts);
 
 // The language's name: the file's second line without its line feed.
 AnsiString ParseLanguageName(std::string_view text);
