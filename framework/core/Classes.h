@@ -70,6 +70,8 @@ class TComponent : public TPersistent {
   void SetDesigning(bool designing);  // for this component and all it owns
   void BeginLoading() { state_ |= csLoading | csReading; }
   void EndReading() { state_ &= ~csReading; }
+  // Leaves the loading state without Loaded: for a read that failed half way.
+  void EndLoading() { state_ &= ~(csLoading | csReading); }
 
   // Called once after a form description has set every property of every component.
   virtual void Loaded();

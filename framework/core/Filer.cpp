@@ -489,7 +489,8 @@ class Reader {
       delete *it;
     }
     created_.clear();
-    root_.Loaded();
+    // Loaded would run the root's own finishing on a half-read root.
+    root_.EndLoading();
   }
 
   TComponent& root_;

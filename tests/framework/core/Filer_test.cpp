@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "framework/core/Typinfo.h"
@@ -765,12 +766,15 @@ TEST(FormTextErrors, EachNamesTheLineAndLeavesNothingHalfBuilt) {
     SCOPED_TRACE(c.Name);
     TGadgetForm form(nullptr);
     const int live_before = TGadget::live;
+    g_events.clear();
     try {
       ReadComponentText(form, c.Text);
       ADD_FAILURE() << "no exception";
     } catch (const Exception& e) {
       EXPECT_EQ(e.Message, c.Message);
     }
+    EXPECT_EQ(std::count(g_events.begin(), g_events.end(), "Root.Loaded"), 0)
+        << "the root finished loading on a half-read text";
     EXPECT_EQ(TGadget::live, live_before);
     EXPECT_EQ(form.ComponentCount(), 0);
     EXPECT_EQ(form.G1, nullptr);
