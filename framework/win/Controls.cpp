@@ -405,6 +405,9 @@ void TControl::WndProc(TMessage& message) {
     case CM_MOUSELEAVE:
       CMMouseLeave(message);
       break;
+    case CM_CANCELMODE:
+      CMCancelMode(message);
+      break;
     default:
       DefaultHandler(message);
       break;
@@ -506,6 +509,11 @@ void TControl::WMContextMenu(TMessage& message) {
     return;
   }
   DefaultHandler(message);
+}
+
+void TControl::CMCancelMode(TMessage& message) {
+  Perform(WM_LBUTTONUP, 0, MAKELPARAM(-1, -1));
+  message.Result = 0;
 }
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -1415,7 +1423,14 @@ void TWinControl::WMMouseLeave(TMessage& message) {
 }
 
 void TWinControl::WMCaptureChanged(TMessage& message) {
-  capture_control_ = nullptr;
+  // The capture moving to our own window is a windowless child taking it: nothing is lost.
+  if (reinterpret_cast<HWND>(message.LParam) != handle_ || !handle_) {
+    // A windowless child that still holds the press did not release it itself: tell it.
+    if (TGraphicControl* lost = capture_control_) {
+      capture_control_ = nullptr;
+      lost->Perform(CM_CANCELMODE);
+    }
+  }
   DefaultHandler(message);
 }
 

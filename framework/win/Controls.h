@@ -42,6 +42,9 @@ constexpr UINT CM_MOUSELEAVE = CM_BASE + 2;
 constexpr UINT CM_ENTER = CM_BASE + 3;
 constexpr UINT CM_EXIT = CM_BASE + 4;
 constexpr UINT CM_SHOWEXCEPTION = CM_BASE + 5;
+// A windowless control's press ends early: its parent window lost the mouse capture to another
+// window (a menu, Alt+Tab, a window that called SetCapture).
+constexpr UINT CM_CANCELMODE = CM_BASE + 6;
 // A reflected notification: CN_BASE + the original message.
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
@@ -213,6 +216,9 @@ class TControl : public TComponent {
   virtual void WMContextMenu(TMessage& message);
   virtual void CMMouseEnter(TMessage& message) { DefaultHandler(message); }
   virtual void CMMouseLeave(TMessage& message) { DefaultHandler(message); }
+  // Ends the press as a left release outside the control: no click, and MouseUp sees it, so a
+  // pressed look goes up and whatever the press started stops.
+  virtual void CMCancelMode(TMessage& message);
 
   TControlStyle control_style_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   bool mouse_inside_ = false;
@@ -356,7 +362,9 @@ class TWinControl : public TControl {
   virtual void DoExit() { OnExit(this); }
   // The brush for WM_CTLCOLOR* of a system control: our colour and font colour.
   HBRUSH ControlBrush(HDC dc);
-  // Paints the background: our colour, or nothing for a control that is not opaque.
+  // Fills the background with our colour, opaque or not: forms and windowed controls without
+  // csOpaque rely on it. A control that leaves its background to its parent answers
+  // WM_ERASEBKGND itself instead.
   virtual void PaintBackground(HDC dc, const RECT& rect);
 
   virtual void WMPaint(TMessage& message);

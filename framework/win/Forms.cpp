@@ -193,7 +193,17 @@ void TForm::SetBorderStyle(TFormBorderStyle style) {
     SetClientWidth(client_width);
     SetClientHeight(client_height);
   }
+  // A form's window is created hidden and shown by Show: show the new one as the old was.
+  const bool showing = Showing();
   RecreateWnd();
+  if (showing) {
+    ShowWindow(handle_, SW_SHOW);
+    if (!active_control_ || !active_control_->CanFocus()) {
+      SelectNext(nullptr, true);
+    } else {
+      active_control_->SetFocus();
+    }
+  }
 }
 
 void TForm::SetFormStyle(TFormStyle style) {
@@ -218,6 +228,18 @@ void TForm::SetFormStyle(TFormStyle style) {
 void TForm::SetActiveControl(TWinControl* control) {
   active_control_ = control;
   if (control && HandleAllocated() && Showing() && control->CanFocus()) control->SetFocus();
+}
+
+void TForm::RestoreFocus() {
+  if (last_focus_ && handle_ && IsChild(handle_, last_focus_) && IsWindowVisible(last_focus_) &&
+      IsWindowEnabled(last_focus_)) {
+    ::SetFocus(last_focus_);
+    return;
+  }
+  last_focus_ = nullptr;
+  if (active_control_ && active_control_->HandleAllocated() && active_control_->CanFocus()) {
+    ::SetFocus(active_control_->Handle());
+  }
 }
 
 void TForm::Show() {
@@ -303,17 +325,17 @@ void TForm::WndProc(TMessage& message) {
       message.Result = 0;
       return;
     case WM_ACTIVATE:
-      TWinControl::WndProc(message);
-      if (LOWORD(message.WParam) != WA_INACTIVE && active_control_ && active_control_->CanFocus() &&
-          active_control_->HandleAllocated()) {
-        ::SetFocus(active_control_->Handle());
+      if (LOWORD(message.WParam) == WA_INACTIVE) {
+        // The system gives an activated window the focus itself, not to the child that had it.
+        HWND focus = GetFocus();
+        if (focus && handle_ && IsChild(handle_, focus)) last_focus_ = focus;
       }
+      TWinControl::WndProc(message);
+      if (LOWORD(message.WParam) != WA_INACTIVE) RestoreFocus();
       return;
     case WM_SETFOCUS:
       DefaultHandler(message);
-      if (active_control_ && active_control_->HandleAllocated() && active_control_->CanFocus()) {
-        ::SetFocus(active_control_->Handle());
-      }
+      RestoreFocus();
       return;
     case WM_SHOWWINDOW:
       DefaultHandler(message);
@@ -377,6 +399,9 @@ LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT msg, WPARAM wparam, 
     }
   } catch (const std::exception& error) {
     ApplicationException(error);
+    return 0;
+  } catch (...) {
+    ApplicationException(Exception("Unknown exception"));
     return 0;
   }
   return DefWindowProcA(window, msg, wparam, lparam);

@@ -71,6 +71,8 @@ class TForm : public TWinControl {
 
  private:
   DWORD WindowStyle() const;
+  // Gives the focus back to the control that had it, or to the active control.
+  void RestoreFocus();
   DWORD WindowExStyle() const;
 
   TFormBorderStyle border_style_ = TFormBorderStyle::bsSizeable;
@@ -78,6 +80,9 @@ class TForm : public TWinControl {
   TPosition position_ = TPosition::poDesigned;
   bool old_create_order_ = false;
   TWinControl* active_control_ = nullptr;  // not owned
+  // The window inside us that had the focus when we were last deactivated; a handle, not an
+  // object, so that a control freed meanwhile leaves nothing dangling.
+  HWND last_focus_ = nullptr;  // not owned
   bool closing_ = false;
 };
 

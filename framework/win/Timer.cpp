@@ -45,6 +45,9 @@ LRESULT CALLBACK TTimer::WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM
         timer->Timer();
       } catch (const std::exception& error) {
         HandleControlException(error);
+      } catch (...) {
+        // Nothing may unwind into the system's frames.
+        HandleControlException(Exception("Unknown exception"));
       }
     }
     return 0;

@@ -156,6 +156,8 @@ TEST_F(DemoFormTest, RecreatedWindowKeepsChildrenAndState) {
   EXPECT_NE(form_->Counter1->Handle(), old_counter);
   EXPECT_TRUE(IsWindow(form_->Counter1->Handle()));
   EXPECT_EQ(form_->ClientWidth(), 240);
+  EXPECT_TRUE(IsWindowVisible(form_->Handle())) << "a shown form vanished with its new frame";
+  EXPECT_TRUE(IsWindowVisible(form_->Counter1->Handle()));
 }
 
 }  // namespace
