@@ -15,9 +15,10 @@ top-left pixel; a pixel's centre is at (x + 0.5, y + 0.5).
 """
 
 import math
-import os
 import struct
 import sys
+
+from generated import write_or_check
 
 # ---------------------------------------------------------------------------------------------
 # Colours of the artwork: one family shared by the logo, the glyph and the icons.
@@ -727,34 +728,7 @@ OUTPUTS = [
 
 
 def main(argv):
-    repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    check = "--check" in argv
-    args = [a for a in argv if a != "--check"]
-    if len(args) > 1 or any(a.startswith("-") for a in args):
-        print(__doc__, file=sys.stderr)
-        return 2
-    root = args[0] if args else repo
-    differ = []
-    for path, make in OUTPUTS:
-        data = make()
-        full = os.path.join(root, path)
-        if check:
-            try:
-                with open(full, "rb") as f:
-                    same = f.read() == data
-            except OSError:
-                same = False
-            if not same:
-                differ.append(path)
-            continue
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data)
-    if differ:
-        print("differs from the generator: " + ", ".join(differ), file=sys.stderr)
-        print("run: python3 tools/make_art.py", file=sys.stderr)
-        return 1
-    return 0
+    return write_or_check(argv, __doc__, OUTPUTS, "make_art.py")
 
 
 if __name__ == "__main__":

@@ -17,9 +17,10 @@ output is the same bytes on every run.
 """
 
 import math
-import os
 import struct
 import sys
+
+from generated import write_or_check
 
 RATE = 22050
 PEAK_DBFS = -3.0
@@ -151,34 +152,8 @@ OUTPUTS = [
 
 
 def main(argv):
-    repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    check = "--check" in argv
-    args = [a for a in argv if a != "--check"]
-    if len(args) > 1 or any(a.startswith("-") for a in args):
-        print(__doc__, file=sys.stderr)
-        return 2
-    root = args[0] if args else repo
-    differ = []
-    for path, make in OUTPUTS:
-        data = wav_bytes(make())
-        full = os.path.join(root, path)
-        if check:
-            try:
-                with open(full, "rb") as f:
-                    same = f.read() == data
-            except OSError:
-                same = False
-            if not same:
-                differ.append(path)
-            continue
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(data)
-    if differ:
-        print("differs from the generator: " + ", ".join(differ), file=sys.stderr)
-        print("run: python3 tools/make_sounds.py", file=sys.stderr)
-        return 1
-    return 0
+    outputs = [(path, lambda make=make: wav_bytes(make())) for path, make in OUTPUTS]
+    return write_or_check(argv, __doc__, outputs, "make_sounds.py")
 
 
 if __name__ == "__main__":
