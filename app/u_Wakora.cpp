@@ -67,10 +67,6 @@ const TClassInfo& TForm1::StaticClassInfo() {
   return info;
 }
 
-AnsiString UpperAscii(const AnsiString& text) {
-  return AsciiUpperCase(text);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Start-up, texts and the language list
 
@@ -86,11 +82,11 @@ void TForm1::FormShow(TObject*) {
   ComboBox2->SetItemIndex(0);
 
   int selected = 0;
-  const AnsiString active = UpperAscii(Trans->Text(0));
+  const AnsiString active = AsciiUpperCase(Trans->Text(0));
   for (int i = 0; i < Trans->LanguageCount; ++i) {
     const AnsiString& name = Trans->LanguageName(i);
     ComboBox1->Items()->Add(name);
-    if (UpperAscii(name) == active) selected = i;
+    if (AsciiUpperCase(name) == active) selected = i;
   }
   ComboBox1->SetItemIndex(selected);
 }

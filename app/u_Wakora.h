@@ -90,7 +90,5 @@ void FireAlarm();
 void PlayBuiltInSound(int index);
 // Plays a file: a wave file through the sound call, anything else through the shell.
 void PlaySoundFile(AnsiString fileName);
-// Turns ASCII a-z into A-Z; every other byte stays.
-AnsiString UpperAscii(const AnsiString& text);
 // Resets the globals to their start values (the unit's initialisation; tests call it again).
 void InitWakoraGlobals();

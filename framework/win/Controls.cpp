@@ -565,14 +565,6 @@ const TClassInfo& TGraphicControl::StaticClassInfo() {
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
 
-void TGraphicControl::Invalidate() {
-  TControl::Invalidate();
-}
-
-void TGraphicControl::Update() {
-  TControl::Update();
-}
-
 void TGraphicControl::PaintOn(HDC dc) {
   canvas_.SetHandle(dc);
   canvas_.Font()->Assign(Font());
@@ -959,14 +951,6 @@ void TWinControl::FontChanged() {
   if (handle_ && default_proc_) {
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
   }
-}
-
-void TWinControl::ParentColorChanged() {
-  TControl::ParentColorChanged();
-}
-
-void TWinControl::ParentFontChanged() {
-  TControl::ParentFontChanged();
 }
 
 void TWinControl::AlignControls() {

@@ -256,8 +256,6 @@ class TGraphicControl : public TControl {
   // The canvas is the parent's, clipped to this control and with its origin at our top left,
   // only while Paint runs.
   TCanvas* Canvas() { return &canvas_; }
-  void Invalidate() override;
-  void Update() override;
   // Paints on the parent's DC; called by the parent in creation order.
   void PaintOn(HDC dc);
 
@@ -352,8 +350,6 @@ class TWinControl : public TControl {
   // Called once the window exists (fonts, texts and state are applied to it here).
   virtual void HandleCreated();
   void FontChanged() override;
-  void ParentColorChanged() override;
-  void ParentFontChanged() override;
 
   virtual void KeyDown(uint16_t& key, TShiftState shift);
   virtual void KeyUp(uint16_t& key, TShiftState shift);
