@@ -16,8 +16,9 @@ std::string TempFolder() {
 }
 
 void CopyLanguageFiles(const std::string& folder) {
-  for (int i = 0; i <= 9; ++i) {
-    const std::string name = "Wakora.t0" + std::to_string(i);
+  for (char digit = '0'; digit <= '9'; ++digit) {
+    std::string name = "Wakora.t0";
+    name += digit;
     CopyFileA((std::string(WAKORA_LANG_DIR) + "\\" + name).c_str(), (folder + "\\" + name).c_str(),
               FALSE);
   }
