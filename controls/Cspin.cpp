@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <vector>
 
 #include "framework/win/Locale.h"
 
@@ -17,64 +16,13 @@ constexpr unsigned kFirstRepeatDelay = 400;  // ms from the press to the first r
 constexpr unsigned kRepeatInterval = 100;    // ms between further repeats
 constexpr int kMinButtonWidth = 15;
 
-void PutU16(TBytes& out, uint16_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void PutU32(TBytes& out, uint32_t value) {
-  PutU16(out, static_cast<uint16_t>(value));
-  PutU16(out, static_cast<uint16_t>(value >> 16));
-}
-
-// Loads the bitmap resource `name` of the program's own module into `glyph`. LoadBitmapA gives
-// a device-dependent bitmap; its pixels are read back as a 32-bit BMP file. A module without
+// Loads the bitmap resource `name` of the program's own module into `glyph`. A module without
 // the resource leaves the glyph as it is.
 void LoadResourceGlyph(TBitmap* glyph, const char* name) {
-  HBITMAP loaded = LoadBitmapA(GetModuleHandleA(nullptr), name);
-  if (!loaded) return;
-  const TGdiObject bitmap(loaded);
-  BITMAP info{};
-  GetObjectA(loaded, sizeof(info), &info);
-  const int width = info.bmWidth;
-  const int height = info.bmHeight;
-  if (width <= 0 || height <= 0) return;
-
-  BITMAPINFO request{};
-  request.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  request.bmiHeader.biWidth = width;
-  request.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores it
-  request.bmiHeader.biPlanes = 1;
-  request.bmiHeader.biBitCount = 32;
-  request.bmiHeader.biCompression = BI_RGB;
-  const uint32_t pixel_bytes = static_cast<uint32_t>(width) * static_cast<uint32_t>(height) * 4;
-  std::vector<uint8_t> pixels(pixel_bytes);
-  {
-    const TScreenDC screen;
-    if (GetDIBits(screen.Get(), loaded, 0, static_cast<UINT>(height), pixels.data(), &request,
-                  DIB_RGB_COLORS) != height) {
-      return;
-    }
+  try {
+    glyph->LoadFromResourceName(GetModuleHandleA(nullptr), name);
+  } catch (const EReadError&) {
   }
-
-  constexpr uint32_t kHeaders = 14 + 40;
-  TBytes file{'B', 'M'};
-  PutU32(file, kHeaders + pixel_bytes);
-  PutU32(file, 0);
-  PutU32(file, kHeaders);
-  PutU32(file, 40);
-  PutU32(file, static_cast<uint32_t>(width));
-  PutU32(file, static_cast<uint32_t>(height));
-  PutU16(file, 1);
-  PutU16(file, 32);
-  PutU32(file, BI_RGB);
-  PutU32(file, pixel_bytes);
-  PutU32(file, 0);
-  PutU32(file, 0);
-  PutU32(file, 0);
-  PutU32(file, 0);
-  file.insert(file.end(), pixels.begin(), pixels.end());
-  glyph->SetData(file);
 }
 
 // value + step, held at the ends of the 32-bit range instead of wrapping round.

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/core/Imagefile.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -322,6 +324,38 @@ TEST(Artwork, ApplicationIconHolds16And32And48PixelImages) {
     }
   }
   EXPECT_EQ(sizes, (std::set<int>{16, 32, 48}));
+}
+
+// The framework's decoders on the committed files: each picture decodes to the pixels that the
+// parser above reads, and each icon shows its 32 x 32 image with the most colours.
+TEST(Artwork, TheFrameworkReadsEachFileAsItIs) {
+  for (const char* file : {"app/res/logo.bmp", "app/res/tile.bmp", "app/res/glyph.bmp",
+                           "controls/res/spinup.bmp", "controls/res/spindown.bmp"}) {
+    SCOPED_TRACE(file);
+    const Dib d = ReadBmp(file);
+    const TImagePixels image = DecodeBmp(ReadSourceFile(file));
+    ASSERT_EQ(image.Width, d.width);
+    ASSERT_EQ(image.Height, d.height);
+    for (size_t i = 0; i < d.pixels.size(); ++i) {
+      const Rgb p = d.pixels[i];
+      ASSERT_EQ(image.Pixels[i], uint32_t(p.r << 16 | p.g << 8 | p.b)) << "pixel " << i;
+    }
+  }
+  for (const char* file : {"app/res/Wakora.ico", "app/res/tray.ico"}) {
+    SCOPED_TRACE(file);
+    const Bytes b = ReadSourceFile(file);
+    const std::vector<IconEntry> entries = ReadIconDirectory(b);
+    const IconEntry* expected = nullptr;
+    for (const IconEntry& e : entries) {
+      if (e.width == 32 && (!expected || e.bits > expected->bits)) expected = &e;
+    }
+    ASSERT_NE(expected, nullptr);
+    const TIconImage chosen = ChooseIconImage(b);
+    EXPECT_EQ(chosen.Offset, expected->offset);
+    EXPECT_EQ(chosen.Size, expected->size);
+    EXPECT_EQ(chosen.Width, 32);
+    EXPECT_EQ(chosen.Height, 32);
+  }
 }
 
 struct Wave {
