@@ -266,6 +266,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     InitApplication();
     Application->Initialize();
+    Application->SetIconResource("MAINICON");
     SystemLanguagePlatform().RequestTermination = [] { Application->Terminate(); };
     Application->CreateForm(Form1);
     Application->Run();

@@ -98,17 +98,10 @@ HCURSOR TAniIconFile::GetCursorHandle() const {
   file_name.resize(written);
   file_name += "0.ani";
   if (FStream->Size() == 0) return nullptr;
-  HANDLE cursor = nullptr;
-  try {
-    StreamToTemp(file_name);
-    cursor = LoadImageA(nullptr, file_name.c_str(), IMAGE_CURSOR, 0, 0,
-                        LR_LOADFROMFILE | LR_DEFAULTSIZE);
-  } catch (...) {
-    DeleteFileA(file_name.c_str());
-    throw;
-  }
-  DeleteFileA(file_name.c_str());
-  return static_cast<HCURSOR>(cursor);
+  TScopeExit remove([&file_name] { DeleteFileA(file_name.c_str()); });
+  StreamToTemp(file_name);
+  return static_cast<HCURSOR>(
+      LoadImageA(nullptr, file_name.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -122,8 +115,13 @@ constexpr TColor kButtonShadow = RGBColor(128, 128, 128);
 
 }  // namespace
 
-TAniIcon::TSetTimer TAniIcon::SetTimerFunction = ::SetTimer;
-TAniIcon::TKillTimer TAniIcon::KillTimerFunction = ::KillTimer;
+TAniIconServices& AniIconServices() {
+  static TAniIconServices services{
+      [](HWND window, UINT_PTR id, UINT elapse) { return ::SetTimer(window, id, elapse, nullptr); },
+      ::KillTimer,
+  };
+  return services;
+}
 
 const TClassInfo& TAniIcon::StaticClassInfo() {
   // The control's own properties have no defaults: a form stores each of them, false and 0
@@ -165,8 +163,7 @@ TAniIcon::TAniIcon(TComponent* AOwner)
 }
 
 TAniIcon::~TAniIcon() {
-  // The window goes first, so that its timer dies with it while the file still exists.
-  DestroyHandle();
+  if (FTimerActive && HandleAllocated()) AniIconServices().KillTimer(handle_, AnimationTimerId);
 }
 
 void TAniIcon::CreateParams(TCreateParams& params) {
@@ -179,7 +176,7 @@ void TAniIcon::CreateParams(TCreateParams& params) {
 void TAniIcon::HandleCreated() {
   TCustomControl::HandleCreated();
   if (FAnimated && !FTimerActive) {
-    SetTimerFunction(handle_, AnimationTimerId, AnimationInterval, nullptr);
+    AniIconServices().SetTimer(handle_, AnimationTimerId, AnimationInterval);
     FTimerActive = true;
   }
 }
@@ -188,13 +185,13 @@ void TAniIcon::SetAnimated(bool Value) {
   FAnimated = Value;
   if (Value == FTimerActive) return;
   if (FTimerActive) {
-    KillTimerFunction(Handle(), AnimationTimerId);
+    AniIconServices().KillTimer(Handle(), AnimationTimerId);
     FTimerActive = false;
   } else {
     // Asking for the handle makes the window; its creation may already have started the timer.
     HWND window = Handle();
     if (FTimerActive) return;
-    SetTimerFunction(window, AnimationTimerId, AnimationInterval, nullptr);
+    AniIconServices().SetTimer(window, AnimationTimerId, AnimationInterval);
     FTimerActive = true;
   }
 }
@@ -226,7 +223,7 @@ void TAniIcon::WMTimer(TMessage& Message) {
 
 void TAniIcon::WMDestroy(TMessage& Message) {
   if (FTimerActive) {
-    KillTimerFunction(handle_, AnimationTimerId);
+    AniIconServices().KillTimer(handle_, AnimationTimerId);
     // The animation itself goes on: a window made again for us starts the timer anew.
     FTimerActive = false;
   }

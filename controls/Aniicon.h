@@ -17,13 +17,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "controls/Aniwalk.h"
 #include "framework/core/Streams.h"
 #include "framework/core/Typinfo.h"
-#include "framework/win/Controls.h"
 #include "framework/win/Graphics.h"
+#include "framework/win/WinControls.h"
 
 // Chunk identifiers of the ANI format. The decoder matches names as text instead (AniChunkIs).
 inline constexpr char cklist[5] = "LIST";
@@ -106,19 +107,23 @@ class TAniIconFile : public TGraphic, private AniFrameSink {
   TNotifyEvent FOnAniChange;
 };
 
+// The animated icon's timer calls, replaceable by tests that count them.
+struct TAniIconServices {
+  std::function<UINT_PTR(HWND window, UINT_PTR id, UINT elapse)> SetTimer;
+  std::function<BOOL(HWND window, UINT_PTR id)> KillTimer;
+};
+// The process-wide instance, starting with the real calls.
+TAniIconServices& AniIconServices();
+
 class TAniIcon : public TCustomControl {
   DECLARE_CLASS_INFO()
  public:
   // The animation's window timer: its id on the control's window and its interval.
   static constexpr UINT_PTR AnimationTimerId = 1;
   static constexpr UINT AnimationInterval = 20;
-  // Every timer call goes through these, so that tests can count them.
-  using TSetTimer = UINT_PTR(WINAPI*)(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
-  using TKillTimer = BOOL(WINAPI*)(HWND window, UINT_PTR id);
-  static TSetTimer SetTimerFunction;
-  static TKillTimer KillTimerFunction;
 
   explicit TAniIcon(TComponent* AOwner);
+  // The timer is ours: it goes before the window does, also when we are deleted directly.
   ~TAniIcon() override;
 
   TAniIconFile* AniFile() const { return FAniFile.get(); }

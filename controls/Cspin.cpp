@@ -33,7 +33,10 @@ int SaturatingAdd(int value, int64_t step) {
 
 }  // namespace
 
-void (*SpinBeep)() = DefaultBeep;
+TSpinServices& SpinServices() {
+  static TSpinServices services{DefaultBeep};
+  return services;
+}
 
 // ---------------------------------------------------------------------------------------------
 // TTimerSpeedButton
@@ -62,26 +65,20 @@ void TTimerSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x,
 }
 
 void TTimerSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  try {
-    TSpeedButton::MouseUp(button, shift, x, y);
-  } catch (...) {
-    // A failing click on release must not leave the timer running.
+  // Also when the click on release fails: the timer must not go on running.
+  TScopeExit stop([this] {
     if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
-    throw;
-  }
-  if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
+  });
+  TSpeedButton::MouseUp(button, shift, x, y);
 }
 
 void TTimerSpeedButton::TimerExpired(TObject*) {
   FRepeatTimer->SetInterval(kRepeatInterval);
   // Off the button (drawn up) or after the capture went elsewhere, the repeats pause.
   if (IsDown() && MouseCapture()) {
-    try {
-      Click();
-    } catch (...) {
-      FRepeatTimer->SetEnabled(false);
-      throw;
-    }
+    TScopeExit stop([this] { FRepeatTimer->SetEnabled(false); });
+    Click();
+    stop.Dismiss();
   }
 }
 
@@ -353,7 +350,7 @@ int TCSpinEdit::CheckValue(int value) const {
 
 void TCSpinEdit::UpClick(TObject*) {
   if (ReadOnly()) {
-    SpinBeep();
+    SpinServices().Beep();
     return;
   }
   SetValue(SaturatingAdd(GetValue(), FIncrement));
@@ -361,7 +358,7 @@ void TCSpinEdit::UpClick(TObject*) {
 
 void TCSpinEdit::DownClick(TObject*) {
   if (ReadOnly()) {
-    SpinBeep();
+    SpinServices().Beep();
     return;
   }
   SetValue(SaturatingAdd(GetValue(), -int64_t{FIncrement}));
@@ -387,14 +384,14 @@ void TCSpinEdit::KeyDown(uint16_t& key, TShiftState shift) {
   if (!FEditorEnabled &&
       (key == VK_DELETE || (key == VK_INSERT && (shift & ssShift) && !(shift & ssCtrl)))) {
     key = 0;
-    SpinBeep();
+    SpinServices().Beep();
   }
 }
 
 void TCSpinEdit::KeyPress(char& key) {
   if (!IsValidChar(key)) {
     key = 0;
-    SpinBeep();
+    SpinServices().Beep();
   }
   if (key != 0) TCustomEdit::KeyPress(key);
 }

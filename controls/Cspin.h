@@ -10,7 +10,7 @@
 //
 // The value is the edit's text; it is converted on every read. Refused input (a character
 // that is not part of a number, an arrow on a read-only field) is answered with a beep through
-// SpinBeep, which tests replace to count the beeps.
+// SpinServices().Beep, which tests replace to count the beeps.
 //
 // Coordinates: the arrow buttons are placed in their spin button's client area, the spin button
 // in the edit's client area.
@@ -21,12 +21,19 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "framework/win/Buttons.h"
 #include "framework/win/StdCtrls.h"
 #include "framework/win/Timer.h"
 
-// The default system beep (MessageBeep(0)); replaceable so that tests can count beeps.
-extern void (*SpinBeep)();
+// The spin edit's system calls, replaceable by tests: Beep is the default system beep
+// (MessageBeep(0)).
+struct TSpinServices {
+  std::function<void()> Beep;
+};
+// The process-wide instance, starting with the real calls.
+TSpinServices& SpinServices();
 
 enum TTimeBtnStateFlag : uint8_t {
   tbFocusRect = 1,   // draw the dotted focus frame

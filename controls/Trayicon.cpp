@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr char kWindowClass[] = "WakoraTrayIcon";
 constexpr UINT kAllFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 
 void HaltProcess() {
@@ -25,8 +24,10 @@ UINT TaskbarCreatedMessage() {
 
 }  // namespace
 
-TTrayIcon::TShellNotify TTrayIcon::ShellNotify = Shell_NotifyIconA;
-TTrayIcon::THalt TTrayIcon::Halt = HaltProcess;
+TTrayServices& TrayServices() {
+  static TTrayServices services{Shell_NotifyIconA, HaltProcess};
+  return services;
+}
 
 const TClassInfo& TTrayIcon::StaticClassInfo() {
   static const TClassInfo& info =
@@ -45,21 +46,12 @@ const TClassInfo& TTrayIcon::StaticClassInfo() {
   return info;
 }
 
-TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA existing{};
-  if (!GetClassInfoA(instance, kWindowClass, &existing)) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kWindowClass;
-    if (!RegisterClassA(&wc)) RaiseLastOSError("Cannot register the tray icon window");
-  }
-  // Never shown; WM_NCCREATE binds it to this object.
-  FWindowHandle =
-      CreateWindowExA(0, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
-  if (!FWindowHandle) RaiseLastOSError("Cannot create the tray icon window");
-  FIcon = std::make_unique<TIcon>();
+TTrayIcon::TTrayIcon(TComponent* owner)
+    : TComponent(owner),
+      FIcon(std::make_unique<TIcon>()),
+      // Never shown. A top-level window, since a message-only one hears no broadcasts.
+      FWindow([this](TMessage& message) { return WndProc(message); },
+              TMessageWindow::TKind::HiddenTopLevel) {
   // The form description reads the picture straight into the icon object ("Icon.Data"), so
   // every change of the picture, not only SetIcon, reaches the tray.
   FIcon->OnChange = [this](TObject*) { ModifyIcon(); };
@@ -67,37 +59,12 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
 }
 
 TTrayIcon::~TTrayIcon() {
-  if (FMappingHandle) CloseHandle(FMappingHandle);
-  FMappingHandle = nullptr;
+  FMappingHandle.Reset();
   if (IconShown()) DeleteIcon();
   FIcon->OnChange = nullptr;
-  FIcon.reset();
-  SetWindowLongPtrA(FWindowHandle, GWLP_USERDATA, 0);
-  DestroyWindow(FWindowHandle);
 }
 
-LRESULT CALLBACK TTrayIcon::WindowProc(HWND window, UINT msg, WPARAM wparam,
-                                       LPARAM lparam) noexcept {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
-    auto* created = static_cast<TTrayIcon*>(create->lpCreateParams);
-    created->FWindowHandle = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  auto* tray = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!tray) return DefWindowProcA(window, msg, wparam, lparam);
-  TMessage message{msg, wparam, lparam, 0};
-  try {
-    tray->WndProc(message);
-  } catch (const std::exception& error) {
-    HandleControlException(error);
-  } catch (...) {
-    HandleControlException(Exception("Unknown exception"));
-  }
-  return message.Result;
-}
-
-void TTrayIcon::WndProc(TMessage& message) {
+bool TTrayIcon::WndProc(TMessage& message) {
   if (message.Msg == ApplyToolTipMessage) {
     SetToolTip(FToolTip);
   } else if (message.Msg == TrayCallbackMessage) {
@@ -117,8 +84,10 @@ void TTrayIcon::WndProc(TMessage& message) {
   } else {
     const UINT taskbar_created = TaskbarCreatedMessage();
     if (taskbar_created != 0 && message.Msg == taskbar_created && IconShown()) AddIcon();
-    message.Result = DefWindowProcA(FWindowHandle, message.Msg, message.WParam, message.LParam);
+    return false;
   }
+  message.Result = 0;
+  return true;
 }
 
 bool TTrayIcon::IconShown() const {
@@ -166,7 +135,7 @@ void TTrayIcon::SetToolTip(const AnsiString& text) {
 
 void TTrayIcon::FillDataStructure() {
   FIconData.cbSize = sizeof(TNotifyIconData);
-  FIconData.hWnd = FWindowHandle;
+  FIconData.hWnd = FWindow.Handle();
   FIconData.uID = 0;
   FIconData.uFlags = kAllFlags;
   FIconData.uCallbackMessage = TrayCallbackMessage;
@@ -178,19 +147,20 @@ void TTrayIcon::FillDataStructure() {
 
 bool TTrayIcon::AddIcon() {
   FillDataStructure();
-  const bool added = ShellNotify(NIM_ADD, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
-  if (FToolTip.empty()) PostMessageA(FWindowHandle, ApplyToolTipMessage, 0, 0);
+  const bool added =
+      TrayServices().ShellNotify(NIM_ADD, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
+  if (FToolTip.empty()) PostMessageA(FWindow.Handle(), ApplyToolTipMessage, 0, 0);
   return added;
 }
 
 bool TTrayIcon::ModifyIcon() {
   FillDataStructure();
   if (!FActive) return true;
-  return ShellNotify(NIM_MODIFY, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
+  return TrayServices().ShellNotify(NIM_MODIFY, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
 }
 
 bool TTrayIcon::DeleteIcon() {
-  return ShellNotify(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
+  return TrayServices().ShellNotify(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
 }
 
 void TTrayIcon::DoRightClick(TObject* sender) {
@@ -217,13 +187,13 @@ void TTrayIcon::Loaded() {
   if (!IDMessage.empty()) {
     FMessageID = RegisterWindowMessageA(IDMessage.c_str());
     // A second Loaded must not find our own mapping and take us for a second instance.
-    if (FMappingHandle) CloseHandle(FMappingHandle);
-    FMappingHandle =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, IDMessage.c_str());
+    FMappingHandle.Reset();
+    FMappingHandle.Reset(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, IDMessage.c_str()));
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS && !IsDesigning()) {
       GoToPreviousInstance();
-      Halt();
+      TrayServices().Halt();
     }
   }
   SetShowApp(FShowApp);

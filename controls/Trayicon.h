@@ -16,13 +16,14 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 #include "framework/core/Classes.h"
 #include "framework/core/Typinfo.h"
-#include "framework/win/Controls.h"
 #include "framework/win/Graphics.h"
 #include "framework/win/Menus.h"
+#include "framework/win/WinControls.h"
 
 // The shell's notification record in its first form; the shell tells the forms apart by
 // cbSize, so the layout must not move.
@@ -44,6 +45,16 @@ static_assert(offsetof(TNotifyIconData, uCallbackMessage) == 16);
 static_assert(offsetof(TNotifyIconData, hIcon) == 20);
 static_assert(offsetof(TNotifyIconData, szTip) == 24);
 
+// The system calls of the tray icon, replaceable by tests: every shell call goes through
+// ShellNotify, so that a test can watch the records; Halt ends a second instance (it flushes
+// the C runtime's files and exits the process with code 0, without closing any window).
+struct TTrayServices {
+  std::function<BOOL(DWORD message, PNOTIFYICONDATAA data)> ShellNotify;
+  std::function<void()> Halt;
+};
+// The process-wide instance, starting with the real calls.
+TTrayServices& TrayServices();
+
 class TTrayIcon : public TComponent {
   DECLARE_CLASS_INFO()
  public:
@@ -52,14 +63,6 @@ class TTrayIcon : public TComponent {
       WM_USER + 1;  // from the shell; LPARAM = mouse message
   static constexpr UINT ApplyToolTipMessage = WM_USER + 2;  // apply the tool tip once more
   static constexpr size_t MaxToolTipLength = 62;
-
-  // Every call to the shell goes through here, so that tests can watch the records.
-  using TShellNotify = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
-  static TShellNotify ShellNotify;
-  // Ends a second instance: flushes the C runtime's files and exits the process with code 0,
-  // without closing any window. Replaceable for tests in one process.
-  using THalt = void (*)();
-  static THalt Halt;
 
   explicit TTrayIcon(TComponent* owner);
   ~TTrayIcon() override;
@@ -88,12 +91,13 @@ class TTrayIcon : public TComponent {
   void FillDataStructure();
   void DoRightClick(TObject* sender);
   void GoToPreviousInstance();
-  void WndProc(TMessage& message);
+  // Answers whether the message was the tray's own; the others go to the system.
+  bool WndProc(TMessage& message);
 
-  HWND WindowHandle() const { return FWindowHandle; }
+  HWND WindowHandle() const { return FWindow.Handle(); }
   const TNotifyIconData& IconData() const { return FIconData; }
   UINT MessageID() const { return FMessageID; }
-  HANDLE MappingHandle() const { return FMappingHandle; }
+  HANDLE MappingHandle() const { return FMappingHandle.Get(); }
 
   // Name of the single-instance check; empty means no check.
   AnsiString IDMessage;
@@ -103,19 +107,18 @@ class TTrayIcon : public TComponent {
   TPopupMenu* PopupMenu = nullptr;  // not owned
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) noexcept;
   // The icon is in the tray: Active at run time, ShowDesigning while designing.
   bool IconShown() const;
 
-  HANDLE FMappingHandle = nullptr;  // owned: marks this instance as running
+  TKernelHandle FMappingHandle;  // owned: marks this instance as running
   TNotifyIconData FIconData{};
   std::unique_ptr<TIcon> FIcon;  // owned
   AnsiString FToolTip;
-  HWND FWindowHandle = nullptr;  // owned
   bool FActive = false;
   bool FShowApp = false;
   bool FShowDesigning = false;
   UINT FMessageID = 0;
+  TMessageWindow FWindow;  // owned: hears the shell; last, so that it sees every field made
 };
 
 namespace Trayicon {

@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "framework/win/Controls.h"
 #include "framework/win/Graphics.h"
+#include "framework/win/WinControls.h"
 
 class TWallpaper : public TGraphicControl {
   DECLARE_CLASS_INFO()

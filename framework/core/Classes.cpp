@@ -45,7 +45,7 @@ TComponent::~TComponent() {
   // Last created goes first, so that later components may still rely on earlier ones.
   while (!components_.empty()) {
     TComponent* last = components_.back();
-    delete last;  // its destructor removes it from components_
+    Free(last);  // its destructor removes it from components_
   }
   if (owner_) owner_->RemoveComponent(this);
 }

@@ -17,6 +17,16 @@ class TClassInfo;
 class TObject {
  public:
   virtual ~TObject() = default;
+  // Runs before the object is deleted by Free (and so by its owner), while it is still whole:
+  // a class releases here what needs its virtual functions to go (a window that still sends
+  // messages to it).
+  virtual void BeforeDestruction() {}
+  // BeforeDestruction, then delete. Null does nothing.
+  static void Free(TObject* object) {
+    if (!object) return;
+    object->BeforeDestruction();
+    delete object;
+  }
   static const TClassInfo& StaticClassInfo();
   virtual const TClassInfo& ClassInfo() const { return StaticClassInfo(); }
   const char* ClassName() const;

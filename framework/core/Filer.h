@@ -1,14 +1,18 @@
 // Form descriptions: the human-readable text that creates a component and everything it
 // owns. The format:
 //
+// clang-format off
 //   object Form1: TForm1
-//     Caption = 'Wakora 3.8'           strings: quoted runs and #nnn bytes, joined, '+' between
-//     lines Font.Style = [fsBold]            nested names and sets Color = clBtnFace identifiers:
-//     enumerations, booleans, colours, references OnCreate = FormCreate            handlers by
-//     method name Items.Strings = ('a' 'b')        string lists Picture.Data = {0A1B...} bytes as
-//     hex object Button1: TButton          nested components, created through the class registry
+//     Caption = 'Demo 1.0'            strings: quoted runs and #nnn bytes, joined, '+' between
+//     Font.Style = [fsBold]           nested names and sets
+//     Color = clBtnFace               identifiers: enumerations, booleans, colours, references
+//     OnCreate = FormCreate           handlers by method name
+//     Items.Strings = ('a' 'b')       string lists
+//     Picture.Data = {0A1B...}        bytes as hex
+//     object Button1: TButton         nested components, created through the class registry
 //     end
 //   end
+// clang-format on
 //
 // Reading sets properties in stored order through their setters while the components are
 // loading, binds handlers by name, resolves references to other components when the whole

@@ -2,6 +2,49 @@
 
 #include <algorithm>
 
+std::vector<TLayoutRect> AlignChildren(TLayoutRect area,
+                                       const std::vector<TAlignedChild>& children) {
+  std::vector<TLayoutRect> placed;
+  placed.reserve(children.size());
+  for (const TAlignedChild& child : children) placed.push_back(child.Bounds);
+  auto width = [&] { return std::max(area.Right - area.Left, 0); };
+  auto height = [&] { return std::max(area.Bottom - area.Top, 0); };
+  for (TAlign align :
+       {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
+    for (size_t i = 0; i < children.size(); ++i) {
+      const TAlignedChild& child = children[i];
+      if (child.Align != align || !child.Visible) continue;
+      const int w = std::max(child.Bounds.Width(), 0);
+      const int h = std::max(child.Bounds.Height(), 0);
+      TLayoutRect& r = placed[i];
+      switch (align) {
+        case TAlign::alTop:
+          r = {area.Left, area.Top, area.Left + width(), area.Top + h};
+          area.Top += h;
+          break;
+        case TAlign::alBottom:
+          r = {area.Left, area.Bottom - h, area.Left + width(), area.Bottom};
+          area.Bottom -= h;
+          break;
+        case TAlign::alLeft:
+          r = {area.Left, area.Top, area.Left + w, area.Top + height()};
+          area.Left += w;
+          break;
+        case TAlign::alRight:
+          r = {area.Right - w, area.Top, area.Right, area.Top + height()};
+          area.Right -= w;
+          break;
+        case TAlign::alClient:
+          r = {area.Left, area.Top, area.Left + width(), area.Top + height()};
+          break;
+        case TAlign::alNone:
+          break;
+      }
+    }
+  }
+  return placed;
+}
+
 TButtonContentLayout CalcButtonLayout(int client_width, int client_height, int glyph_width,
                                       int glyph_height, int caption_width, int caption_height,
                                       TButtonLayout layout, int margin, int spacing, int offset) {

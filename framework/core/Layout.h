@@ -1,7 +1,10 @@
-// Layout of the standard controls' contents, shared by their painting and their tests: where a
-// speed button puts its glyph and caption, and where an image draws its picture.
-// Coordinates are pixels in the control's client area, origin at its top left.
+// Layout computed apart from the windows that show it, shared by the controls and their tests:
+// where aligned children go in their parent, where a speed button puts its glyph and caption,
+// and where an image draws its picture.
+// Coordinates are pixels in the parent's (or the control's) client area, origin at its top left.
 #pragma once
+
+#include <vector>
 
 struct TLayoutRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -9,6 +12,24 @@ struct TLayoutRect {
   int Height() const { return Bottom - Top; }
   bool operator==(const TLayoutRect& other) const = default;
 };
+
+// Where a control sits in its parent: at its own bounds, or along an edge of what is left of
+// the parent's client area, or filling the rest.
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+struct TAlignedChild {
+  TAlign Align = TAlign::alNone;
+  bool Visible = true;
+  TLayoutRect Bounds;  // where it is now: an aligned child keeps its width or height
+};
+
+// The bounds of every child after alignment, in the children's order. Top-aligned children
+// take the top of the area in creation order, then bottom, left and right ones take what
+// remains, each keeping its height (top, bottom) or width (left, right); client-aligned ones
+// fill what is left. Hidden and unaligned children keep their bounds. An area used up gives
+// later children a size of zero, never a negative one.
+std::vector<TLayoutRect> AlignChildren(TLayoutRect area,
+                                       const std::vector<TAlignedChild>& children);
 
 // Where the glyph sits relative to the caption.
 enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "framework/core/Layout.h"
-#include "framework/win/Controls.h"
+#include "framework/win/WinControls.h"
 
 enum class TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 const TEnumInfo& EnumInfoOf(TButtonLayout);

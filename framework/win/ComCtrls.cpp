@@ -137,12 +137,9 @@ void TDateTimePicker::SetDateTime(TDateTime value) {
   DateTimeToSystemTime(value);  // refuse a value the picker cannot show before taking it
   const TDateTime old = value_;
   value_ = value;
-  try {
-    ShowValue();
-  } catch (...) {
-    value_ = old;
-    throw;
-  }
+  TScopeExit restore([this, old] { value_ = old; });
+  ShowValue();
+  restore.Dismiss();
 }
 
 void TDateTimePicker::SetDate(TDateTime date) {

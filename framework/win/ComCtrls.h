@@ -6,7 +6,7 @@
 #pragma once
 
 #include "framework/core/Datetime.h"
-#include "framework/win/Controls.h"
+#include "framework/win/WinControls.h"
 
 enum class TDateTimeKind { dtkDate, dtkTime };
 enum class TDTDateFormat { dfShort, dfLong };

@@ -1,19 +1,16 @@
-// Controls: the windowless TGraphicControl, the windowed TWinControl and TCustomControl.
+// Controls: TControl, the base of every control, and the windowless TGraphicControl. The
+// windowed controls are in WinControls.
 //
 // Messages reach a control through WndProc, which dispatches them to virtual handlers named
-// after them (WMPaint, WMSize, CMMouseEnter...). A class overrides the handlers it cares
-// about and calls its base's for the rest; the last base answers with DefaultHandler, which is
-// DefWindowProc for our own window classes and the original window procedure for the system's
-// (button, edit, combo box...). WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR* and WM_DRAWITEM that a child
-// window sends its parent are reflected back to the child's object as CN_* messages.
+// after them (WMLButtonDown, CMMouseEnter...). A class overrides the handlers it cares about and
+// calls its base's for the rest; the last base answers with DefaultHandler.
 //
 // Coordinates: a control's bounds are in its parent's client coordinates. Windowless controls
 // are painted on their parent's canvas, in creation order, below every windowed control; their
 // mouse messages come from the parent, translated to their own client coordinates.
 //
 // Ownership: a control is owned by its owner component (usually the form) and freed by it. A
-// parent does not own its children, but a control leaves its parent when it goes, and a windowed
-// control destroys its window before it goes.
+// parent does not own its children, but a control leaves its parent when it goes.
 #pragma once
 
 #include <windows.h>
@@ -22,41 +19,14 @@
 #include <vector>
 
 #include "framework/core/Classes.h"
+#include "framework/core/Layout.h"
 #include "framework/core/Typinfo.h"
 #include "framework/win/Graphics.h"
+#include "framework/win/Messages.h"
 
 class TWinControl;
 class TPopupMenu;
 
-struct TMessage {
-  UINT Msg;
-  WPARAM WParam;
-  LPARAM LParam;
-  LRESULT Result;
-};
-
-// The framework's own messages.
-constexpr UINT CM_BASE = 0xB000;
-constexpr UINT CM_MOUSEENTER = CM_BASE + 1;
-constexpr UINT CM_MOUSELEAVE = CM_BASE + 2;
-constexpr UINT CM_ENTER = CM_BASE + 3;
-constexpr UINT CM_EXIT = CM_BASE + 4;
-constexpr UINT CM_SHOWEXCEPTION = CM_BASE + 5;
-// A windowless control's press ends early: its parent window lost the mouse capture to another
-// window (a menu, Alt+Tab, a window that called SetCapture).
-constexpr UINT CM_CANCELMODE = CM_BASE + 6;
-// A reflected notification: CN_BASE + the original message.
-constexpr UINT CN_BASE = 0xBC00;
-constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
-constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
-constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
-constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
-constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
-constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
-constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
-constexpr UINT CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM;
-
-enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 const TEnumInfo& EnumInfoOf(TAlign);
 // The border of a control that has one (panel, edit...): none or a single line.
 enum class TBorderStyle { bsNone, bsSingle };
@@ -141,8 +111,10 @@ class TControl : public TComponent {
   virtual void SetEnabled(bool enabled);
   TControlStyle ControlStyle() const { return control_style_; }
   void SetControlStyle(TControlStyle style) { control_style_ = style; }
-  bool MouseCapture() const;
-  void SetMouseCapture(bool capture);
+  // Whether the mouse is captured for this control: a windowless control asks its parent window.
+  virtual bool MouseCapture() const;
+  virtual void SetMouseCapture(bool capture);
+  bool MouseInside() const { return mouse_inside_; }
 
   // --- looks
   TColor Color() const { return color_; }
@@ -179,7 +151,8 @@ class TControl : public TComponent {
   LRESULT Perform(UINT msg, WPARAM wparam = 0, LPARAM lparam = 0);
   virtual void DefaultHandler(TMessage& message);
   virtual void Click();
-  void BringToFront();
+  // Above its siblings of the same kind (windowless ones are painted in list order).
+  virtual void BringToFront();
 
   // --- events
   TNotifyEvent OnClick;
@@ -198,10 +171,13 @@ class TControl : public TComponent {
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void DblClick();
   virtual void Resize();
-  // The parent's font or colour changed; ParentFont/ParentColor controls follow.
+  // The parent's font or colour changed (CM_PARENTFONTCHANGED, CM_PARENTCOLORCHANGED);
+  // ParentFont/ParentColor controls follow.
   virtual void ParentFontChanged();
   virtual void ParentColorChanged();
+  // Our own font or colour changed: repaint; a parent tells its children.
   virtual void FontChanged();
+  virtual void ColorChanged() { Invalidate(); }
   virtual void TextChanged() { Invalidate(); }
   virtual void VisibleChanged() {}
   virtual void EnabledChanged() { Invalidate(); }
@@ -220,6 +196,11 @@ class TControl : public TComponent {
   // pressed look goes up and whatever the press started stops.
   virtual void CMCancelMode(TMessage& message);
 
+  // Keeps what the window says of our place and text, without acting on it.
+  void StoreBounds(int left, int top, int width, int height);
+  void StoreCaption(const AnsiString& caption) { caption_ = caption; }
+  const AnsiString& StoredCaption() const { return caption_; }
+
   TControlStyle control_style_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   bool mouse_inside_ = false;
 
@@ -228,7 +209,6 @@ class TControl : public TComponent {
   void DoMouseUp(TMessage& message, TMouseButton button);
   void FontPropertyChanged(TObject*);
 
-  friend class TWinControl;
   TWinControl* parent_ = nullptr;  // not owned
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   TAlign align_ = TAlign::alNone;
@@ -266,181 +246,6 @@ class TGraphicControl : public TControl {
   TCanvas canvas_;
 };
 
-class TWinControl : public TControl {
-  DECLARE_CLASS_INFO()
- public:
-  explicit TWinControl(TComponent* owner);
-  ~TWinControl() override;
-
-  // The window; created on first use, with the parent's first.
-  HWND Handle();
-  bool HandleAllocated() const { return handle_ != nullptr; }
-  void HandleNeeded() { Handle(); }
-  // Destroys the window and creates it again with the current CreateParams.
-  void RecreateWnd();
-  void DestroyHandle();
-  // A windowed control at the given handle, or null.
-  static TWinControl* FromHandle(HWND window);
-
-  // Children in creation order (windowless and windowed).
-  const std::vector<TControl*>& Controls() const { return controls_; }
-  int ControlCount() const { return static_cast<int>(controls_.size()); }
-  void InsertControl(TControl* control);
-  void RemoveControl(TControl* control);
-  // The topmost visible windowless child at a client point, or null.
-  TGraphicControl* GraphicControlAt(POINT point) const;
-  void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) override;
-
-  // Tab order among the windowed siblings: 0, 1, 2... also their z-order.
-  int TabOrder() const;
-  void SetTabOrder(int order);
-  bool TabStop() const { return tab_stop_; }
-  void SetTabStop(bool tab_stop);
-  bool Focused() const;
-  bool CanFocus() const;
-  virtual void SetFocus();
-  // Focuses the next (or previous) windowed child in tab order that takes the focus.
-  void SelectNext(TWinControl* current, bool forward);
-  bool Ctl3D() const { return ctl3d_; }
-  void SetCtl3D(bool value) { ctl3d_ = value; }
-  bool ParentCtl3D() const { return parent_ctl3d_; }
-  void SetParentCtl3D(bool value) { parent_ctl3d_ = value; }
-
-  void SetBounds(int left, int top, int width, int height) override;
-  RECT ClientRect() const override;
-  void SetParent(TWinControl* parent) override;
-  void SetVisible(bool visible) override;
-  void SetEnabled(bool enabled) override;
-  AnsiString Text() const override;
-  void SetText(const AnsiString& text) override;
-  void Invalidate() override;
-  void Update() override;
-  bool Showing() const override;
-  void Loaded() override;
-  POINT OriginInWindow() const override { return {0, 0}; }
-  void WndProc(TMessage& message) override;
-  void DefaultHandler(TMessage& message) override;
-  // Lays out children with an Align; called when the client area changes.
-  virtual void AlignControls();
-  // Paints the windowless children in creation order.
-  void PaintControls(HDC dc);
-
-  TKeyEvent OnKeyDown;
-  TKeyEvent OnKeyUp;
-  TKeyPressEvent OnKeyPress;
-  TNotifyEvent OnEnter;
-  TNotifyEvent OnExit;
-
- protected:
-  struct TCreateParams {
-    AnsiString Caption;
-    DWORD Style = 0;
-    DWORD ExStyle = 0;
-    int X = 0, Y = 0, Width = 0, Height = 0;
-    HWND WndParent = nullptr;
-    // A system class to subclass ("EDIT", "BUTTON"...), or empty for our own window class.
-    AnsiString SystemClass;
-    UINT ClassStyle = CS_DBLCLKS;
-    AnsiString WinClassName;  // our own class's name; the class name of the control by default
-  };
-  virtual void CreateParams(TCreateParams& params);
-  // Creates the window from CreateParams; then CreateWnd's callers create the children's.
-  virtual void CreateWnd();
-  virtual void DestroyWnd();
-  // Called once the window exists (fonts, texts and state are applied to it here).
-  virtual void HandleCreated();
-  void FontChanged() override;
-
-  virtual void KeyDown(uint16_t& key, TShiftState shift);
-  virtual void KeyUp(uint16_t& key, TShiftState shift);
-  virtual void KeyPress(char& key);
-  virtual void DoEnter() { OnEnter(this); }
-  virtual void DoExit() { OnExit(this); }
-  // The brush for WM_CTLCOLOR* of a system control: our colour and font colour.
-  HBRUSH ControlBrush(HDC dc);
-  // Fills the background with our colour, opaque or not: forms and windowed controls without
-  // csOpaque rely on it. A control that leaves its background to its parent answers
-  // WM_ERASEBKGND itself instead.
-  virtual void PaintBackground(HDC dc, const RECT& rect);
-
-  virtual void WMPaint(TMessage& message);
-  virtual void WMEraseBkgnd(TMessage& message);
-  virtual void WMSize(TMessage& message);
-  virtual void WMMove(TMessage& message) { DefaultHandler(message); }
-  virtual void WMTimer(TMessage& message) { DefaultHandler(message); }
-  virtual void WMDestroy(TMessage& message) { DefaultHandler(message); }
-  virtual void WMSetFocus(TMessage& message);
-  virtual void WMKillFocus(TMessage& message);
-  virtual void WMGetDlgCode(TMessage& message) { DefaultHandler(message); }
-  virtual void WMKeyDown(TMessage& message);
-  virtual void WMKeyUp(TMessage& message);
-  virtual void WMChar(TMessage& message);
-  virtual void WMCut(TMessage& message) { DefaultHandler(message); }
-  virtual void WMPaste(TMessage& message) { DefaultHandler(message); }
-  virtual void WMCommand(TMessage& message);
-  virtual void WMNotify(TMessage& message);
-  virtual void WMCtlColor(TMessage& message);
-  virtual void WMDrawItem(TMessage& message);
-  virtual void WMMeasureItem(TMessage& message);
-  virtual void WMSetCursor(TMessage& message);
-  virtual void WMMouseLeave(TMessage& message);
-  virtual void WMCaptureChanged(TMessage& message);
-  virtual void WMSetFont(TMessage& message) { DefaultHandler(message); }
-  virtual void WMGetFont(TMessage& message);
-  virtual void WMSysColorChange(TMessage& message);
-  virtual void WMPrintClient(TMessage& message);
-  virtual void CMEnter(TMessage& message);
-  virtual void CMExit(TMessage& message);
-  // Reflected notifications from our own window's parent.
-  virtual void CNCommand(TMessage& message) { message.Result = 0; }
-  virtual void CNNotify(TMessage& message) { message.Result = 0; }
-  virtual void CNCtlColor(TMessage& message);
-  virtual void CNDrawItem(TMessage& message) { message.Result = 0; }
-  virtual void CNMeasureItem(TMessage& message) { message.Result = 0; }
-
-  // Routes a mouse message of our window to the windowless child under it (or capturing it).
-  bool RouteToGraphicControl(TMessage& message);
-
-  HWND handle_ = nullptr;           // owned: destroyed with the control
-  WNDPROC default_proc_ = nullptr;  // the system class's procedure, for subclassed windows
-
- private:
-  friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
-  friend class TControl;
-  void CreateHandle();
-  void UpdateTabOrderZ();
-  void UpdateMouseOver(TGraphicControl* control);
-
-  std::vector<TControl*> controls_;     // not owned
-  std::vector<TWinControl*> tab_list_;  // windowed children in tab order, not owned
-  bool tab_stop_ = false;
-  bool ctl3d_ = true;
-  bool parent_ctl3d_ = true;
-  bool tracking_leave_ = false;
-  TGraphicControl* mouse_control_ = nullptr;    // windowless child under the mouse, not owned
-  TGraphicControl* capture_control_ = nullptr;  // windowless child holding the capture
-  TGdiObject brush_;                            // for WM_CTLCOLOR*
-  TColor brush_color_ = clNone;
-  int wanted_tab_order_ = -1;  // set while loading, applied by Loaded
-};
-
-// A windowed control with a canvas of its own, painted by Paint.
-class TCustomControl : public TWinControl {
-  DECLARE_CLASS_INFO()
- public:
-  explicit TCustomControl(TComponent* owner);
-  TCanvas* Canvas() { return &canvas_; }
-
- protected:
-  virtual void Paint() {}
-  void WMPaint(TMessage& message) override;
-
- private:
-  TCanvas canvas_;
-};
-
-// Shows an exception that escaped a handler; the application installs its display here.
-extern void (*HandleControlException)(const std::exception& error);
 // Opens a control's popup menu at screen coordinates (defined with the menus).
 void PopupMenuAt(TPopupMenu* menu, int x, int y);
 

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "framework/win/Controls.h"
+#include "framework/win/WinControls.h"
 
 enum class TBevelShape {
   bsBox,

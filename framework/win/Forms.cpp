@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/core/Filer.h"
+#include "framework/win/Platform.h"
 
 TApplication* Application = nullptr;
 
@@ -21,9 +22,7 @@ void ApplicationException(const std::exception& error) {
 }
 
 AnsiString ModuleBaseName() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  AnsiString name = path;
+  AnsiString name = ModulePath();
   const size_t slash = name.find_last_of("\\/");
   if (slash != AnsiString::npos) name = name.substr(slash + 1);
   const size_t dot = name.find_last_of('.');
@@ -89,7 +88,7 @@ const TClassInfo& TForm::StaticClassInfo() {
 }
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
-  HandleControlException = ApplicationException;
+  SetExceptionHook(ApplicationException);
   TControl::SetVisible(false);
   SetControlStyle(csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption |
                   csDoubleClicks);
@@ -151,7 +150,6 @@ void TForm::CreateParams(TCreateParams& params) {
   params.Style = WindowStyle();
   params.ExStyle = WindowExStyle();
   params.WndParent = Application ? Application->Handle() : nullptr;
-  params.WinClassName = "WakoraForm";
   if (position_ == TPosition::poScreenCenter) {
     params.X = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
     params.Y = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
@@ -162,8 +160,7 @@ void TForm::CreateParams(TCreateParams& params) {
 
 void TForm::CreateWnd() {
   TWinControl::CreateWnd();
-  SendMessageA(handle_, WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(LoadIconA(GetModuleHandleA(nullptr), "MAINICON")));
+  if (Application) Application->ApplyIcon(handle_);
 }
 
 RECT TForm::ClientRect() const {
@@ -355,14 +352,13 @@ void TForm::WndProc(TMessage& message) {
 // TApplication
 
 TApplication::TApplication() : TComponent(nullptr), title_(ModuleBaseName()) {
-  HandleControlException = ApplicationException;
+  SetExceptionHook(ApplicationException);
 }
 
 TApplication::~TApplication() {
   // Forms go first (as owned components), then the taskbar window.
-  while (!Components().empty()) delete Components().back();
-  if (handle_) DestroyWindow(handle_);
-  handle_ = nullptr;
+  while (!Components().empty()) Free(Components().back());
+  window_.reset();
 }
 
 void TApplication::Initialize() {
@@ -370,67 +366,66 @@ void TApplication::Initialize() {
   Handle();
 }
 
-LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
-  try {
-    switch (msg) {
-      case WM_CLOSE:
-        if (Application && Application->main_form_) Application->main_form_->Close();
-        return 0;
-      case WM_ACTIVATE:
-      case WM_SETFOCUS:
-        // The taskbar window is only a stand-in: hand the activation to the form.
-        if ((msg == WM_SETFOCUS || LOWORD(wparam) != WA_INACTIVE) && Application) {
-          PostMessageA(window, CM_ACTIVATEFORM, 0, 0);
-        }
-        return DefWindowProcA(window, msg, wparam, lparam);
-      case CM_ACTIVATEFORM:
-        if (Application && Application->main_form_ && Application->main_form_->Showing() &&
-            GetForegroundWindow() == window) {
-          SetForegroundWindow(Application->main_form_->Handle());
-        }
-        return 0;
-      case WM_SYSCOMMAND:
-        if ((wparam & 0xFFF0) == SC_MINIMIZE || (wparam & 0xFFF0) == SC_RESTORE) {
-          return DefWindowProcA(window, msg, wparam, lparam);
-        }
-        break;
-      default:
-        break;
-    }
-  } catch (const std::exception& error) {
-    ApplicationException(error);
-    return 0;
-  } catch (...) {
-    ApplicationException(Exception("Unknown exception"));
-    return 0;
+bool TApplication::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_CLOSE:
+      if (main_form_) main_form_->Close();
+      message.Result = 0;
+      return true;
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:
+      // The taskbar window is only a stand-in: hand the activation to the form.
+      if (window_ && (message.Msg == WM_SETFOCUS || LOWORD(message.WParam) != WA_INACTIVE)) {
+        PostMessageA(window_->Handle(), CM_ACTIVATEFORM, 0, 0);
+      }
+      return false;
+    case CM_ACTIVATEFORM:
+      if (main_form_ && main_form_->Showing() && window_ &&
+          GetForegroundWindow() == window_->Handle()) {
+        SetForegroundWindow(main_form_->Handle());
+      }
+      message.Result = 0;
+      return true;
+    default:
+      return false;
   }
-  return DefWindowProcA(window, msg, wparam, lparam);
 }
 
 HWND TApplication::Handle() {
-  if (handle_) return handle_;
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA existing{};
-  if (!GetClassInfoA(instance, "WakoraApplication", &existing)) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, "MAINICON");
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = "WakoraApplication";
-    if (!RegisterClassA(&wc)) RaiseLastOSError("Cannot register the application window");
-  }
+  if (window_) return window_->Handle();
   const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-  handle_ = CreateWindowExA(0, "WakoraApplication", title_.c_str(),
-                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                            x, y, 0, 0, nullptr, nullptr, instance, nullptr);
-  if (!handle_) RaiseLastOSError("Cannot create the application window");
-  return handle_;
+  window_ = std::make_unique<TMessageWindow>(
+      [this](TMessage& message) { return WndProc(message); },
+      WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, title_.c_str(), x,
+      y);
+  ApplyIcon(window_->Handle());
+  return window_->Handle();
+}
+
+void TApplication::SetIconResource(const AnsiString& name) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  // The system keeps icons loaded with LR_SHARED for the module's lifetime.
+  icon_ = static_cast<HICON>(
+      LoadImageA(instance, name.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  small_icon_ = static_cast<HICON>(LoadImageA(instance, name.c_str(), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  if (window_) ApplyIcon(window_->Handle());
+  for (TForm* form : forms_) {
+    if (form->HandleAllocated()) ApplyIcon(form->Handle());
+  }
+}
+
+void TApplication::ApplyIcon(HWND window) const {
+  if (!icon_) return;
+  SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  if (small_icon_)
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
 }
 
 void TApplication::SetTitle(const AnsiString& title) {
   title_ = title;
-  if (handle_) SetWindowTextA(handle_, title.c_str());
+  if (window_) SetWindowTextA(window_->Handle(), title.c_str());
 }
 
 void TApplication::AddForm(TForm* form) {

@@ -10,9 +10,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
-#include "framework/win/Controls.h"
+#include "framework/win/WinControls.h"
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
@@ -96,6 +97,11 @@ class TApplication : public TComponent {
   void Initialize();
   // The hidden window that carries the taskbar button; created on first use.
   HWND Handle();
+  // The program's icon from its resources, for its forms and its taskbar window. Without one
+  // they show the system's default.
+  void SetIconResource(const AnsiString& name);
+  // Gives a window the program's icon (big and small).
+  void ApplyIcon(HWND window) const;
   const AnsiString& Title() const { return title_; }
   void SetTitle(const AnsiString& title);
   TForm* MainForm() const { return main_form_; }
@@ -108,14 +114,13 @@ class TApplication : public TComponent {
   void CreateForm(T*& reference) {
     T* form = new T(this);
     reference = form;
-    try {
-      form->LoadFromResource();
-      form->DoCreate();
-    } catch (...) {
+    TScopeExit drop([&] {
       reference = nullptr;
-      delete form;
-      throw;
-    }
+      Free(form);
+    });
+    form->LoadFromResource();
+    form->DoCreate();
+    drop.Dismiss();
     if (!main_form_) main_form_ = form;
   }
 
@@ -144,11 +149,13 @@ class TApplication : public TComponent {
   TExceptionEvent OnException;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+  bool WndProc(TMessage& message);
   bool PreTranslate(MSG& msg);
   void Dispatch(MSG& msg);
 
-  HWND handle_ = nullptr;  // owned
+  std::unique_ptr<TMessageWindow> window_;  // owned: the taskbar window
+  HICON icon_ = nullptr;                    // shared with the system, not owned
+  HICON small_icon_ = nullptr;              // shared with the system, not owned
   AnsiString title_;
   TForm* main_form_ = nullptr;  // owned as a component
   std::vector<TForm*> forms_;   // not owned (the application owns them as components)

@@ -159,27 +159,6 @@ TSelectObject::~TSelectObject() {
   SelectObject(dc_, old_);
 }
 
-void RaiseLastOSError(const char* what) {
-  const DWORD error = GetLastError();
-  AnsiString text;
-  if (error != 0) {
-    char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    if (length && buffer) text.assign(buffer, length);
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
-      text.pop_back();
-    }
-    if (text.empty()) text = Format("System error %lu", static_cast<unsigned long>(error));
-  } else {
-    // GDI often fails without setting an error code.
-    text = "Out of system resources";
-  }
-  throw EOutOfResources(Format("%s: %s", what, text.c_str()));
-}
-
 COLORREF ColorToRGB(TColor color) {
   if (IsSystemColor(color)) return GetSysColor(SystemColorIndex(color));
   if (color == clNone || color == clDefault) return RGB(0, 0, 0);

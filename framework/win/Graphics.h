@@ -16,6 +16,7 @@
 #include "framework/core/Classes.h"
 #include "framework/core/Colors.h"
 #include "framework/core/Typinfo.h"
+#include "framework/win/Platform.h"
 
 // ---------------------------------------------------------------------------------------------
 // GDI ownership
@@ -82,9 +83,6 @@ class TScreenDC {
  private:
   HDC dc_;
 };
-
-// Raises EOutOfResources with the system's text for the last error: "<what>: <system text>".
-[[noreturn]] void RaiseLastOSError(const char* what);
 
 COLORREF ColorToRGB(TColor color);
 

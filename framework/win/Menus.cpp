@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "framework/win/Controls.h"
 #include "framework/win/Forms.h"
+#include "framework/win/WinControls.h"
 
 const TClassInfo& TMenuItem::StaticClassInfo() {
   static const TClassInfo& info =

@@ -2,13 +2,7 @@
 
 #include <algorithm>
 
-LRESULT CALLBACK ComboChildWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
-
 namespace {
-
-// Where a subclassed child of a combo box keeps its combo box and its own procedure.
-const char* const kComboOfChild = "WakoraComboBox";
-const char* const kChildProc = "WakoraComboChildProc";
 
 template <class E>
 TPropOptions EnumDefault(E value) {
@@ -733,24 +727,34 @@ const TClassInfo& TComboBox::StaticClassInfo() {
   return info;
 }
 
-LRESULT CALLBACK ComboChildWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
-  auto* combo = static_cast<TCustomComboBox*>(GetPropA(window, kComboOfChild));
-  auto* child_proc = reinterpret_cast<WNDPROC>(GetPropA(window, kChildProc));
-  if (!child_proc) return DefWindowProcA(window, msg, wparam, lparam);
-  if (!combo || msg == WM_NCDESTROY) {
-    if (combo) combo->UnhookChild(window);
-    return CallWindowProcA(child_proc, window, msg, wparam, lparam);
-  }
-  TMessage message{msg, wparam, lparam, 0};
-  try {
-    combo->ComboWndProc(message, window, child_proc);
-  } catch (const std::exception& error) {
-    HandleControlException(error);
-  } catch (...) {
-    HandleControlException(Exception("Unknown exception"));
-  }
-  return message.Result;
+// ---------------------------------------------------------------------------------------------
+// TCustomComboBox::TComboChild
+
+TCustomComboBox::TComboChild::~TComboChild() {
+  Unbind();
 }
+
+void TCustomComboBox::TComboChild::Bind(HWND window) {
+  Unbind();
+  window_ = window;
+  BindWindow(window, *this);
+}
+
+void TCustomComboBox::TComboChild::Unbind() {
+  if (window_) UnbindWindow(window_);
+  window_ = nullptr;
+}
+
+void TCustomComboBox::TComboChild::TargetMessage(HWND window, TMessage& message, WNDPROC previous) {
+  combo_.ComboWndProc(message, window, previous);
+}
+
+void TCustomComboBox::TComboChild::TargetWindowGone(HWND window) {
+  if (window == window_) window_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomComboBox
 
 TCustomComboBox::TCustomComboBox(TComponent* owner)
     : TWinControl(owner), items_(std::make_unique<TStrings>()) {
@@ -761,11 +765,6 @@ TCustomComboBox::TCustomComboBox(TComponent* owner)
   SetBounds(0, 0, 145, 21);
   SetColor(clWindow);
   SetTabStop(true);
-}
-
-TCustomComboBox::~TCustomComboBox() {
-  // While we are whole: the children's procedures go back before the window goes.
-  DestroyHandle();
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle style) {
@@ -899,11 +898,9 @@ void TCustomComboBox::CreateWnd() {
   info.cbSize = sizeof(info);
   if (GetComboBoxInfo(handle_, &info)) {
     // A drop-down list has no edit; some systems then name the combo box itself.
-    if (info.hwndItem && info.hwndItem != handle_) edit_handle_ = info.hwndItem;
-    list_handle_ = info.hwndList;
+    if (info.hwndItem && info.hwndItem != handle_) edit_child_.Bind(info.hwndItem);
+    if (info.hwndList) list_child_.Bind(info.hwndList);
   }
-  HookChild(edit_handle_);
-  HookChild(list_handle_);
 }
 
 void TCustomComboBox::HandleCreated() {
@@ -934,31 +931,10 @@ void TCustomComboBox::HandleCreated() {
 
 void TCustomComboBox::DestroyWnd() {
   if (HandleAllocated()) item_index_ = static_cast<int>(SendMessageA(handle_, CB_GETCURSEL, 0, 0));
-  UnhookChild(edit_handle_);
-  UnhookChild(list_handle_);
+  edit_child_.Unbind();
+  list_child_.Unbind();
   window_items_.clear();
   TWinControl::DestroyWnd();
-}
-
-void TCustomComboBox::HookChild(HWND child) {
-  if (!child || GetPropA(child, kChildProc)) return;
-  SetPropA(child, kComboOfChild, this);
-  SetPropA(child, kChildProc,
-           reinterpret_cast<HANDLE>(SetWindowLongPtrA(
-               child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboChildWindowProc))));
-}
-
-void TCustomComboBox::UnhookChild(HWND child) {
-  if (!child) return;
-  if (auto* child_proc = reinterpret_cast<WNDPROC>(GetPropA(child, kChildProc))) {
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(child, GWLP_WNDPROC)) == ComboChildWindowProc) {
-      SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(child_proc));
-    }
-  }
-  RemovePropA(child, kComboOfChild);
-  RemovePropA(child, kChildProc);
-  if (child == edit_handle_) edit_handle_ = nullptr;
-  if (child == list_handle_) list_handle_ = nullptr;
 }
 
 void TCustomComboBox::ItemsChanged(TObject*) {
@@ -972,13 +948,8 @@ void TCustomComboBox::ItemsChanged(TObject*) {
     });
     if (items != items_->Items()) {
       sorting_ = true;
-      try {
-        items_->SetItems(std::move(items));
-      } catch (...) {
-        sorting_ = false;
-        throw;
-      }
-      sorting_ = false;
+      TScopeExit done([this] { sorting_ = false; });
+      items_->SetItems(std::move(items));
     }
   }
   if (HandleAllocated()) PushItems();
@@ -1047,7 +1018,8 @@ void TCustomComboBox::CNDrawItem(TMessage& message) {
   const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
   const TOwnerDrawState state = item->itemState;
   canvas_.SetHandle(item->hDC);
-  try {
+  {
+    TScopeExit release([this] { canvas_.SetHandle(nullptr); });
     canvas_.Font()->Assign(Font());
     canvas_.Brush()->SetStyle(TBrushStyle::bsSolid);
     if (state & odSelected) {
@@ -1058,11 +1030,7 @@ void TCustomComboBox::CNDrawItem(TMessage& message) {
     }
     DrawItem(static_cast<int>(item->itemID), item->rcItem, state);
     if (state & odFocused) canvas_.DrawFocusRect(item->rcItem);
-  } catch (...) {
-    canvas_.SetHandle(nullptr);
-    throw;
   }
-  canvas_.SetHandle(nullptr);
   message.Result = TRUE;
 }
 
@@ -1121,7 +1089,7 @@ void TCustomComboBox::WMKillFocus(TMessage& message) {
 }
 
 void TCustomComboBox::ComboWndProc(TMessage& message, HWND child, WNDPROC child_proc) {
-  if (child == edit_handle_) {
+  if (child == edit_child_.Window()) {
     const HWND other = reinterpret_cast<HWND>(message.WParam);
     switch (message.Msg) {
       case WM_KEYDOWN:
@@ -1148,8 +1116,7 @@ void TCustomComboBox::ComboWndProc(TMessage& message, HWND child, WNDPROC child_
         break;
       }
       case WM_SETFOCUS:
-        message.Result =
-            CallWindowProcA(child_proc, child, message.Msg, message.WParam, message.LParam);
+        message.Result = CallPrevious(child, message, child_proc);
         if (other != handle_ && !IsOwnChild(other)) Perform(CM_ENTER);
         return;
       case WM_KILLFOCUS:
@@ -1159,5 +1126,5 @@ void TCustomComboBox::ComboWndProc(TMessage& message, HWND child, WNDPROC child_
         break;
     }
   }
-  message.Result = CallWindowProcA(child_proc, child, message.Msg, message.WParam, message.LParam);
+  message.Result = CallPrevious(child, message, child_proc);
 }

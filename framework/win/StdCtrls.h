@@ -20,7 +20,7 @@
 
 #include <memory>
 
-#include "framework/win/Controls.h"
+#include "framework/win/WinControls.h"
 
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 // The side of a check box or radio button that its caption is on.
@@ -290,7 +290,6 @@ class TCustomComboBox : public TWinControl {
   DECLARE_CLASS_INFO()
  public:
   explicit TCustomComboBox(TComponent* owner);
-  ~TCustomComboBox() override;
 
   TComboBoxStyle Style() const { return style_; }
   void SetStyle(TComboBoxStyle style);
@@ -322,8 +321,8 @@ class TCustomComboBox : public TWinControl {
   void SetBounds(int left, int top, int width, int height) override;
 
   // The system's child windows (null when the style has none or there is no window).
-  HWND EditHandle() const { return edit_handle_; }
-  HWND ListHandle() const { return list_handle_; }
+  HWND EditHandle() const { return edit_child_.Window(); }
+  HWND ListHandle() const { return list_child_.Window(); }
   // Bound to the item's DC while an item is drawn.
   TCanvas* Canvas() { return &canvas_; }
 
@@ -362,16 +361,32 @@ class TCustomComboBox : public TWinControl {
   bool IsOwnerDraw() const { return style_ >= TComboBoxStyle::csOwnerDrawFixed; }
 
  private:
-  friend LRESULT CALLBACK ComboChildWindowProc(HWND, UINT, WPARAM, LPARAM);
+  // One of the system's children (edit, list) taken over: its messages reach ComboWndProc.
+  // It gives the child its own procedure back when it goes.
+  class TComboChild final : public TMessageTarget {
+   public:
+    explicit TComboChild(TCustomComboBox& combo) : combo_(combo) {}
+    ~TComboChild();
+    TComboChild(const TComboChild&) = delete;
+    TComboChild& operator=(const TComboChild&) = delete;
+    void Bind(HWND window);
+    void Unbind();
+    HWND Window() const { return window_; }
+
+   private:
+    void TargetMessage(HWND window, TMessage& message, WNDPROC previous) override;
+    void TargetWindowGone(HWND window) override;
+    TCustomComboBox& combo_;  // not owned: the combo box we belong to
+    HWND window_ = nullptr;   // not owned: the system's child
+  };
+
   void ItemsChanged(TObject*);
   void SortItems();
   // Makes the window's list equal to Items, keeping the selection where it can.
   void PushItems();
   int DroppedHeight() const;
-  void HookChild(HWND child);
-  void UnhookChild(HWND child);
   bool IsOwnChild(HWND window) const {
-    return window && (window == edit_handle_ || window == list_handle_);
+    return window && (window == edit_child_.Window() || window == list_child_.Window());
   }
 
   std::unique_ptr<TStrings> items_;
@@ -384,8 +399,8 @@ class TCustomComboBox : public TWinControl {
   bool sorting_ = false;
   std::vector<AnsiString> window_items_;  // what the window's list holds
   AnsiString pending_text_;               // the text for a new window's edit field
-  HWND edit_handle_ = nullptr;            // not owned: the system's child
-  HWND list_handle_ = nullptr;            // not owned: the system's child
+  TComboChild edit_child_{*this};
+  TComboChild list_child_{*this};
   TCanvas canvas_;
 };
 

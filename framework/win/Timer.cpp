@@ -1,7 +1,5 @@
 #include "framework/win/Timer.h"
 
-#include "framework/win/Controls.h"
-
 namespace {
 constexpr UINT_PTR kTimerId = 1;
 }
@@ -16,49 +14,24 @@ const TClassInfo& TTimer::StaticClassInfo() {
   return info;
 }
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA existing{};
-  if (!GetClassInfoA(instance, "WakoraTimer", &existing)) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = "WakoraTimer";
-    if (!RegisterClassA(&wc)) RaiseLastOSError("Cannot register the timer window");
-  }
-  window_ = CreateWindowExA(0, "WakoraTimer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                            nullptr);
-  if (!window_) RaiseLastOSError("Cannot create the timer window");
-  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
+TTimer::TTimer(TComponent* owner)
+    : TComponent(owner), window_([this](TMessage& message) { return WndProc(message); }) {}
 
 TTimer::~TTimer() {
-  KillTimer(window_, kTimerId);
-  DestroyWindow(window_);
+  KillTimer(window_.Handle(), kTimerId);
 }
 
-LRESULT CALLBACK TTimer::WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) {
-  if (msg == WM_TIMER) {
-    auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (timer && timer->enabled_) {
-      try {
-        timer->Timer();
-      } catch (const std::exception& error) {
-        HandleControlException(error);
-      } catch (...) {
-        // Nothing may unwind into the system's frames.
-        HandleControlException(Exception("Unknown exception"));
-      }
-    }
-    return 0;
-  }
-  return DefWindowProcA(window, msg, wparam, lparam);
+bool TTimer::WndProc(TMessage& message) {
+  if (message.Msg != WM_TIMER) return false;
+  if (enabled_) Timer();
+  message.Result = 0;
+  return true;
 }
 
 void TTimer::UpdateTimer() {
-  KillTimer(window_, kTimerId);
+  KillTimer(window_.Handle(), kTimerId);
   if (enabled_ && interval_ > 0 && !IsLoading()) {
-    SetTimer(window_, kTimerId, interval_, nullptr);
+    SetTimer(window_.Handle(), kTimerId, interval_, nullptr);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "framework/core/Classes.h"
 #include "framework/core/Typinfo.h"
+#include "framework/win/Messages.h"
 
 class TTimer : public TComponent {
   DECLARE_CLASS_INFO()
@@ -17,7 +18,7 @@ class TTimer : public TComponent {
   unsigned Interval() const { return interval_; }
   void SetInterval(unsigned interval);
   // The hidden window that receives WM_TIMER (tests send it the message directly).
-  HWND Handle() const { return window_; }
+  HWND Handle() const { return window_.Handle(); }
   void Loaded() override;
 
   TNotifyEvent OnTimer;
@@ -26,10 +27,10 @@ class TTimer : public TComponent {
   virtual void Timer() { OnTimer(this); }
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam);
+  bool WndProc(TMessage& message);
   void UpdateTimer();
 
   bool enabled_ = true;
   unsigned interval_ = 1000;
-  HWND window_ = nullptr;  // owned
+  TMessageWindow window_;  // owned
 };

@@ -443,8 +443,11 @@ class AniIconTest : public ::testing::Test {
   void SetUp() override {
     wintest::EnsureApplication();
     TimerCalls::sets = TimerCalls::kills = TimerCalls::kills_of_a_running_timer = 0;
-    TAniIcon::SetTimerFunction = TimerCalls::Set;
-    TAniIcon::KillTimerFunction = TimerCalls::Kill;
+    saved_services_ = AniIconServices();
+    AniIconServices().SetTimer = [](HWND window, UINT_PTR id, UINT elapse) {
+      return TimerCalls::Set(window, id, elapse, nullptr);
+    };
+    AniIconServices().KillTimer = TimerCalls::Kill;
     form_ = new TForm(Application);
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
     form_->SetBounds(200, 150, 160, 120);
@@ -459,9 +462,9 @@ class AniIconTest : public ::testing::Test {
   void TearDown() override {
     delete form_;
     wintest::Pump();
-    TAniIcon::SetTimerFunction = ::SetTimer;
-    TAniIcon::KillTimerFunction = ::KillTimer;
+    AniIconServices() = saved_services_;
   }
+  TAniIconServices saved_services_;
 
   void ShowForm() {
     form_->Show();

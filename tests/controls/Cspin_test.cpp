@@ -91,7 +91,7 @@ class SpinEditTest : public ::testing::Test {
     wintest::EnsureApplication();
     gdi_before_ = LiveGdiObjects();
     beeps = 0;
-    SpinBeep = CountBeep;
+    SpinServices().Beep = CountBeep;
     form_ = new TSpinForm(Application);
     form_->LoadFromText(kSpinForm);
     spin_ = form_->CSpinEdit1;
@@ -103,7 +103,7 @@ class SpinEditTest : public ::testing::Test {
   void TearDown() override {
     delete form_;
     wintest::Pump();
-    SpinBeep = saved_beep_;
+    SpinServices() = saved_services_;
     EXPECT_EQ(LiveGdiObjects(), gdi_before_) << "GDI objects leaked";
   }
 
@@ -141,7 +141,7 @@ class SpinEditTest : public ::testing::Test {
 
   TSpinForm* form_ = nullptr;
   TCSpinEdit* spin_ = nullptr;
-  void (*saved_beep_)() = SpinBeep;
+  TSpinServices saved_services_ = SpinServices();
   int gdi_before_ = 0;
 };
 

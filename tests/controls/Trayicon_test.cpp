@@ -120,10 +120,10 @@ class TrayIconTest : public ::testing::TestWithParam<Shell> {
     shell_calls.clear();
     shell_answer = TRUE;
     halts = 0;
-    halt_ = TTrayIcon::Halt;
-    TTrayIcon::Halt = RecordHalt;
+    saved_services_ = TrayServices();
+    TrayServices().Halt = RecordHalt;
     if (Recorded()) {
-      TTrayIcon::ShellNotify = RecordShellCall;
+      TrayServices().ShellNotify = RecordShellCall;
     } else if (!FindWindowA("Shell_TrayWnd", nullptr)) {
       GTEST_SKIP() << "no notification area in this desktop (start it with tools/wine.sh start)";
     }
@@ -133,8 +133,7 @@ class TrayIconTest : public ::testing::TestWithParam<Shell> {
   void TearDown() override {
     delete owner_;
     wintest::Pump();
-    TTrayIcon::ShellNotify = Shell_NotifyIconA;
-    TTrayIcon::Halt = halt_;
+    TrayServices() = saved_services_;
     EXPECT_EQ(LiveGdiObjects(), gdi_before_) << "icons leaked";
   }
 
@@ -153,7 +152,7 @@ class TrayIconTest : public ::testing::TestWithParam<Shell> {
 
   TComponent* owner_ = nullptr;
   int gdi_before_ = 0;
-  TTrayIcon::THalt halt_ = nullptr;
+  TTrayServices saved_services_;
 };
 
 INSTANTIATE_TEST_SUITE_P(Shells, TrayIconTest, ::testing::Values(Shell::Recorded, Shell::WineShell),
@@ -733,7 +732,6 @@ TEST(TrayIconDesktop, ClicksInTheNotificationAreaReachTheEvents) {
   if (!taskbar) GTEST_SKIP() << "no notification area in this desktop";
   RECT bar;
   GetWindowRect(taskbar, &bar);
-  TTrayIcon::ShellNotify = Shell_NotifyIconA;
   TComponent owner(nullptr);
   auto* tray = new TTrayIcon(&owner);
   tray->Icon()->LoadFromFile(AnsiString(WAKORA_SOURCE_DIR) + "/app/res/tray.ico");

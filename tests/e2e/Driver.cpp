@@ -64,7 +64,8 @@ bool SameFile(const std::string& a, const std::string& b) {
   return !left.empty() && left == ReadFile(b);
 }
 
-Program::Program(const std::string& folder, const std::string& exe) {
+Program::Program(const std::string& folder, const std::string& exe)
+    : title_(exe.substr(0, exe.rfind('.'))) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   std::string command = "\"" + folder + "\\" + exe + "\"";

@@ -36,8 +36,11 @@ class Program {
 
   // A top-level window of the program by class (and title when given), or null.
   HWND TopWindow(const char* class_name, const char* title = nullptr) const;
-  HWND MainWindow() const { return TopWindow("WakoraForm"); }
-  HWND ApplicationWindow() const { return TopWindow("WakoraApplication"); }
+  // The window, a form of class TForm1; the application's taskbar window, a utility window
+  // titled with the program's name; the tray icon's hidden utility window has no title.
+  HWND MainWindow() const { return TopWindow("TForm1"); }
+  HWND ApplicationWindow() const { return TopWindow("WeftUtility", title_.c_str()); }
+  HWND TrayWindow() const { return TopWindow("WeftUtility", ""); }
   // A visible dialog of the program: a message box (Wine keeps hidden ones of its own).
   HWND MessageBoxWindow() const;
   // A child of the main window by class, the n-th in z-order.
@@ -47,6 +50,7 @@ class Program {
 
  private:
   PROCESS_INFORMATION info_{};
+  std::string title_;  // the program's name: its file name without the extension
 };
 
 std::string WindowText(HWND window);

@@ -120,7 +120,7 @@ int SecondsNow() {
 }
 
 HWND TrayWindow(const Program& program) {
-  return program.TopWindow("WakoraTrayIcon");
+  return program.TrayWindow();
 }
 
 bool Topmost(HWND window) {

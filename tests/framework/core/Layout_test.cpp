@@ -236,4 +236,63 @@ TEST(CalcPictureRect, PlainCentredStretchedAndProportional) {
   }
 }
 
+// --- Alignment: each case is a 100 x 80 area and the children in creation order.
+struct AlignCase {
+  const char* Name;
+  std::vector<TAlignedChild> Children;
+  std::vector<TLayoutRect> Expected;
+};
+
+TEST(AlignChildren, EachAlignTakesItsEdgeOfWhatIsLeftInDeclarationOrder) {
+  using enum TAlign;
+  const TLayoutRect area{0, 0, 100, 80};
+  // clang-format off
+  const AlignCase cases[] = {
+      {"none keeps its bounds, even outside the area",
+       {{alNone, true, {-5, 70, 200, 90}}},
+       {{-5, 70, 200, 90}}},
+      {"top keeps its height and takes the full width",
+       {{alTop, true, {7, 7, 10, 17}}},
+       {{0, 0, 100, 10}}},
+      {"bottom keeps its height at the bottom edge",
+       {{alBottom, true, {0, 0, 5, 12}}},
+       {{0, 68, 100, 80}}},
+      {"left keeps its width and takes the full height",
+       {{alLeft, true, {3, 3, 23, 4}}},
+       {{0, 0, 20, 80}}},
+      {"right keeps its width at the right edge",
+       {{alRight, true, {0, 0, 15, 1}}},
+       {{85, 0, 100, 80}}},
+      {"client fills the area",
+       {{alClient, true, {1, 2, 3, 4}}},
+       {{0, 0, 100, 80}}},
+      {"every align at once: top and bottom first, then left and right, client last,"
+       " whatever the creation order",
+       {{alClient, true, {}}, {alRight, true, {0, 0, 10, 0}}, {alLeft, true, {0, 0, 20, 0}},
+        {alBottom, true, {0, 0, 0, 5}}, {alTop, true, {0, 0, 0, 15}}},
+       {{20, 15, 90, 75}, {90, 15, 100, 75}, {0, 15, 20, 75}, {0, 75, 100, 80},
+        {0, 0, 100, 15}}},
+      {"two tops stack in creation order",
+       {{alTop, true, {0, 0, 0, 10}}, {alTop, true, {0, 0, 0, 20}}},
+       {{0, 0, 100, 10}, {0, 10, 100, 30}}},
+      {"overlapping clients both fill what is left",
+       {{alClient, true, {}}, {alClient, true, {}}, {alTop, true, {0, 0, 0, 30}}},
+       {{0, 30, 100, 80}, {0, 30, 100, 80}, {0, 0, 100, 30}}},
+      {"a hidden child neither moves nor takes room",
+       {{alTop, false, {5, 5, 10, 25}}, {alTop, true, {0, 0, 0, 10}}},
+       {{5, 5, 10, 25}, {0, 0, 100, 10}}},
+      {"zero-size children take no room and get none",
+       {{alTop, true, {}}, {alLeft, true, {}}, {alClient, true, {}}},
+       {{0, 0, 100, 0}, {0, 0, 0, 80}, {0, 0, 100, 80}}},
+      {"children taller than the area leave later ones nothing, never less",
+       {{alTop, true, {0, 0, 0, 60}}, {alBottom, true, {0, 0, 0, 60}},
+        {alLeft, true, {0, 0, 30, 0}}, {alClient, true, {}}},
+       {{0, 0, 100, 60}, {0, 20, 100, 80}, {0, 60, 30, 60}, {30, 60, 100, 60}}},
+  };
+  // clang-format on
+  for (const AlignCase& c : cases) {
+    EXPECT_EQ(AlignChildren(area, c.Children), c.Expected) << c.Name;
+  }
+}
+
 }  // namespace

@@ -1,0 +1,210 @@
+#include "framework/win/Messages.h"
+
+#include "framework/win/Platform.h"
+
+namespace {
+
+// What a bound window carries: its target and, for a taken-over window, its previous procedure.
+struct TBinding {
+  TMessageTarget* Target;  // not owned
+  WNDPROC Previous;
+};
+
+const char kBindingProperty[] = "WeftBinding";
+const char kUtilityClass[] = "WeftUtility";
+
+TBinding* BindingOf(HWND window) {
+  return window ? static_cast<TBinding*>(GetPropA(window, kBindingProperty)) : nullptr;
+}
+
+void Bind(HWND window, TMessageTarget* target) {
+  if (BindingOf(window)) return;
+  auto* binding = new TBinding{target, nullptr};
+  SetPropA(window, kBindingProperty, binding);
+  const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+  if (current != FrameworkWindowProc) {
+    binding->Previous = current;
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameworkWindowProc));
+  }
+}
+
+// Forgets the binding; a taken-over window gets its own procedure back unless it is gone.
+void Forget(HWND window, bool restore_procedure) {
+  TBinding* binding = BindingOf(window);
+  if (!binding) return;
+  RemovePropA(window, kBindingProperty);
+  if (restore_procedure && binding->Previous) {
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(binding->Previous));
+  }
+  delete binding;
+}
+
+// The window being created by CreateBoundWindow on this thread and its target. The creation
+// hook binds the first window created while it is set: the one CreateWindowEx makes, before
+// its first message; windows that it creates in turn (a combo box's edit and list) are not it.
+struct TCreation {
+  TMessageTarget* Target;
+  HWND Bound = nullptr;
+  TCreation* Outer = nullptr;
+};
+thread_local TCreation* creating = nullptr;
+
+LRESULT CALLBACK CreationHook(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_CREATEWND && creating && !creating->Bound) {
+    creating->Bound = reinterpret_cast<HWND>(wparam);
+    Bind(creating->Bound, creating->Target);
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+void DefaultExceptionHook(const std::exception& error) {
+  MessageBoxA(nullptr, error.what(), "Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+TExceptionHook exception_hook = DefaultExceptionHook;
+
+void RegisterFrameworkClass(const TWindowSpec& spec, HINSTANCE instance) {
+  WNDCLASSA existing{};
+  if (GetClassInfoA(instance, spec.ClassName, &existing)) return;
+  WNDCLASSA wc{};
+  wc.style = spec.ClassStyle;
+  wc.lpfnWndProc = FrameworkWindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = spec.ClassIcon;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.lpszClassName = spec.ClassName;
+  if (!RegisterClassA(&wc)) {
+    RaiseLastOSError(Format("Cannot register the window class %s", spec.ClassName).c_str());
+  }
+}
+
+}  // namespace
+
+LRESULT CallPrevious(HWND window, const TMessage& message, WNDPROC previous) {
+  return previous ? CallWindowProcA(previous, window, message.Msg, message.WParam, message.LParam)
+                  : DefWindowProcA(window, message.Msg, message.WParam, message.LParam);
+}
+
+HWND CreateBoundWindow(TMessageTarget& target, const TWindowSpec& spec) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  if (!spec.SystemClass) RegisterFrameworkClass(spec, instance);
+  TCreation creation{&target, nullptr, creating};
+  creating = &creation;
+  HHOOK hook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
+  HWND window =
+      CreateWindowExA(spec.ExStyle, spec.ClassName, spec.Caption, spec.Style, spec.X, spec.Y,
+                      spec.Width, spec.Height, spec.Parent, spec.Menu, instance, nullptr);
+  const DWORD error = GetLastError();
+  if (hook) UnhookWindowsHookEx(hook);
+  creating = creation.Outer;
+  if (!window) {
+    SetLastError(error);
+    RaiseLastOSError(Format("Cannot create a window of class %s", spec.ClassName).c_str());
+  }
+  // Without the hook (refused by the system) the window is bound now, before anyone sees it.
+  Bind(window, &target);
+  return window;
+}
+
+void BindWindow(HWND window, TMessageTarget& target) {
+  if (window) Bind(window, &target);
+}
+
+void UnbindWindow(HWND window) {
+  Forget(window, true);
+}
+
+TMessageTarget* BoundTarget(HWND window) {
+  TBinding* binding = BindingOf(window);
+  return binding ? binding->Target : nullptr;
+}
+
+WNDPROC BoundPrevious(HWND window) {
+  TBinding* binding = BindingOf(window);
+  return binding ? binding->Previous : nullptr;
+}
+
+LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
+  TBinding* binding = BindingOf(window);
+  if (!binding) return DefWindowProcA(window, msg, wparam, lparam);
+  TMessageTarget* target = binding->Target;
+  WNDPROC previous = binding->Previous;
+  TMessage message{msg, wparam, lparam, 0};
+  try {
+    target->TargetMessage(window, message, previous);
+  } catch (...) {
+    ReportException();
+  }
+  if (msg == WM_NCDESTROY && BindingOf(window)) {
+    Forget(window, false);
+    try {
+      target->TargetWindowGone(window);
+    } catch (...) {
+      ReportException();
+    }
+  }
+  return message.Result;
+}
+
+void SetExceptionHook(TExceptionHook hook) {
+  exception_hook = hook ? hook : DefaultExceptionHook;
+}
+
+void ReportException() noexcept {
+  try {
+    try {
+      throw;
+    } catch (const std::exception& error) {
+      exception_hook(error);
+    } catch (...) {
+      exception_hook(Exception("Unknown exception"));
+    }
+  } catch (...) {
+    // The display itself failed. Nothing may unwind into the system's frames.
+    MessageBeep(MB_ICONHAND);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMessageWindow
+
+TMessageWindow::TMessageWindow(THandler handler, TKind kind) : handler_(std::move(handler)) {
+  TWindowSpec spec;
+  spec.ClassName = kUtilityClass;
+  spec.ClassStyle = 0;
+  if (kind == TKind::MessageOnly) {
+    spec.Parent = HWND_MESSAGE;
+  } else {
+    spec.Style = WS_POPUP;
+  }
+  window_.Reset(CreateBoundWindow(*this, spec));
+}
+
+TMessageWindow::TMessageWindow(THandler handler, DWORD style, DWORD ex_style, const char* caption,
+                               int x, int y)
+    : handler_(std::move(handler)) {
+  TWindowSpec spec;
+  spec.ClassName = kUtilityClass;
+  spec.ClassStyle = 0;
+  spec.Caption = caption;
+  spec.Style = style;
+  spec.ExStyle = ex_style;
+  spec.X = x;
+  spec.Y = y;
+  window_.Reset(CreateBoundWindow(*this, spec));
+}
+
+TMessageWindow::~TMessageWindow() {
+  // The handler may belong to an object that is going: no message reaches it any more.
+  UnbindWindow(window_.Get());
+}
+
+void TMessageWindow::TargetMessage(HWND window, TMessage& message, WNDPROC previous) {
+  // The creation's own messages come before CreateBoundWindow returns.
+  if (!window_) window_.Reset(window);
+  if (!handler_ || !handler_(message)) message.Result = CallPrevious(window, message, previous);
+}
+
+void TMessageWindow::TargetWindowGone(HWND window) {
+  if (window_.Get() == window) window_.Release();
+}

@@ -1,0 +1,808 @@
+#include "framework/win/WinControls.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+// ---------------------------------------------------------------------------------------------
+// TWinControl
+
+void TWinControl::TargetMessage(HWND window, TMessage& message, WNDPROC previous) {
+  // The window's first messages come while CreateWindowEx still runs.
+  if (!handle_) {
+    handle_ = window;
+    default_proc_ = previous;
+  }
+  WndProc(message);
+}
+
+void TWinControl::TargetWindowGone(HWND window) {
+  if (handle_ != window) return;
+  handle_ = nullptr;
+  default_proc_ = nullptr;
+}
+
+const TClassInfo& TWinControl::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClassInfo())
+          .Declare("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, Default(-1))
+          .StoredIf([](const TWinControl& c) { return c.Parent() != nullptr; })
+          .Declare("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, Default(false))
+          .Declare("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D, Default(true))
+          .Declare("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D,
+                   Default(true))
+          .Declare("OnEnter", &TWinControl::OnEnter, &TWinControl::OnEnter)
+          .Declare("OnExit", &TWinControl::OnExit, &TWinControl::OnExit)
+          .Declare("OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::OnKeyDown)
+          .Declare("OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::OnKeyPress)
+          .Declare("OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::OnKeyUp)
+          .Build();
+  return info;
+}
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+  // Children leave first, so that none of them points back at a dead parent.
+  while (!controls_.empty()) controls_.back()->SetParent(nullptr);
+  if (handle_) {
+    // Deleted without BeforeDestruction: what is left of us cannot answer the window's last
+    // messages, so the window gets none of them.
+    HWND window = handle_;
+    UnbindWindow(window);
+    handle_ = nullptr;
+    DestroyWindow(window);
+  }
+}
+
+void TWinControl::BeforeDestruction() {
+  TControl::BeforeDestruction();
+  DestroyHandle();
+}
+
+TWinControl* TWinControl::FromHandle(HWND window) {
+  return dynamic_cast<TWinControl*>(BoundTarget(window));
+}
+
+HWND TWinControl::Handle() {
+  if (!handle_) CreateHandle();
+  return handle_;
+}
+
+void TWinControl::CreateHandle() {
+  if (handle_) return;
+  if (Parent()) Parent()->Handle();
+  if (handle_) return;  // the parent's creation made ours
+  CreateWnd();
+  HandleCreated();
+  for (TControl* child : controls_) {
+    if (auto* window = dynamic_cast<TWinControl*>(child)) window->Handle();
+  }
+  UpdateTabOrderZ();
+  AlignControls();
+}
+
+void TWinControl::CreateParams(TCreateParams& params) {
+  params.Caption = StoredCaption();
+  params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+  if (Visible()) params.Style |= WS_VISIBLE;
+  if (!Enabled()) params.Style |= WS_DISABLED;
+  if (tab_stop_) params.Style |= WS_TABSTOP;
+  if (control_style_ & csAcceptsControls) params.Style |= WS_CLIPCHILDREN;
+  params.X = Left();
+  params.Y = Top();
+  params.Width = Width();
+  params.Height = Height();
+  params.WndParent = Parent() ? Parent()->Handle() : nullptr;
+  params.WinClassName = ClassName();
+}
+
+void TWinControl::CreateWnd() {
+  TCreateParams params;
+  CreateParams(params);
+  if ((params.Style & WS_CHILD) && !params.WndParent) {
+    throw EConvertError(Format("Control '%s' has no parent window", Name().c_str()));
+  }
+  static int next_id = 100;
+  TWindowSpec spec;
+  const bool system_class = !params.SystemClass.empty();
+  spec.ClassName = system_class ? params.SystemClass.c_str() : params.WinClassName.c_str();
+  spec.SystemClass = system_class;
+  spec.ClassStyle = params.ClassStyle;
+  spec.Caption = params.Caption.c_str();
+  spec.Style = params.Style;
+  spec.ExStyle = params.ExStyle;
+  spec.X = params.X;
+  spec.Y = params.Y;
+  spec.Width = params.Width;
+  spec.Height = params.Height;
+  spec.Parent = params.WndParent;
+  spec.Menu = (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(next_id++) : nullptr;
+  // The window binds to us before its first message; TargetMessage takes its handle then.
+  HWND window = CreateBoundWindow(*this, spec);
+  handle_ = window;
+  default_proc_ = BoundPrevious(window);
+}
+
+void TWinControl::HandleCreated() {
+  if (default_proc_)
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+}
+
+void TWinControl::DestroyWnd() {
+  if (!handle_) return;
+  HWND window = handle_;
+  DestroyWindow(window);
+  handle_ = nullptr;
+  default_proc_ = nullptr;
+}
+
+void TWinControl::DestroyHandle() {
+  if (!handle_) return;
+  for (TControl* child : controls_) {
+    if (auto* window = dynamic_cast<TWinControl*>(child)) window->DestroyHandle();
+  }
+  // Keep what the user typed: the text lives on in the caption.
+  StoreCaption(Text());
+  DestroyWnd();
+}
+
+void TWinControl::RecreateWnd() {
+  if (!handle_) return;
+  const bool had_focus = Focused();
+  DestroyHandle();
+  CreateHandle();
+  if (had_focus) SetFocus();
+}
+
+void TWinControl::InsertControl(TControl* control) {
+  controls_.push_back(control);
+  if (auto* window = dynamic_cast<TWinControl*>(control)) {
+    tab_list_.push_back(window);
+    if (handle_) window->Handle();
+  }
+}
+
+void TWinControl::RemoveControl(TControl* control) {
+  if (auto* window = dynamic_cast<TWinControl*>(control)) {
+    window->DestroyHandle();
+    tab_list_.erase(std::remove(tab_list_.begin(), tab_list_.end(), window), tab_list_.end());
+  }
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+  graphic_host_.Forget(control);
+}
+
+void TWinControl::BringChildToFront(TControl* child) {
+  auto it = std::find(controls_.begin(), controls_.end(), child);
+  if (it == controls_.end()) return;
+  controls_.erase(it);
+  controls_.push_back(child);
+}
+
+void TWinControl::GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) {
+  for (TControl* control : controls_) {
+    if (control->Owner() == root) proc(control);
+  }
+}
+
+int TWinControl::TabOrder() const {
+  if (!Parent()) return -1;
+  const auto& list = Parent()->tab_list_;
+  auto it = std::find(list.begin(), list.end(), this);
+  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(int order) {
+  if (IsLoading()) {
+    wanted_tab_order_ = order;
+    return;
+  }
+  if (!Parent() || order < 0) return;
+  auto& list = Parent()->tab_list_;
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  order = std::min<int>(order, static_cast<int>(list.size()));
+  list.insert(list.begin() + order, this);
+  Parent()->UpdateTabOrderZ();
+}
+
+void TWinControl::Loaded() {
+  TControl::Loaded();
+  if (wanted_tab_order_ >= 0) {
+    const int order = wanted_tab_order_;
+    wanted_tab_order_ = -1;
+    SetTabOrder(order);
+  }
+  AlignControls();
+}
+
+void TWinControl::UpdateTabOrderZ() {
+  if (!handle_) return;
+  // The dialog manager walks siblings in z-order: put them in tab order, first on top.
+  for (TWinControl* child : tab_list_) {
+    if (child->handle_) {
+      SetWindowPos(child->handle_, HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+  }
+}
+
+void TWinControl::SetTabStop(bool tab_stop) {
+  if (tab_stop == tab_stop_) return;
+  tab_stop_ = tab_stop;
+  if (handle_) {
+    LONG style = GetWindowLongA(handle_, GWL_STYLE);
+    style = tab_stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+    SetWindowLongA(handle_, GWL_STYLE, style);
+  }
+}
+
+bool TWinControl::Focused() const {
+  return handle_ && GetFocus() == handle_;
+}
+
+bool TWinControl::CanFocus() const {
+  for (const TControl* control = this; control; control = control->Parent()) {
+    if (!control->Visible() || !control->Enabled()) return false;
+  }
+  return true;
+}
+
+void TWinControl::SetFocus() {
+  ::SetFocus(Handle());
+}
+
+void TWinControl::SelectNext(TWinControl* current, bool forward) {
+  // All windowed descendants in tab order, depth first.
+  std::vector<TWinControl*> order;
+  std::function<void(TWinControl*)> collect = [&](TWinControl* parent) {
+    for (TWinControl* child : parent->tab_list_) {
+      order.push_back(child);
+      collect(child);
+    }
+  };
+  collect(this);
+  if (order.empty()) return;
+  auto it = std::find(order.begin(), order.end(), current);
+  const int count = static_cast<int>(order.size());
+  int index = it == order.end() ? (forward ? -1 : count) : static_cast<int>(it - order.begin());
+  for (int step = 0; step < count; ++step) {
+    index = forward ? (index + 1) % count : (index - 1 + count) % count;
+    TWinControl* candidate = order[static_cast<size_t>(index)];
+    if (candidate->tab_stop_ && candidate->CanFocus() && candidate->Showing()) {
+      candidate->SetFocus();
+      return;
+    }
+  }
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+  const bool changed = left != Left() || top != Top() || width != Width() || height != Height();
+  if (!changed) return;
+  StoreBounds(left, top, width, height);
+  if (handle_) {
+    SetWindowPos(handle_, nullptr, Left(), Top(), Width(), Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    AlignControls();
+    Resize();
+  }
+  if (Parent() && Align() != TAlign::alNone && !Parent()->IsLoading()) Parent()->AlignControls();
+}
+
+RECT TWinControl::ClientRect() const {
+  if (handle_) {
+    RECT r;
+    GetClientRect(handle_, &r);
+    return r;
+  }
+  return TControl::ClientRect();
+}
+
+void TWinControl::SetParent(TWinControl* parent) {
+  if (parent == Parent()) return;
+  DestroyHandle();
+  TControl::SetParent(parent);
+}
+
+void TWinControl::SetVisible(bool visible) {
+  if (visible == Visible()) return;
+  TControl::SetVisible(visible);
+  if (handle_) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TWinControl::SetEnabled(bool enabled) {
+  TControl::SetEnabled(enabled);
+  if (handle_) EnableWindow(handle_, enabled);
+}
+
+AnsiString TWinControl::Text() const {
+  if (!handle_) return StoredCaption();
+  const int length = GetWindowTextLengthA(handle_);
+  AnsiString text(static_cast<size_t>(length) + 1, '\0');
+  const int got = GetWindowTextA(handle_, text.data(), length + 1);
+  text.resize(static_cast<size_t>(std::max(got, 0)));
+  return text;
+}
+
+void TWinControl::SetText(const AnsiString& text) {
+  if (handle_) {
+    if (Text() == text) return;
+    StoreCaption(text);
+    SetWindowTextA(handle_, text.c_str());
+    TextChanged();
+    return;
+  }
+  TControl::SetText(text);
+}
+
+void TWinControl::Invalidate() {
+  if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TWinControl::Update() {
+  if (handle_) UpdateWindow(handle_);
+}
+
+bool TWinControl::Showing() const {
+  if (handle_) return IsWindowVisible(handle_) != FALSE;
+  return false;
+}
+
+bool TWinControl::MouseCapture() const {
+  return handle_ && GetCapture() == handle_;
+}
+
+void TWinControl::SetMouseCapture(bool capture) {
+  if (capture) {
+    SetCapture(Handle());
+  } else if (MouseCapture()) {
+    ReleaseCapture();
+  }
+}
+
+void TWinControl::BringToFront() {
+  if (handle_) {
+    SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+}
+
+void TWinControl::NotifyControls(UINT msg) {
+  for (TControl* child : controls_) child->Perform(msg);
+}
+
+void TWinControl::FontChanged() {
+  TControl::FontChanged();
+  if (handle_ && default_proc_) {
+    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
+  }
+  NotifyControls(CM_PARENTFONTCHANGED);
+}
+
+void TWinControl::ColorChanged() {
+  TControl::ColorChanged();
+  NotifyControls(CM_PARENTCOLORCHANGED);
+}
+
+void TWinControl::AlignControls() {
+  if (IsLoading()) return;
+  const RECT area = ClientRect();
+  std::vector<TAlignedChild> children;
+  children.reserve(controls_.size());
+  for (const TControl* child : controls_) {
+    const RECT r = child->BoundsRect();
+    children.push_back({child->Align(), child->Visible(), {r.left, r.top, r.right, r.bottom}});
+  }
+  const std::vector<TLayoutRect> placed =
+      AlignChildren({area.left, area.top, area.right, area.bottom}, children);
+  // Set in the order the alignment takes them, as a child's resize handler may look at the
+  // siblings placed before it.
+  for (TAlign align :
+       {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
+    for (size_t i = 0; i < children.size() && i < controls_.size(); ++i) {
+      if (children[i].Align != align || !children[i].Visible) continue;
+      const TLayoutRect& r = placed[i];
+      controls_[i]->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    }
+  }
+}
+
+void TWinControl::PaintBackground(HDC dc, const RECT& rect) {
+  TGdiObject brush(CreateSolidBrush(ColorToRGB(Color())));
+  ::FillRect(dc, &rect, static_cast<HBRUSH>(brush.Get()));
+}
+
+HBRUSH TWinControl::ControlBrush(HDC dc) {
+  if (!brush_ || brush_color_ != Color()) {
+    brush_.Reset(CreateSolidBrush(ColorToRGB(Color())));
+    brush_color_ = Color();
+  }
+  SetTextColor(dc, ColorToRGB(Font()->Color()));
+  SetBkColor(dc, ColorToRGB(Color()));
+  return static_cast<HBRUSH>(brush_.Get());
+}
+
+void TWinControl::DefaultHandler(TMessage& message) {
+  if (!handle_) {
+    message.Result = 0;
+    return;
+  }
+  if (message.Msg >= CM_BASE && message.Msg < CM_LAST) {
+    // Our own messages mean nothing to the system.
+    message.Result = 0;
+    return;
+  }
+  message.Result =
+      default_proc_
+          ? CallWindowProcA(default_proc_, handle_, message.Msg, message.WParam, message.LParam)
+          : DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
+}
+
+void TWinControl::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MOUSEMOVE:
+      if (message.Msg == WM_MOUSEMOVE && !mouse_inside_ && handle_) {
+        mouse_inside_ = true;
+        TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, handle_, 0};
+        TrackMouseEvent(&track);
+        Perform(CM_MOUSEENTER);
+      }
+      if (graphic_host_.RouteMouse(message)) return;
+      TControl::WndProc(message);
+      return;
+    case WM_PAINT:
+      WMPaint(message);
+      return;
+    case WM_ERASEBKGND:
+      WMEraseBkgnd(message);
+      return;
+    case WM_SIZE:
+      WMSize(message);
+      return;
+    case WM_MOVE:
+      WMMove(message);
+      return;
+    case WM_TIMER:
+      WMTimer(message);
+      return;
+    case WM_DESTROY:
+      WMDestroy(message);
+      return;
+    case WM_SETFOCUS:
+      WMSetFocus(message);
+      return;
+    case WM_KILLFOCUS:
+      WMKillFocus(message);
+      return;
+    case WM_GETDLGCODE:
+      WMGetDlgCode(message);
+      return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      WMKeyDown(message);
+      return;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      WMKeyUp(message);
+      return;
+    case WM_CHAR:
+      WMChar(message);
+      return;
+    case WM_CUT:
+      WMCut(message);
+      return;
+    case WM_PASTE:
+      WMPaste(message);
+      return;
+    case WM_COMMAND:
+      WMCommand(message);
+      return;
+    case WM_NOTIFY:
+      WMNotify(message);
+      return;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+      WMCtlColor(message);
+      return;
+    case WM_DRAWITEM:
+      WMDrawItem(message);
+      return;
+    case WM_MEASUREITEM:
+      WMMeasureItem(message);
+      return;
+    case WM_SETCURSOR:
+      WMSetCursor(message);
+      return;
+    case WM_MOUSELEAVE:
+      WMMouseLeave(message);
+      return;
+    case WM_CAPTURECHANGED:
+      WMCaptureChanged(message);
+      return;
+    case WM_SETFONT:
+      WMSetFont(message);
+      return;
+    case WM_GETFONT:
+      WMGetFont(message);
+      return;
+    case WM_SYSCOLORCHANGE:
+      WMSysColorChange(message);
+      return;
+    case WM_PRINTCLIENT:
+      WMPrintClient(message);
+      return;
+    case CM_ENTER:
+      CMEnter(message);
+      return;
+    case CM_EXIT:
+      CMExit(message);
+      return;
+    case CN_COMMAND:
+      CNCommand(message);
+      return;
+    case CN_NOTIFY:
+      CNNotify(message);
+      return;
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC:
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLORLISTBOX:
+      CNCtlColor(message);
+      return;
+    case CN_DRAWITEM:
+      CNDrawItem(message);
+      return;
+    case CN_MEASUREITEM:
+      CNMeasureItem(message);
+      return;
+    default:
+      TControl::WndProc(message);
+      return;
+  }
+}
+
+void TWinControl::WMPaint(TMessage& message) {
+  if (default_proc_) {
+    DefaultHandler(message);
+    return;
+  }
+  TPaintDC dc(handle_, message.WParam);
+  PaintControls(dc.Get());
+  message.Result = 0;
+}
+
+void TWinControl::WMEraseBkgnd(TMessage& message) {
+  if (default_proc_) {
+    DefaultHandler(message);
+    return;
+  }
+  RECT r;
+  GetClientRect(handle_, &r);
+  PaintBackground(reinterpret_cast<HDC>(message.WParam), r);
+  message.Result = 1;
+}
+
+void TWinControl::WMSize(TMessage& message) {
+  DefaultHandler(message);
+  if (handle_ && !IsIconic(handle_)) {
+    RECT r;
+    GetWindowRect(handle_, &r);
+    // Keep our bounds in step with the window, in the parent's client coordinates.
+    POINT top_left{r.left, r.top};
+    if (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD)
+      ::ScreenToClient(GetParent(handle_), &top_left);
+    StoreBounds(top_left.x, top_left.y, r.right - r.left, r.bottom - r.top);
+  }
+  AlignControls();
+  Resize();
+}
+
+void TWinControl::WMSetFocus(TMessage& message) {
+  DefaultHandler(message);
+  Perform(CM_ENTER);
+}
+
+void TWinControl::WMKillFocus(TMessage& message) {
+  Perform(CM_EXIT);
+  DefaultHandler(message);
+}
+
+void TWinControl::CMEnter(TMessage& message) {
+  DoEnter();
+  message.Result = 0;
+}
+
+void TWinControl::CMExit(TMessage& message) {
+  DoExit();
+  message.Result = 0;
+}
+
+void TWinControl::KeyDown(uint16_t& key, TShiftState shift) {
+  OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(uint16_t& key, TShiftState shift) {
+  OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(char& key) {
+  OnKeyPress(this, key);
+}
+
+void TWinControl::WMKeyDown(TMessage& message) {
+  uint16_t key = static_cast<uint16_t>(message.WParam);
+  KeyDown(key, KeyboardShiftState());
+  if (key == 0) {
+    message.Result = 0;
+    return;
+  }
+  message.WParam = key;
+  DefaultHandler(message);
+}
+
+void TWinControl::WMKeyUp(TMessage& message) {
+  uint16_t key = static_cast<uint16_t>(message.WParam);
+  KeyUp(key, KeyboardShiftState());
+  if (key == 0) {
+    message.Result = 0;
+    return;
+  }
+  message.WParam = key;
+  DefaultHandler(message);
+}
+
+void TWinControl::WMChar(TMessage& message) {
+  char key = static_cast<char>(message.WParam);
+  KeyPress(key);
+  if (key == 0) {
+    message.Result = 0;
+    return;
+  }
+  message.WParam = static_cast<unsigned char>(key);
+  DefaultHandler(message);
+}
+
+void TWinControl::WMCommand(TMessage& message) {
+  if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(message.LParam))) {
+    if (child != this) {
+      message.Result = child->Perform(CN_COMMAND, message.WParam, message.LParam);
+      return;
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::WMNotify(TMessage& message) {
+  const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
+  if (header) {
+    if (TWinControl* child = FromHandle(header->hwndFrom)) {
+      if (child != this) {
+        message.Result = child->Perform(CN_NOTIFY, message.WParam, message.LParam);
+        return;
+      }
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::WMCtlColor(TMessage& message) {
+  if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(message.LParam))) {
+    if (child != this) {
+      message.Result = child->Perform(CN_BASE + message.Msg, message.WParam, message.LParam);
+      return;
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::CNCtlColor(TMessage& message) {
+  message.Result = reinterpret_cast<LRESULT>(ControlBrush(reinterpret_cast<HDC>(message.WParam)));
+}
+
+void TWinControl::WMDrawItem(TMessage& message) {
+  const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+  if (item && item->CtlType != ODT_MENU) {
+    if (TWinControl* child = FromHandle(item->hwndItem)) {
+      message.Result = child->Perform(CN_DRAWITEM, message.WParam, message.LParam);
+      return;
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::WMMeasureItem(TMessage& message) {
+  const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
+  if (item && item->CtlType != ODT_MENU && handle_) {
+    if (TWinControl* child = FromHandle(GetDlgItem(handle_, static_cast<int>(item->CtlID)))) {
+      message.Result = child->Perform(CN_MEASUREITEM, message.WParam, message.LParam);
+      return;
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::WMSetCursor(TMessage& message) {
+  if (reinterpret_cast<HWND>(message.WParam) == handle_ && LOWORD(message.LParam) == HTCLIENT) {
+    POINT point;
+    GetCursorPos(&point);
+    ::ScreenToClient(handle_, &point);
+    int cursor = Cursor();
+    if (TGraphicControl* graphic = GraphicControlAt(point)) {
+      if (graphic->Cursor() != crDefault) cursor = graphic->Cursor();
+    }
+    if (cursor != crDefault) {
+      ::SetCursor(CursorHandle(cursor));
+      message.Result = TRUE;
+      return;
+    }
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::WMMouseLeave(TMessage& message) {
+  graphic_host_.MouseLeft();
+  Perform(CM_MOUSELEAVE);
+  DefaultHandler(message);
+}
+
+void TWinControl::WMCaptureChanged(TMessage& message) {
+  graphic_host_.CaptureChanged(reinterpret_cast<HWND>(message.LParam));
+  DefaultHandler(message);
+}
+
+void TWinControl::WMGetFont(TMessage& message) {
+  if (default_proc_) {
+    DefaultHandler(message);
+    return;
+  }
+  message.Result = reinterpret_cast<LRESULT>(Font()->Handle());
+}
+
+void TWinControl::WMSysColorChange(TMessage& message) {
+  brush_.Reset();
+  Invalidate();
+  DefaultHandler(message);
+}
+
+void TWinControl::WMPrintClient(TMessage& message) {
+  if (default_proc_) {
+    DefaultHandler(message);
+    return;
+  }
+  HDC dc = reinterpret_cast<HDC>(message.WParam);
+  RECT r;
+  GetClientRect(handle_, &r);
+  PaintBackground(dc, r);
+  TMessage paint{WM_PAINT, message.WParam, 0, 0};
+  WMPaint(paint);
+  message.Result = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomControl
+
+const TClassInfo& TCustomControl::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TCustomControl>("TCustomControl", &TWinControl::StaticClassInfo()).Build();
+  return info;
+}
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
+
+void TCustomControl::WMPaint(TMessage& message) {
+  TPaintDC dc(handle_, message.WParam);
+  {
+    canvas_.SetHandle(dc.Get());
+    TScopeExit release([this] { canvas_.SetHandle(nullptr); });
+    canvas_.Font()->Assign(Font());
+    Paint();
+  }
+  PaintControls(dc.Get());
+  message.Result = 0;
+}
