@@ -6,6 +6,26 @@
 #include "framework/win/Forms.h"
 #include "framework/win/Locale.h"
 
+namespace {
+
+TZoneChange ZoneChange(const SYSTEMTIME& date) {
+  return {date.wYear, date.wMonth, date.wDay, date.wDayOfWeek,
+          ((date.wHour * 60 + date.wMinute) * 60 + date.wSecond) * 1000 + date.wMilliseconds};
+}
+
+// The program's one wake-up timer; made on first use, closed when the program ends.
+HANDLE WakeTimer() {
+  static const struct Owner {
+    HANDLE Handle = CreateWaitableTimerA(nullptr, TRUE, nullptr);  // owned
+    ~Owner() {
+      if (Handle) CloseHandle(Handle);
+    }
+  } timer;
+  return timer.Handle;
+}
+
+}  // namespace
+
 TAlarmServices SystemAlarmServices() {
   TAlarmServices services;
   services.Now = [] {
@@ -14,8 +34,50 @@ TAlarmServices SystemAlarmServices() {
     return EncodeDate(t.wYear, t.wMonth, t.wDay) +
            EncodeTime(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
   };
+  services.UtcNow = [] {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return UtcFromFileTime(static_cast<int64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
+  };
+  services.TickCount = [] {
+    // GetTickCount64 is missing before Vista, so the 32-bit count is widened here; it wraps
+    // every 49.7 days, and an armed alarm reads it every second.
+    static DWORD last = GetTickCount();
+    static TMilliseconds wraps = 0;
+    const DWORD now = GetTickCount();
+    if (now < last) wraps += TMilliseconds{1} << 32;
+    last = now;
+    return wraps + now;
+  };
+  services.ZoneRule = [] {
+    TIME_ZONE_INFORMATION zone{};
+    if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return TZoneRule{};
+    TZoneRule rule;
+    rule.StandardOffset = -static_cast<int>(zone.Bias + zone.StandardBias);
+    rule.DaylightOffset = -static_cast<int>(zone.Bias + zone.DaylightBias);
+    if (zone.StandardDate.wMonth != 0 && zone.DaylightDate.wMonth != 0) {
+      rule.DaylightStart = ZoneChange(zone.DaylightDate);
+      rule.DaylightEnd = ZoneChange(zone.StandardDate);
+    }
+    return rule;
+  };
   services.TimeFormat = [] {
     return TTimeFormat{locale::LongTimeFormat(), locale::TimeAMString(), locale::TimePMString()};
+  };
+  services.ShortTimeFormat = [] {
+    AnsiString picture = locale::ShortTimeFormat();
+    if (picture.empty()) picture = PictureWithoutSeconds(locale::LongTimeFormat());
+    return TTimeFormat{picture, locale::TimeAMString(), locale::TimePMString()};
+  };
+  services.SetWakeTimer = [](LONGLONG due, BOOL resume) {
+    if (HANDLE timer = WakeTimer()) {
+      LARGE_INTEGER when;
+      when.QuadPart = due;
+      SetWaitableTimer(timer, &when, 0, nullptr, nullptr, resume);
+    }
+  };
+  services.CancelWakeTimer = [] {
+    if (HANDLE timer = WakeTimer()) CancelWaitableTimer(timer);
   };
   services.CompareText = [](const AnsiString& a, const AnsiString& b) {
     return locale::CompareText(a, b);

@@ -1,20 +1,36 @@
-// The system services of the alarm, behind one small seam: the clock, the module's path,
-// sound playback, the shell and the modal message box. Production uses the real calls;
-// tests replace members to set the time and record the calls, and never wait for real minutes.
+// The system services of the alarm, behind one small seam: the clocks and the time zone, the
+// wake-up timer, the module's path, sound playback, the shell and the modal message box. Production
+// uses the real calls; tests replace members to set the time and record the calls, and never wait
+// for real minutes.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 
+#include "app/Alarmdue.h"
 #include "app/Timetext.h"
 #include "framework/core/Datetime.h"
 
 struct TAlarmServices {
   // The local date and time, milliseconds included (GetLocalTime).
   std::function<TDateTime()> Now;
+  // UTC, milliseconds since 30 December 1899 (GetSystemTimeAsFileTime).
+  std::function<TMilliseconds()> UtcNow;
+  // Milliseconds since the system started, sleep included; setting the clock does not move it
+  // (GetTickCount, widened to 64 bits).
+  std::function<TMilliseconds()> TickCount;
+  // The time zone's rule (GetTimeZoneInformation).
+  std::function<TZoneRule()> ZoneRule;
   // The locale's long time format and its day-half markers.
   std::function<TTimeFormat()> TimeFormat;
+  // The locale's short time format (hours and minutes) and its day-half markers.
+  std::function<TTimeFormat()> ShortTimeFormat;
+  // SetWaitableTimer on the program's one wake-up timer: an absolute due time in UTC file-time
+  // units, and whether the computer resumes from sleep for it. The result is ignored.
+  std::function<void(LONGLONG due, BOOL resume)> SetWakeTimer;
+  // CancelWaitableTimer on it.
+  std::function<void()> CancelWakeTimer;
   // The locale's case-sensitive string comparison (CompareStringA, user default locale).
   std::function<int(const AnsiString&, const AnsiString&)> CompareText;
   // The locale's lower-casing (CharLowerBuffA).

@@ -124,6 +124,31 @@ void TForm1::SpeedButton1Click(TObject*) {
   const int minutes = CSpinEdit1->GetValue();
   AlarmTime = AlarmTime + minutes * kMinuteStep;
   Timer1->SetEnabled(true);
+
+  TAlarmServices& services = AlarmServices();
+  const TZoneRule zone = services.ZoneRule();
+  const TMilliseconds now = services.UtcNow();
+  if (RadioButton2->Checked()) {
+    FAlarmDue = CountdownDue(zone, now, services.TickCount(), minutes);
+  } else {
+    const TTimeParts picked = DecodeTime(DateTimePicker1->Time());
+    FAlarmDue = TimeOfDayDue(zone, now, picked.Hour * 60 + picked.Minute);
+  }
+  SetWakeTimer();
+  TrayIcon1->SetToolTip(AlarmTipText(services.ShortTimeFormat(), FAlarmDue.Wall));
+}
+
+void TForm1::SetWakeTimer() {
+  TAlarmServices& services = AlarmServices();
+  const TDueMoment due =
+      DueMoment(services.ZoneRule(), FAlarmDue, services.UtcNow(), services.TickCount());
+  services.SetWakeTimer(FileTimeFromUtc(due.Start), TRUE);
+}
+
+void TForm1::Disarm() {
+  Timer1->SetEnabled(false);
+  AlarmServices().CancelWakeTimer();
+  TrayIcon1->SetToolTip("");
 }
 
 void TForm1::Timer1Timer(TObject*) {
@@ -137,10 +162,48 @@ void TForm1::Timer1Timer(TObject*) {
     first = AlarmTimeText(format, services.Now());
     second = AlarmTimeText(format, DateTimePicker1->Time());
   }
-  if (services.CompareText(first, second) == 0) {
-    Timer1->SetEnabled(false);
+  // The texts miss a minute that passed between two ticks (sleep, a clock set forward).
+  if (services.CompareText(first, second) == 0 ||
+      AlarmOverdue(services.ZoneRule(), FAlarmDue, services.UtcNow(), services.TickCount())) {
+    Disarm();
     FireAlarm();
   }
+}
+
+void TForm1::CheckAlarm() {
+  if (!Timer1->Enabled()) return;
+  Timer1Timer(Timer1);
+  // The clock may have moved under the wake-up timer's due time.
+  if (Timer1->Enabled()) SetWakeTimer();
+}
+
+void TForm1::WMPowerBroadcast(TMessage& message) {
+  if (message.WParam == PBT_APMRESUMEAUTOMATIC) PostMessageA(Handle(), CheckAlarmMessage, 0, 0);
+}
+
+void TForm1::WMTimeChange(TMessage&) {
+  PostMessageA(Handle(), CheckAlarmMessage, 0, 0);
+}
+
+void TForm1::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_POWERBROADCAST:
+      WMPowerBroadcast(message);
+      break;
+    case WM_TIMECHANGE:
+      WMTimeChange(message);
+      break;
+    case CheckAlarmMessage:
+      CheckAlarm();
+      return;
+    default:
+      break;
+  }
+  TForm::WndProc(message);
+}
+
+TForm1::~TForm1() {
+  if (Timer1 && Timer1->Enabled()) AlarmServices().CancelWakeTimer();
 }
 
 void FireAlarm() {
@@ -241,7 +304,7 @@ void TForm1::Button1Click(TObject*) {
 // The tray menu and the homepage
 
 void TForm1::TrayIcon1Click(TObject*) {
-  Timer1->SetEnabled(false);
+  Disarm();
   Show();
   ShowWindow(Application->Handle(), SW_RESTORE);
   SetForegroundWindow(Application->Handle());

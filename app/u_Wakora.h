@@ -6,6 +6,7 @@
 // when the window is created and lives until the program ends.
 #pragma once
 
+#include "app/Alarmdue.h"
 #include "controls/Aniicon.h"
 #include "controls/Cspin.h"
 #include "controls/Trayicon.h"
@@ -24,6 +25,7 @@ class TForm1 : public TForm {
   DECLARE_CLASS_INFO()
  public:
   using TForm::TForm;
+  ~TForm1() override;
 
   TWallpaper* Wallpaper1 = nullptr;
   TPanel* Panel1 = nullptr;
@@ -70,6 +72,24 @@ class TForm1 : public TForm {
   void DateTimePicker1Change(TObject* Sender);
   void CSpinEdit1Change(TObject* Sender);
   void FormCreate(TObject* Sender);
+
+ protected:
+  void WndProc(TMessage& message) override;
+
+ private:
+  // Posted to the form to look at the armed alarm at once.
+  static constexpr UINT CheckAlarmMessage = WM_APP + 1;
+  // After a resume from sleep and after a change of the clock the alarm is looked at at once,
+  // from a posted message: the system's sender must not wait for the alarm's message box.
+  void WMPowerBroadcast(TMessage& message);
+  void WMTimeChange(TMessage& message);
+  void CheckAlarm();
+  // Sets the wake-up timer to the armed alarm's due moment.
+  void SetWakeTimer();
+  // Disarms: the timer, the wake-up timer and the tray tip.
+  void Disarm();
+
+  TAlarmDue FAlarmDue;  // when the armed alarm is due besides its minute text
 };
 
 // The window's globals.

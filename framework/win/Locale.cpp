@@ -21,6 +21,10 @@ AnsiString LongTimeFormat() {
   return LocaleInfo(LOCALE_STIMEFORMAT, "HH:mm:ss");
 }
 
+AnsiString ShortTimeFormat() {
+  return LocaleInfo(LOCALE_SSHORTTIME, "");
+}
+
 AnsiString TimeAMString() {
   return LocaleInfo(LOCALE_S1159, "AM");
 }

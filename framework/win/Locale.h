@@ -8,6 +8,8 @@ namespace locale {
 
 // The long time format with seconds, e.g. "HH:mm:ss" or "h:mm:ss tt" (LOCALE_STIMEFORMAT).
 AnsiString LongTimeFormat();
+// The short time format, hours and minutes, e.g. "HH:mm" (LOCALE_SSHORTTIME); empty if unknown.
+AnsiString ShortTimeFormat();
 AnsiString TimeAMString();  // LOCALE_S1159
 AnsiString TimePMString();  // LOCALE_S2359
 char DecimalSeparator();    // LOCALE_SDECIMAL, first byte

@@ -87,9 +87,52 @@ TEST_P(AlarmTest, PassedTimeFiresTheNextDay) {
   Tick(10, 0, 1);
   Tick(23, 59, 59);
   Tick(0, 0, 0, 1);
+  Tick(8, 59, 59, 1);  // asleep until just before
   EXPECT_FALSE(Fired());
   Tick(9, 0, 5, 1);
   EXPECT_TRUE(Fired());
+}
+
+TEST_P(AlarmTest, ASleepOverTheTargetFiresOnceAtWhatComesFirstAfterIt) {
+  const struct {
+    bool Countdown;
+    UINT Message;  // the first tick, the resume, or a clock change
+    WPARAM Event;
+  } cases[] = {{false, WM_TIMER, 1},
+               {true, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC},
+               {false, WM_TIMECHANGE, 0}};
+  for (const auto& c : cases) {
+    messages_.clear();
+    SetPicker(12, 0, 0);
+    SetClock(11, 50, 30);
+    c.Countdown ? Form1->CSpinEdit1->SetValue(10) : Form1->RadioButton1->SetChecked(true);
+    Arm();
+    Tick(11, 52, 0);
+    SetClock(12, 7, 0);  // asleep: both clocks jumped 15 minutes
+    SendMessageA(c.Message == WM_TIMER ? Form1->Timer1->Handle() : Form1->Handle(), c.Message,
+                 c.Event, 0);
+    wintest::Pump();
+    EXPECT_EQ(messages_.size(), 1u) << c.Message;
+    SendMessageA(Form1->Handle(), WM_TIMECHANGE, 0, 0);
+    Tick(12, 7, 1);
+    EXPECT_EQ(messages_.size(), 1u) << c.Message;
+  }
+}
+
+TEST_P(AlarmTest, AClockSetBackDuringACountdownFiresOnTime) {
+  SetClock(10, 0, 30);
+  Form1->CSpinEdit1->SetValue(10);
+  Arm();
+  Tick(10, 5, 30);
+  ChangeClock(-60);
+  SendMessageA(Form1->Handle(), WM_TIMECHANGE, 0, 0);
+  wintest::Pump();
+  ASSERT_EQ(wake_sets_.size(), 2u);
+  EXPECT_EQ(wake_sets_[1].first, FileTimeAt(9, 10, 30)) << "the wake-up moves with the clock";
+  Tick(9, 10, 29);
+  EXPECT_FALSE(Fired());
+  Tick(9, 10, 30);
+  EXPECT_EQ(messages_.size(), 1u);
 }
 
 TEST_P(AlarmTest, ASkippedTickInsideTheMinuteStillFires) {
@@ -351,6 +394,27 @@ TEST_F(TrayTest, ClickWhileArmedCancelsWithoutSoundOrMessage) {
   EXPECT_TRUE(messages_.empty());
   EXPECT_TRUE(sounds_.empty());
   EXPECT_FALSE(Form1->Timer1->Enabled());
+}
+
+TEST_F(TrayTest, TheTipAndTheWakeTimerFollowTheArmedAlarm) {
+  const auto tip = [] { return AnsiString(Form1->TrayIcon1->IconData().szTip); };
+  ArmForNoon();
+  EXPECT_EQ(tip(), "Wakora \x96 12:00");
+  ASSERT_EQ(wake_sets_.size(), 1u);
+  EXPECT_EQ(wake_sets_[0], std::make_pair(FileTimeAt(12, 0, 0), TRUE)) << "resume on";
+  TrayMessage(WM_LBUTTONUP);
+  EXPECT_EQ(tip(), "");
+  EXPECT_EQ(wake_cancels_, 1) << "cancelled from the tray";
+  Form1->CSpinEdit1->SetValue(13);
+  Form1->SpeedButton1Click(nullptr);
+  EXPECT_EQ(tip(), "Wakora \x96 12:11");
+  Tick(12, 11, 0);
+  EXPECT_EQ(tip(), "");
+  EXPECT_EQ(wake_cancels_, 2) << "fired";
+  ArmForNoon();
+  delete Form1;
+  Form1 = nullptr;
+  EXPECT_EQ(wake_cancels_, 3) << "the program ended";
 }
 
 TEST_F(TrayTest, HomepageWhileArmedLeavesTheAlarmArmedAndTheWindowHidden) {

@@ -1,5 +1,7 @@
 #include "tests/app/AppTest.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 
 namespace apptest {
@@ -43,7 +45,18 @@ void WindowTest::SetUp() {
   TAlarmServices& services = AlarmServices();
   services = SystemAlarmServices();
   services.Now = [this] { return now_; };
+  services.UtcNow = [this] { return std::llround(now_ * kDayMs); };
+  services.TickCount = [this] { return tick_count_; };
+  services.ZoneRule = [] { return TZoneRule{}; };
   services.TimeFormat = [this] { return time_format_; };
+  services.ShortTimeFormat = [this] {
+    return TTimeFormat{PictureWithoutSeconds(time_format_.Picture), time_format_.AM,
+                       time_format_.PM};
+  };
+  services.SetWakeTimer = [this](LONGLONG due, BOOL resume) {
+    wake_sets_.push_back({due, resume});
+  };
+  services.CancelWakeTimer = [this] { ++wake_cancels_; };
   services.ModulePath = [this] { return AnsiString(exe_path_); };
   services.PlaySound = [this](const AnsiString& file, UINT flags) {
     sounds_.push_back({file, flags});
@@ -85,7 +98,18 @@ void WindowTest::StartWindow() {
 }
 
 void WindowTest::SetClock(int hour, int minute, int second, int day_offset) {
+  const TDateTime then = now_;
   now_ = EncodeDate(2026, 12, 7) + day_offset + EncodeTime(hour, minute, second, 0);
+  tick_count_ += std::max<TMilliseconds>(0, std::llround((now_ - then) * kDayMs));
+}
+
+void WindowTest::ChangeClock(int minutes) {
+  now_ += minutes / (24.0 * 60);
+}
+
+LONGLONG WindowTest::FileTimeAt(int hour, int minute, int second) const {
+  const TDateTime at = DatePart(now_) + EncodeTime(hour, minute, second, 0);
+  return FileTimeFromUtc(std::llround(at * kDayMs));
 }
 
 void WindowTest::Tick() {

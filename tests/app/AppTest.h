@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Services.h"
@@ -40,8 +41,12 @@ class WindowTest : public ::testing::Test {
   // Creates and shows it; the first show applies the texts.
   void StartWindow();
 
-  // The clock that the alarm reads.
+  // The clock that the alarm reads; the tick count runs on with it (and through a sleep).
   void SetClock(int hour, int minute, int second, int day_offset = 0);
+  // The user or the time service sets the clock: the tick count does not move.
+  void ChangeClock(int minutes);
+  // The clock's time as a UTC file time (the zone is UTC).
+  LONGLONG FileTimeAt(int hour, int minute, int second) const;
   // One tick of Timer1, as its message.
   void Tick();
   void Tick(int hour, int minute, int second, int day_offset = 0) {
@@ -53,11 +58,14 @@ class WindowTest : public ::testing::Test {
   std::string exe_path_;  // the program's path as the catalogue and the sounds see it
   bool with_languages_ = true;
   TDateTime now_ = 0;
+  TMilliseconds tick_count_ = 1000000;
   TTimeFormat time_format_{"HH:mm:ss", "", ""};
   int terminations_ = 0;
   std::vector<SoundCall> sounds_;
   std::vector<ShellCall> shell_;
   std::vector<AnsiString> messages_;
+  std::vector<std::pair<LONGLONG, BOOL>> wake_sets_;  // due time, resume
+  int wake_cancels_ = 0;
   int gdi_before_ = 0;
 };
 
