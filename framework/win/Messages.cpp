@@ -1,5 +1,7 @@
 #include "framework/win/Messages.h"
 
+#include <utility>
+
 #include "framework/win/Platform.h"
 
 namespace {
@@ -146,8 +148,8 @@ LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT msg, WPARAM wparam, LPARA
   return message.Result;
 }
 
-void SetExceptionHook(TExceptionHook hook) {
-  exception_hook = hook ? hook : DefaultExceptionHook;
+TExceptionHook SetExceptionHook(TExceptionHook hook) {
+  return std::exchange(exception_hook, hook ? hook : DefaultExceptionHook);
 }
 
 void ReportException() noexcept {

@@ -105,7 +105,8 @@ LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT msg, WPARAM wparam, LPARA
 // Shows an exception that escaped a handler; the application installs its display here. The
 // hook may throw: ReportException stops whatever it throws.
 using TExceptionHook = void (*)(const std::exception& error);
-void SetExceptionHook(TExceptionHook hook);
+// Installs a hook (null: a plain message box) and answers the one it replaces.
+TExceptionHook SetExceptionHook(TExceptionHook hook);
 // Hands the exception being handled (call it inside a catch block) to the hook; never throws.
 void ReportException() noexcept;
 

@@ -1,0 +1,370 @@
+#include "framework/win/GdiObjects.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <utility>
+
+namespace {
+
+int live_gdi_objects = 0;
+
+int ScreenPixelsPerInch() {
+  TScreenDC screen;
+  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  return dpi > 0 ? dpi : 96;
+}
+
+TPropOptions WithIdents(TPropOptions options, const TIdentMap& idents) {
+  options.Idents = &idents;
+  return options;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// GDI ownership
+
+int LiveGdiObjects() {
+  return live_gdi_objects;
+}
+
+TGdiObject::TGdiObject(HGDIOBJ handle) {
+  if (!handle) RaiseLastOSError("Cannot create a GDI object");
+  handle_ = handle;
+  ++live_gdi_objects;
+}
+
+TGdiObject::TGdiObject(TGdiObject&& other) noexcept : handle_(other.handle_) {
+  other.handle_ = nullptr;
+}
+
+TGdiObject& TGdiObject::operator=(TGdiObject&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    handle_ = other.handle_;
+    other.handle_ = nullptr;
+  }
+  return *this;
+}
+
+void TGdiObject::Reset(HGDIOBJ handle) {
+  if (handle == handle_) return;
+  if (handle_) {
+    DeleteObject(handle_);
+    --live_gdi_objects;
+  }
+  handle_ = handle;
+  if (handle_) ++live_gdi_objects;
+}
+
+HGDIOBJ TGdiObject::Release() {
+  HGDIOBJ handle = handle_;
+  if (handle) --live_gdi_objects;
+  handle_ = nullptr;
+  return handle;
+}
+
+TMemoryDC::TMemoryDC() : dc_(CreateCompatibleDC(nullptr)) {
+  if (!dc_) RaiseLastOSError("Cannot create a memory device context");
+  ++live_gdi_objects;
+}
+
+TMemoryDC::~TMemoryDC() {
+  DeleteDC(dc_);
+  --live_gdi_objects;
+}
+
+TSelectObject::TSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {
+  if (!old_ || old_ == HGDI_ERROR) RaiseLastOSError("Cannot select a GDI object");
+}
+
+TSelectObject::~TSelectObject() {
+  SelectObject(dc_, old_);
+}
+
+TIconHandle& TIconHandle::operator=(TIconHandle&& other) noexcept {
+  if (this != &other) {
+    Reset();
+    icon_ = other.icon_;
+    other.icon_ = nullptr;
+  }
+  return *this;
+}
+
+void TIconHandle::Reset(HICON icon) {
+  if (icon == icon_) return;
+  if (icon_) {
+    DestroyIcon(icon_);
+    --live_gdi_objects;
+  }
+  icon_ = icon;
+  if (icon_) ++live_gdi_objects;
+}
+
+HICON TIconHandle::Release() {
+  if (icon_) --live_gdi_objects;
+  return std::exchange(icon_, nullptr);
+}
+
+COLORREF ColorToRGB(TColor color) {
+  if (IsSystemColor(color)) return GetSysColor(SystemColorIndex(color));
+  if (color == clNone || color == clDefault) return RGB(0, 0, 0);
+  return static_cast<COLORREF>(color);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Pens, brushes, fonts
+
+const TClassInfo& TGraphicsObject::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TGraphicsObject>("TGraphicsObject", &TPersistent::StaticClassInfo()).Build();
+  return info;
+}
+
+void TGraphicsObject::Changed() {
+  OnChange(this);
+  ReleaseHandle();
+  OnAfterChange(this);
+}
+
+const TEnumInfo& EnumInfoOf(TPenStyle) {
+  static const TEnumInfo info{
+      {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"}};
+  return info;
+}
+
+const TEnumInfo& EnumInfoOf(TPenMode) {
+  static const TEnumInfo info{{"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
+                               "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen",
+                               "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor",
+                               "pmNotXor"}};
+  return info;
+}
+
+const TEnumInfo& EnumInfoOf(TBrushStyle) {
+  static const TEnumInfo info{{"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
+                               "bsBDiagonal", "bsCross", "bsDiagCross"}};
+  return info;
+}
+
+const TEnumInfo& FontStyleInfo() {
+  static const TEnumInfo info{{"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"}};
+  return info;
+}
+
+const TIdentMap& CharsetIdents() {
+  static const TIdentMap idents{{
+      {"ANSI_CHARSET", ANSI_CHARSET},
+      {"DEFAULT_CHARSET", DEFAULT_CHARSET},
+      {"SYMBOL_CHARSET", SYMBOL_CHARSET},
+      {"MAC_CHARSET", MAC_CHARSET},
+      {"SHIFTJIS_CHARSET", SHIFTJIS_CHARSET},
+      {"HANGEUL_CHARSET", HANGEUL_CHARSET},
+      {"JOHAB_CHARSET", JOHAB_CHARSET},
+      {"GB2312_CHARSET", GB2312_CHARSET},
+      {"CHINESEBIG5_CHARSET", CHINESEBIG5_CHARSET},
+      {"GREEK_CHARSET", GREEK_CHARSET},
+      {"TURKISH_CHARSET", TURKISH_CHARSET},
+      {"VIETNAMESE_CHARSET", VIETNAMESE_CHARSET},
+      {"HEBREW_CHARSET", HEBREW_CHARSET},
+      {"ARABIC_CHARSET", ARABIC_CHARSET},
+      {"BALTIC_CHARSET", BALTIC_CHARSET},
+      {"RUSSIAN_CHARSET", RUSSIAN_CHARSET},
+      {"THAI_CHARSET", THAI_CHARSET},
+      {"EASTEUROPE_CHARSET", EASTEUROPE_CHARSET},
+      {"OEM_CHARSET", OEM_CHARSET},
+  }};
+  return idents;
+}
+
+const TClassInfo& TPen::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TPen>("TPen", &TGraphicsObject::StaticClassInfo())
+          .Property("Color", &TPen::Color, &TPen::SetColor,
+                    WithIdents(Default(clBlack), ColorIdents()))
+          .Property("Mode", &TPen::Mode, &TPen::SetMode, Default(TPenMode::pmCopy))
+          .Property("Style", &TPen::Style, &TPen::SetStyle, Default(TPenStyle::psSolid))
+          .Property("Width", &TPen::Width, &TPen::SetWidth, Default(1))
+          .Build();
+  return info;
+}
+
+void TPen::SetColor(TColor color) {
+  if (color == color_) return;
+  color_ = color;
+  Changed();
+}
+
+void TPen::SetWidth(int width) {
+  if (width == width_) return;
+  width_ = width;
+  Changed();
+}
+
+void TPen::SetStyle(TPenStyle style) {
+  if (style == style_) return;
+  style_ = style;
+  Changed();
+}
+
+void TPen::SetMode(TPenMode mode) {
+  if (mode == mode_) return;
+  mode_ = mode;
+  Changed();
+}
+
+HPEN TPen::Handle() {
+  if (!handle_) {
+    // The pen styles are numbered as the PS_ constants.
+    handle_ =
+        TGdiObject(CreatePen(static_cast<int>(style_), std::max(width_, 0), ColorToRGB(color_)));
+  }
+  return static_cast<HPEN>(handle_.Get());
+}
+
+void TPen::Assign(const TPersistent* source) {
+  auto* pen = dynamic_cast<const TPen*>(source);
+  if (!pen) return TGraphicsObject::Assign(source);
+  if (pen == this) return;
+  color_ = pen->color_;
+  width_ = pen->width_;
+  style_ = pen->style_;
+  mode_ = pen->mode_;
+  Changed();
+}
+
+const TClassInfo& TBrush::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TBrush>("TBrush", &TGraphicsObject::StaticClassInfo())
+          .Property("Color", &TBrush::Color, &TBrush::SetColor,
+                    WithIdents(Default(clWhite), ColorIdents()))
+          .Property("Style", &TBrush::Style, &TBrush::SetStyle, Default(TBrushStyle::bsSolid))
+          .Build();
+  return info;
+}
+
+void TBrush::SetColor(TColor color) {
+  if (color == color_) return;
+  color_ = color;
+  Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle style) {
+  if (style == style_) return;
+  style_ = style;
+  Changed();
+}
+
+HBRUSH TBrush::Handle() {
+  // The null brush is a stock object: neither ours to count nor to delete.
+  if (style_ == TBrushStyle::bsClear) return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  if (!handle_) {
+    if (style_ == TBrushStyle::bsSolid) {
+      handle_ = TGdiObject(CreateSolidBrush(ColorToRGB(color_)));
+    } else {
+      // bsHorizontal..bsDiagCross follow HS_HORIZONTAL..HS_DIAGCROSS.
+      const int hatch = static_cast<int>(style_) - static_cast<int>(TBrushStyle::bsHorizontal);
+      handle_ = TGdiObject(CreateHatchBrush(hatch, ColorToRGB(color_)));
+    }
+  }
+  return static_cast<HBRUSH>(handle_.Get());
+}
+
+void TBrush::Assign(const TPersistent* source) {
+  auto* brush = dynamic_cast<const TBrush*>(source);
+  if (!brush) return TGraphicsObject::Assign(source);
+  if (brush == this) return;
+  color_ = brush->color_;
+  style_ = brush->style_;
+  Changed();
+}
+
+const TClassInfo& TFont::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TFont>("TFont", &TGraphicsObject::StaticClassInfo())
+          .Property("Charset", &TFont::Charset, &TFont::SetCharset,
+                    WithIdents(Default(int{DEFAULT_CHARSET}), CharsetIdents()))
+          .Property("Color", &TFont::Color, &TFont::SetColor,
+                    WithIdents(Default(clWindowText), ColorIdents()))
+          .Property("Height", &TFont::Height, &TFont::SetHeight, Default(-11))
+          .Property("Name", &TFont::Name, &TFont::SetName, Default(AnsiString("MS Sans Serif")))
+          .Property("Style", &TFont::Style, &TFont::SetStyle, SetOf(FontStyleInfo()))
+          .Build();
+  return info;
+}
+
+void TFont::SetName(const AnsiString& name) {
+  if (name == name_) return;
+  name_ = name;
+  Changed();
+}
+
+void TFont::SetHeight(int height) {
+  if (height == height_) return;
+  height_ = height;
+  Changed();
+}
+
+int TFont::Size() const {
+  return -MulDiv(height_, 72, ScreenPixelsPerInch());
+}
+
+void TFont::SetSize(int points) {
+  SetHeight(-MulDiv(points, ScreenPixelsPerInch(), 72));
+}
+
+void TFont::SetStyle(TFontStyles style) {
+  if (style == style_) return;
+  style_ = style;
+  Changed();
+}
+
+void TFont::SetColor(TColor color) {
+  if (color == color_) return;
+  color_ = color;
+  Changed();
+}
+
+void TFont::SetCharset(int charset) {
+  if (charset == charset_) return;
+  charset_ = charset;
+  Changed();
+}
+
+HFONT TFont::Handle() {
+  if (!handle_) {
+    LOGFONTA font{};
+    font.lfHeight = height_;
+    font.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = (style_ & fsItalic) ? 1 : 0;
+    font.lfUnderline = (style_ & fsUnderline) ? 1 : 0;
+    font.lfStrikeOut = (style_ & fsStrikeOut) ? 1 : 0;
+    font.lfCharSet = static_cast<BYTE>(charset_);
+    font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    font.lfQuality = DEFAULT_QUALITY;
+    font.lfPitchAndFamily = DEFAULT_PITCH;
+    // A longer name is cut to the field, which keeps its terminating zero.
+    std::strncpy(font.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
+    handle_ = TGdiObject(CreateFontIndirectA(&font));
+  }
+  return static_cast<HFONT>(handle_.Get());
+}
+
+void TFont::Assign(const TPersistent* source) {
+  auto* font = dynamic_cast<const TFont*>(source);
+  if (!font) return TGraphicsObject::Assign(source);
+  if (font == this || *font == *this) return;
+  name_ = font->name_;
+  height_ = font->height_;
+  style_ = font->style_;
+  color_ = font->color_;
+  charset_ = font->charset_;
+  Changed();
+}
+
+bool TFont::operator==(const TFont& other) const {
+  return name_ == other.name_ && height_ == other.height_ && style_ == other.style_ &&
+         color_ == other.color_ && charset_ == other.charset_;
+}

@@ -1,0 +1,505 @@
+#include "framework/win/Pictures.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <optional>
+
+#include "framework/core/Imagefile.h"
+
+namespace {
+
+const char kIconNotValid[] = "Icon image is not valid";
+
+// A top-down 32-bit DIB section, white.
+TGdiObject CreateBitmap32(int width, int height, uint32_t** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* memory = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  if (!bitmap) RaiseLastOSError("Cannot create a bitmap");
+  TGdiObject owned(bitmap);
+  *bits = static_cast<uint32_t*>(memory);
+  std::fill_n(*bits, static_cast<size_t>(width) * height, 0x00FFFFFFu);
+  return owned;
+}
+
+// A DC with a bitmap selected: the bitmap's canvas DC while that is bound (a bitmap can be
+// selected into only one DC at a time), otherwise a temporary one.
+class TBitmapSourceDC {
+ public:
+  TBitmapSourceDC(const TMemoryDC* canvas_dc, HBITMAP bitmap) {
+    if (canvas_dc) {
+      dc_ = canvas_dc->Get();
+      return;
+    }
+    temporary_.emplace();
+    selection_.emplace(temporary_->Get(), bitmap);
+    dc_ = temporary_->Get();
+  }
+  HDC Get() const { return dc_; }
+
+ private:
+  std::optional<TMemoryDC> temporary_;
+  std::optional<TSelectObject> selection_;  // goes before the DC it selects into
+  HDC dc_ = nullptr;
+};
+
+// Sets a DC's text and background colours for the time of a blit and puts them back.
+class TDCColors {
+ public:
+  TDCColors(HDC dc, COLORREF text, COLORREF background)
+      : dc_(dc), old_text_(SetTextColor(dc, text)), old_background_(SetBkColor(dc, background)) {}
+  ~TDCColors() {
+    SetTextColor(dc_, old_text_);
+    SetBkColor(dc_, old_background_);
+  }
+  TDCColors(const TDCColors&) = delete;
+  TDCColors& operator=(const TDCColors&) = delete;
+
+ private:
+  HDC dc_;
+  COLORREF old_text_;
+  COLORREF old_background_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Graphics
+
+const TClassInfo& TGraphic::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TGraphic>("TGraphic", &TPersistent::StaticClassInfo())
+          .Property("Data", &TGraphic::GetData, &TGraphic::SetData)
+          .StoredIf([](const TGraphic& graphic) { return !graphic.GetEmpty(); })
+          .Build();
+  return info;
+}
+
+void TGraphic::LoadFromFile(const AnsiString& file_name) {
+  TFileStream stream(file_name, TFileMode::fmOpenRead);
+  LoadFromStream(&stream);
+}
+
+void TGraphic::SaveToFile(const AnsiString& file_name) const {
+  TFileStream stream(file_name, TFileMode::fmCreate);
+  SaveToStream(&stream);
+}
+
+void TGraphic::SetTransparent(bool transparent) {
+  if (transparent == transparent_) return;
+  transparent_ = transparent;
+  Changed();
+}
+
+TBytes TGraphic::GetData() const {
+  TMemoryStream stream;
+  WriteData(&stream);
+  return stream.Bytes();
+}
+
+void TGraphic::SetData(const TBytes& data) {
+  if (data.empty()) {
+    Assign(nullptr);
+    return;
+  }
+  TMemoryStream stream;
+  stream.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+  stream.SetPosition(0);
+  ReadData(&stream);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+const TClassInfo& TBitmap::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TBitmap>("TBitmap", &TGraphic::StaticClassInfo()).PublishInherited().Build();
+  return info;
+}
+
+TBitmap::TBitmap() = default;
+
+TBitmap::~TBitmap() {
+  ReleaseCanvas();
+}
+
+void TBitmap::ReleaseCanvas() {
+  // Unbind the canvas (its pen, brush and font leave the DC), select the old bitmap back,
+  // then delete the DC; only then may the bitmap itself go.
+  if (canvas_) canvas_->SetHandle(nullptr);
+  canvas_selection_.reset();
+  canvas_dc_.reset();
+}
+
+void TBitmap::BindCanvas() {
+  if (!canvas_ || canvas_dc_) return;
+  canvas_dc_ = std::make_unique<TMemoryDC>();
+  if (bitmap_) canvas_selection_ = std::make_unique<TSelectObject>(canvas_dc_->Get(), Handle());
+  canvas_->SetHandle(canvas_dc_->Get());
+}
+
+TCanvas* TBitmap::Canvas() {
+  if (!canvas_) canvas_ = std::make_unique<TCanvas>();
+  BindCanvas();
+  // Whoever asks for the canvas may draw: the loaded bytes no longer describe the pixels.
+  original_.clear();
+  return canvas_.get();
+}
+
+// Replaces the pixels; `pixels` (top-down 0x00RRGGBB) may be null for a white bitmap.
+void TBitmap::TakePixels(int width, int height, const uint32_t* pixels) {
+  TGdiObject bitmap;
+  uint32_t* bits = nullptr;
+  if (width > 0 && height > 0) {
+    bitmap = CreateBitmap32(width, height, &bits);
+    if (pixels) std::copy_n(pixels, static_cast<size_t>(width) * height, bits);
+  }
+  ReleaseCanvas();
+  bitmap_ = std::move(bitmap);
+  bits_ = bits;
+  width_ = width;
+  height_ = height;
+  BindCanvas();
+}
+
+void TBitmap::SetSize(int width, int height) {
+  if (width < 0 || height < 0) {
+    throw ERangeError(Format("Bitmap size %d x %d is not valid", width, height));
+  }
+  if (width == width_ && height == height_) return;
+  // The pixels that both sizes cover are kept; new ones are white.
+  std::vector<uint32_t> pixels;
+  if (width > 0 && height > 0) {
+    pixels.assign(static_cast<size_t>(width) * height, 0x00FFFFFFu);
+    if (bits_) {
+      GdiFlush();
+      const int rows = std::min(height, height_);
+      const int columns = std::min(width, width_);
+      for (int y = 0; y < rows; ++y) {
+        std::copy_n(bits_ + static_cast<size_t>(y) * width_, columns,
+                    pixels.begin() + static_cast<ptrdiff_t>(y) * width);
+      }
+    }
+  }
+  TakePixels(width, height, pixels.empty() ? nullptr : pixels.data());
+  original_.clear();
+  Changed();
+}
+
+void TBitmap::LoadFromStream(TStream* stream) {
+  LoadFromBytes(stream->ReadAll());
+}
+
+void TBitmap::LoadFromBytes(TBytes data) {
+  // Decoded before anything changes: a bad file leaves the bitmap as it was.
+  TImagePixels decoded = DecodeBmp(data);
+  TakePixels(decoded.Width, decoded.Height, decoded.Pixels.data());
+  original_ = std::move(data);
+  Changed();
+}
+
+void TBitmap::LoadFromResourceName(HINSTANCE instance, const AnsiString& name) {
+  HRSRC resource = FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(2));  // RT_BITMAP
+  HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
+  const auto* memory = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  if (!memory) throw EReadError(Format("Bitmap resource %s not found", name.c_str()));
+  LoadFromBytes(BmpFromDib(TBytes(memory, memory + SizeofResource(instance, resource))));
+}
+
+void TBitmap::SaveToStream(TStream* stream) const {
+  if (GetEmpty()) return;
+  if (!original_.empty()) {
+    stream->WriteBuffer(original_.data(), static_cast<int64_t>(original_.size()));
+    return;
+  }
+  GdiFlush();
+  TBytes data = EncodeBmp(width_, height_, bits_);
+  stream->WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+}
+
+void TBitmap::Assign(const TPersistent* source) {
+  if (source == this) return;
+  if (!source) {
+    TakePixels(0, 0, nullptr);
+    original_.clear();
+    Changed();
+    return;
+  }
+  auto* bitmap = dynamic_cast<const TBitmap*>(source);
+  if (!bitmap) return TGraphic::Assign(source);
+  if (bitmap->bits_) GdiFlush();
+  TakePixels(bitmap->width_, bitmap->height_, bitmap->bits_);
+  original_ = bitmap->original_;
+  if (Transparent() != bitmap->Transparent()) SetTransparent(bitmap->Transparent());
+  Changed();
+}
+
+COLORREF TBitmap::PixelAt(int x, int y) const {
+  if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+  GdiFlush();
+  const uint32_t pixel = bits_[static_cast<size_t>(y) * width_ + x];
+  return RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+}
+
+COLORREF TBitmap::TransparentColor() const {
+  return GetEmpty() ? 0 : PixelAt(0, height_ - 1);
+}
+
+void TBitmap::Draw(TCanvas& canvas, const RECT& rect) {
+  if (!bitmap_) return;
+  const RECT whole{0, 0, width_, height_};
+  if (Transparent()) {
+    DrawTransparent(canvas.Handle(), rect, whole, TransparentColor());
+    return;
+  }
+  TBitmapSourceDC source(canvas_dc_.get(), Handle());
+  HDC dc = canvas.Handle();
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (width == width_ && height == height_) {
+    BitBlt(dc, rect.left, rect.top, width, height, source.Get(), 0, 0, canvas.CopyMode());
+  } else {
+    TStretchMode mode(dc, COLORONCOLOR);
+    StretchBlt(dc, rect.left, rect.top, width, height, source.Get(), 0, 0, width_, height_,
+               canvas.CopyMode());
+  }
+}
+
+void TBitmap::DrawTransparent(HDC dc, const RECT& dest, const RECT& source,
+                              COLORREF transparent) const {
+  if (!bitmap_) return;
+  const int source_width = source.right - source.left;
+  const int source_height = source.bottom - source.top;
+  if (source_width <= 0 || source_height <= 0) return;
+  const int width = dest.right - dest.left;
+  const int height = dest.bottom - dest.top;
+  TBitmapSourceDC image(canvas_dc_.get(), Handle());
+
+  // The mask is white where the image has the transparent colour: a blit from colour to
+  // monochrome turns the source DC's background colour into white and all else into black.
+  TGdiObject mask(CreateBitmap(source_width, source_height, 1, 1, nullptr));
+  TMemoryDC mask_dc;
+  TSelectObject mask_selection(mask_dc.Get(), mask.Get());
+  {
+    TDCColors colors(image.Get(), GetTextColor(image.Get()), transparent);
+    BitBlt(mask_dc.Get(), 0, 0, source_width, source_height, image.Get(), source.left, source.top,
+           SRCCOPY);
+  }
+
+  // dest ^= image; dest &= mask (transparent pixels keep dest ^ image, the others become 0);
+  // dest ^= image. The transparent pixels end as dest, the others as the image. A blit from
+  // monochrome to colour maps black to the text colour and white to the background colour.
+  TDCColors colors(dc, RGB(0, 0, 0), RGB(255, 255, 255));
+  TStretchMode mode(dc, COLORONCOLOR);
+  StretchBlt(dc, dest.left, dest.top, width, height, image.Get(), source.left, source.top,
+             source_width, source_height, SRCINVERT);
+  StretchBlt(dc, dest.left, dest.top, width, height, mask_dc.Get(), 0, 0, source_width,
+             source_height, SRCAND);
+  StretchBlt(dc, dest.left, dest.top, width, height, image.Get(), source.left, source.top,
+             source_width, source_height, SRCINVERT);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+const TClassInfo& TIcon::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TIcon>("TIcon", &TGraphic::StaticClassInfo()).PublishInherited().Build();
+  return info;
+}
+
+TIcon::TIcon() = default;
+
+TIcon::~TIcon() {
+  ReleaseHandle();
+}
+
+void TIcon::ReleaseHandle() {
+  handle_.Reset();
+}
+
+void TIcon::LoadFromStream(TStream* stream) {
+  TBytes data = stream->ReadAll();
+  const TIconImage image = ChooseIconImage(data);
+  HICON handle = CreateIconFromResourceEx(data.data() + image.Offset, image.Size, TRUE, 0x00030000,
+                                          image.Width, image.Height, 0);
+  if (!handle) throw EReadError(kIconNotValid);
+  handle_.Reset(handle);
+  data_ = std::move(data);
+  width_ = image.Width;
+  height_ = image.Height;
+  Changed();
+}
+
+void TIcon::SaveToStream(TStream* stream) const {
+  if (!data_.empty()) stream->WriteBuffer(data_.data(), static_cast<int64_t>(data_.size()));
+}
+
+HICON TIcon::Handle() {
+  if (!handle_ && !data_.empty()) {
+    const TIconImage image = ChooseIconImage(data_);
+    HICON handle = CreateIconFromResourceEx(data_.data() + image.Offset, image.Size, TRUE,
+                                            0x00030000, image.Width, image.Height, 0);
+    if (!handle) RaiseLastOSError("Cannot create an icon");
+    handle_.Reset(handle);
+  }
+  return handle_.Get();
+}
+
+void TIcon::Assign(const TPersistent* source) {
+  if (source == this) return;
+  if (!source) {
+    ReleaseHandle();
+    data_.clear();
+    width_ = height_ = 0;
+    Changed();
+    return;
+  }
+  auto* icon = dynamic_cast<const TIcon*>(source);
+  if (!icon) return TGraphic::Assign(source);
+  ReleaseHandle();  // made again from the copied data on first use
+  data_ = icon->data_;
+  width_ = icon->width_;
+  height_ = icon->height_;
+  Changed();
+}
+
+void TIcon::Draw(TCanvas& canvas, const RECT& rect) {
+  HICON icon = Handle();
+  if (!icon) return;
+  DrawIconEx(canvas.Handle(), rect.left, rect.top, icon, 0, 0, 0, nullptr, DI_NORMAL);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Graphic classes by name
+
+namespace {
+
+std::map<const TClassInfo*, TGraphicFactory>& GraphicClasses() {
+  static std::map<const TClassInfo*, TGraphicFactory> classes;
+  return classes;
+}
+
+void RegisterBuiltInGraphics() {
+  static const bool registered = [] {
+    RegisterGraphicClass<TBitmap>();
+    RegisterGraphicClass<TIcon>();
+    return true;
+  }();
+  (void)registered;
+}
+
+TGraphicFactory FactoryOf(const TClassInfo& info) {
+  RegisterBuiltInGraphics();
+  auto it = GraphicClasses().find(&info);
+  return it == GraphicClasses().end() ? nullptr : it->second;
+}
+
+}  // namespace
+
+void RegisterGraphicClass(const TClassInfo& info, TGraphicFactory factory) {
+  GraphicClasses()[&info] = factory;
+}
+
+TGraphicFactory FindGraphicClass(const AnsiString& name) {
+  RegisterBuiltInGraphics();
+  const TClassInfo* info = FindClassInfo(name);
+  if (!info || !info->InheritsFrom(TGraphic::StaticClassInfo())) return nullptr;
+  return FactoryOf(*info);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+const TClassInfo& TPicture::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TPicture>("TPicture", &TPersistent::StaticClassInfo())
+          .Property("Data", &TPicture::GetData, &TPicture::SetData)
+          .StoredIf([](const TPicture& picture) { return picture.Graphic() != nullptr; })
+          .Build();
+  return info;
+}
+
+TPicture::TPicture() = default;
+
+TPicture::~TPicture() = default;
+
+namespace {
+
+std::unique_ptr<TGraphic> NewGraphicLike(const TGraphic& graphic) {
+  TGraphicFactory factory = FactoryOf(graphic.ClassInfo());
+  if (!factory) {
+    throw EConvertError(Format("%s is not a registered graphic class", graphic.ClassName()));
+  }
+  return factory();
+}
+
+}  // namespace
+
+void TPicture::SetGraphic(const TGraphic* graphic) {
+  std::unique_ptr<TGraphic> copy;
+  if (graphic) {
+    copy = NewGraphicLike(*graphic);
+    copy->Assign(graphic);
+    copy->OnChange = [this](TObject*) { Changed(); };
+  }
+  graphic_ = std::move(copy);
+  Changed();
+}
+
+TBitmap* TPicture::Bitmap() {
+  if (!dynamic_cast<TBitmap*>(graphic_.get())) {
+    graphic_ = std::make_unique<TBitmap>();
+    graphic_->OnChange = [this](TObject*) { Changed(); };
+    Changed();
+  }
+  return static_cast<TBitmap*>(graphic_.get());
+}
+
+TIcon* TPicture::Icon() {
+  if (!dynamic_cast<TIcon*>(graphic_.get())) {
+    graphic_ = std::make_unique<TIcon>();
+    graphic_->OnChange = [this](TObject*) { Changed(); };
+    Changed();
+  }
+  return static_cast<TIcon*>(graphic_.get());
+}
+
+void TPicture::Assign(const TPersistent* source) {
+  if (source == this) return;
+  if (!source) return SetGraphic(nullptr);
+  if (auto* picture = dynamic_cast<const TPicture*>(source)) return SetGraphic(picture->Graphic());
+  if (auto* graphic = dynamic_cast<const TGraphic*>(source)) return SetGraphic(graphic);
+  TPersistent::Assign(source);
+}
+
+TBytes TPicture::GetData() const {
+  TBytes data;
+  if (!graphic_) return data;
+  const AnsiString name = graphic_->ClassName();
+  data.push_back(static_cast<uint8_t>(name.size()));
+  data.insert(data.end(), name.begin(), name.end());
+  const TBytes bytes = graphic_->GetData();
+  data.insert(data.end(), bytes.begin(), bytes.end());
+  return data;
+}
+
+void TPicture::SetData(const TBytes& data) {
+  if (data.empty()) return SetGraphic(nullptr);
+  const size_t name_length = data[0];
+  if (name_length == 0 || 1 + name_length > data.size()) {
+    throw EReadError("Picture data is not valid");
+  }
+  const AnsiString name(data.begin() + 1, data.begin() + 1 + static_cast<ptrdiff_t>(name_length));
+  TGraphicFactory factory = FindGraphicClass(name);
+  if (!factory) throw EReadError(Format("Unknown picture format %s", name.c_str()));
+  std::unique_ptr<TGraphic> graphic = factory();
+  graphic->SetData(TBytes(data.begin() + 1 + static_cast<ptrdiff_t>(name_length), data.end()));
+  graphic->OnChange = [this](TObject*) { Changed(); };
+  graphic_ = std::move(graphic);
+  Changed();
+}

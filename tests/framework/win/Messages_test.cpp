@@ -1,0 +1,232 @@
+// The one window-procedure entry and the handle guards under Wine: what reaches an object while
+// its window is created and destroyed, what an exception does there, and that every guard lets
+// go of its handle on every way out of its scope.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "framework/win/StdCtrls.h"
+#include "tests/framework/win/WinTest.h"
+
+namespace {
+
+// Remembers the messages its window sent it, in order; `log` outlives it.
+template <class Base>
+class TRecording : public Base {
+ public:
+  TRecording(TComponent* owner, std::vector<UINT>& log) : Base(owner), log_(log) {}
+  void WndProc(TMessage& message) override {
+    log_.push_back(message.Msg);
+    if (message.Msg == WM_PARENTNOTIFY && LOWORD(message.WParam) == WM_CREATE) {
+      ++children_announced;
+    }
+    Base::WndProc(message);
+  }
+  int children_announced = 0;
+
+ private:
+  std::vector<UINT>& log_;
+};
+
+bool Saw(const std::vector<UINT>& seen, UINT msg) {
+  return std::find(seen.begin(), seen.end(), msg) != seen.end();
+}
+
+class EntryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wintest::EnsureApplication();
+    form_ = new TForm(Application);
+  }
+  void TearDown() override {
+    TObject::Free(form_);
+    wintest::Pump();
+  }
+  TForm* form_ = nullptr;
+  std::vector<UINT> custom_seen, edit_seen, combo_seen;  // outlive the form's controls
+};
+
+TEST_F(EntryTest, ObjectsHearTheirWindowsFirstMessagesOwnAndSystemClassesAlike) {
+  auto* custom = new TRecording<TCustomControl>(form_, custom_seen);
+  auto* edit = new TRecording<TEdit>(form_, edit_seen);
+  auto* combo = new TRecording<TComboBox>(form_, combo_seen);
+  for (TWinControl* control : std::initializer_list<TWinControl*>{custom, edit, combo}) {
+    control->SetParent(form_);
+  }
+  form_->HandleNeeded();
+  for (const auto* seen : {&custom_seen, &edit_seen, &combo_seen}) {
+    ASSERT_FALSE(seen->empty());
+    EXPECT_TRUE(Saw(*seen, WM_NCCREATE)) << "a window taken over after creation misses it";
+    EXPECT_TRUE(Saw(*seen, WM_CREATE));
+  }
+  // The combo box makes its edit and list while it is created, and says so to itself.
+  EXPECT_GE(combo->children_announced, 1);
+  EXPECT_NE(combo->EditHandle(), nullptr);
+  EXPECT_EQ(TWinControl::FromHandle(edit->Handle()), edit);
+  EXPECT_EQ(TWinControl::FromHandle(combo->EditHandle()), nullptr) << "a child is no control";
+}
+
+TEST_F(EntryTest, FreedControlAnswersItsLastMessagesWhileWholeDeletedOneGetsNone) {
+  std::vector<UINT>& freed_seen = edit_seen;
+  std::vector<UINT>& deleted_seen = combo_seen;
+  auto* freed = new TRecording<TEdit>(form_, freed_seen);
+  auto* deleted = new TRecording<TEdit>(form_, deleted_seen);
+  freed->SetParent(form_);
+  deleted->SetParent(form_);
+  HWND freed_window = freed->Handle();
+  HWND deleted_window = deleted->Handle();
+  freed_seen.clear();
+  deleted_seen.clear();
+
+  TObject::Free(freed);
+  EXPECT_TRUE(Saw(freed_seen, WM_DESTROY)) << "the whole object hears its window go";
+  EXPECT_FALSE(IsWindow(freed_window));
+
+  delete deleted;  // the recorder's vtable is gone before the window is
+  EXPECT_TRUE(deleted_seen.empty());
+  EXPECT_FALSE(IsWindow(deleted_window));
+  // The system's own procedure got the window back and destroyed it cleanly.
+  EXPECT_EQ(BoundTarget(deleted_window), nullptr);
+}
+
+TEST_F(EntryTest, ComboBoxChildrenGetTheirOwnProcedureBackWithTheComboBoxGone) {
+  auto* combo = new TComboBox(form_);
+  combo->SetParent(form_);
+  combo->HandleNeeded();
+  HWND edit = combo->EditHandle();
+  ASSERT_NE(edit, nullptr);
+  ASSERT_NE(BoundTarget(edit), nullptr);
+  const auto bound_proc = GetWindowLongPtrA(edit, GWLP_WNDPROC);
+  combo->RecreateWnd();  // the old children go with the old window
+  HWND new_edit = combo->EditHandle();
+  ASSERT_NE(new_edit, nullptr);
+  EXPECT_EQ(GetWindowLongPtrA(new_edit, GWLP_WNDPROC), bound_proc);
+  delete combo;
+  EXPECT_FALSE(IsWindow(new_edit));
+}
+
+// --- exceptions
+
+int hook_calls = 0;
+void ThrowingHook(const std::exception&) {
+  ++hook_calls;
+  throw std::runtime_error("the display broke too");
+}
+
+TEST(WindowProcedureEntry, AHookThatThrowsIsStoppedAtTheEntry) {
+  wintest::EnsureApplication();
+  TMessageWindow window([](TMessage& message) -> bool {
+    if (message.Msg != WM_USER) return false;
+    throw ERangeError("handler broke");
+  });
+  hook_calls = 0;
+  const TExceptionHook saved = SetExceptionHook(ThrowingHook);
+  const LRESULT answer = SendMessageA(window.Handle(), WM_USER, 0, 0);
+  SetExceptionHook(saved);
+  EXPECT_EQ(hook_calls, 1);
+  EXPECT_EQ(answer, 0);
+  // The program goes on: the window still answers.
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_USER + 1, 0, 0), 0);
+}
+
+TEST(WindowProcedureEntry, AMessageWindowLeavesNoWindowAndNoBindingBehind) {
+  HWND handle = nullptr;
+  {
+    TMessageWindow window([](TMessage&) { return false; });
+    handle = window.Handle();
+    EXPECT_NE(BoundTarget(handle), nullptr);
+    EXPECT_EQ(GetParent(handle), nullptr);
+  }
+  EXPECT_FALSE(IsWindow(handle));
+}
+
+// --- guards
+
+TEST(Guards, EveryGuardLetsGoOfItsHandleOnEveryWayOut) {
+  wintest::EnsureApplication();
+  // A window: destroyed when its owner goes, also by an exception; kept after Release.
+  HWND destroyed = nullptr, kept = nullptr;
+  try {
+    TWindowHandle window(
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    destroyed = window.Get();
+    throw 1;
+  } catch (int) {
+  }
+  EXPECT_FALSE(IsWindow(destroyed));
+  {
+    TWindowHandle window(
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
+    kept = window.Release();
+  }
+  EXPECT_TRUE(IsWindow(kept));
+  DestroyWindow(kept);
+
+  // A kernel handle: closed when its owner goes; INVALID_HANDLE_VALUE counts as none.
+  HANDLE event = nullptr;
+  {
+    TKernelHandle owned(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    event = owned.Get();
+    TKernelHandle invalid(INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(invalid);
+  }
+  DWORD flags = 0;
+  EXPECT_FALSE(GetHandleInformation(event, &flags)) << "the event was not closed";
+
+  // An icon: counted while owned, destroyed with its owner, moved without a second count.
+  const int before = LiveGdiObjects();
+  {
+    TIconHandle icon(CopyIcon(LoadIconA(nullptr, MAKEINTRESOURCEA(32512))));
+    EXPECT_EQ(LiveGdiObjects(), before + 1);
+    TIconHandle moved(std::move(icon));
+    EXPECT_EQ(LiveGdiObjects(), before + 1);
+    EXPECT_FALSE(icon);
+  }
+  EXPECT_EQ(LiveGdiObjects(), before);
+
+  // A saved DC: whatever a block selects and clips goes back.
+  TMemoryDC dc;
+  HGDIOBJ original_pen = GetCurrentObject(dc.Get(), OBJ_PEN);
+  TGdiObject pen(CreatePen(PS_SOLID, 3, RGB(1, 2, 3)));
+  {
+    TSavedDC saved(dc.Get());
+    SelectObject(dc.Get(), pen.Get());
+    IntersectClipRect(dc.Get(), 0, 0, 1, 1);
+  }
+  EXPECT_EQ(GetCurrentObject(dc.Get(), OBJ_PEN), original_pen);
+
+  // A scope exit: runs on a throw, not once dismissed.
+  int runs = 0;
+  try {
+    TScopeExit count([&] { ++runs; });
+    throw 2;
+  } catch (int) {
+  }
+  {
+    TScopeExit count([&] { ++runs; });
+    count.Dismiss();
+  }
+  EXPECT_EQ(runs, 1);
+}
+
+TEST(Guards, PaintDCUsesAGivenDCAndEndsOnlyThePaintItBegan) {
+  wintest::EnsureApplication();
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 100, 100);
+  form.Show();
+  wintest::Pump();
+  TMemoryDC given;
+  {
+    TPaintDC dc(form.Handle(), reinterpret_cast<WPARAM>(given.Get()));
+    EXPECT_EQ(dc.Get(), given.Get());
+  }
+  InvalidateRect(form.Handle(), nullptr, FALSE);
+  {
+    TPaintDC dc(form.Handle(), 0);
+    EXPECT_NE(dc.Get(), nullptr);
+  }
+  RECT update;
+  EXPECT_FALSE(GetUpdateRect(form.Handle(), &update, FALSE)) << "the paint was not ended";
+}
+
+}  // namespace
