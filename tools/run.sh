@@ -12,14 +12,9 @@ build=${WAKORA_BUILD:-$root/build}
 bash tools/setup.sh
 cmake -S . -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE=cmake/i686-mingw.cmake \
   "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/tools/wine.sh;exec" -DCMAKE_BUILD_TYPE=Release >/dev/null
-program=Wakora
-if ! cmake --build "$build/win32" --target dist -j"$(nproc)" >"$build/run-build.txt" 2>&1; then
-  # Until the alarm window exists, the framework's demo stands in.
-  program=Demo
-  cmake --build "$build/win32" --target Demo -j"$(nproc)" >"$build/run-build.txt" 2>&1 ||
-    { tail -40 "$build/run-build.txt"; exit 1; }
-fi
-exe="$build/win32/dist/$program.exe"
+cmake --build "$build/win32" --target dist -j"$(nproc)" >"$build/run-build.txt" 2>&1 ||
+  { tail -40 "$build/run-build.txt"; exit 1; }
+exe="$build/win32/dist/Wakora.exe"
 
 export WAKORA_WINE_DIR=$build/wine-run
 private=0
