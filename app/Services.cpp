@@ -5,6 +5,7 @@
 
 #include "framework/win/Forms.h"
 #include "framework/win/Locale.h"
+#include "framework/win/Platform.h"
 
 namespace {
 
@@ -83,17 +84,14 @@ TAlarmServices SystemAlarmServices() {
     return locale::CompareText(a, b);
   };
   services.LowerCase = [](const AnsiString& text) { return locale::LowerCase(text); };
-  services.ModulePath = [] {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return AnsiString(path, length);
-  };
+  services.ModulePath = ModulePath;
   services.PlaySound = [](const AnsiString& file, UINT flags) {
-    sndPlaySoundA(file.c_str(), flags);
+    sndPlaySoundW(WidePath(file).c_str(), flags);
   };
   services.ShellExecute = [](const AnsiString& verb, const AnsiString& file,
                              const AnsiString& parameters, const AnsiString& folder, int show) {
-    ShellExecuteA(nullptr, verb.c_str(), file.c_str(), parameters.c_str(), folder.c_str(), show);
+    ShellExecuteW(nullptr, WidePath(verb).c_str(), WidePath(file).c_str(),
+                  WidePath(parameters).c_str(), WidePath(folder).c_str(), show);
   };
   services.ShowMessage = [](const AnsiString& text) { Application->MessageBox(text, MB_OK); };
   return services;

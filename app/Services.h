@@ -35,11 +35,12 @@ struct TAlarmServices {
   std::function<int(const AnsiString&, const AnsiString&)> CompareText;
   // The locale's lower-casing (CharLowerBuffA).
   std::function<AnsiString(const AnsiString&)> LowerCase;
-  // The running executable's full path (GetModuleFileNameA).
+  // The running executable's full path, UTF-8 as every file name.
   std::function<AnsiString()> ModulePath;
-  // sndPlaySoundA(file, flags); the result is ignored.
+  // sndPlaySound(file, flags) with a UTF-8 file name; the result is ignored.
   std::function<void(const AnsiString& file, UINT flags)> PlaySound;
-  // ShellExecuteA(no owner, verb, file, parameters, folder, show); the result is ignored.
+  // ShellExecute(no owner, verb, file, parameters, folder, show) with a UTF-8 file name or
+  // address; the result is ignored.
   std::function<void(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters,
                      const AnsiString& folder, int show)>
       ShellExecute;

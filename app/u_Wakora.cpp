@@ -1,6 +1,7 @@
 #include "app/u_Wakora.h"
 
 #include "app/Services.h"
+#include "framework/win/Platform.h"
 #include "lang/Platform.h"
 
 TForm1* Form1 = nullptr;
@@ -318,7 +319,7 @@ void TForm1::Beenden1Click(TObject*) {
 
 void TForm1::AniIcon1Click(TObject*) {
   const AnsiString address = Trans->Text(1);
-  AlarmServices().ShellExecute("Open", address, "", "", SW_SHOW);
+  AlarmServices().ShellExecute("Open", TextToUtf8(address), "", "", SW_SHOW);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "controls/Aniicon.h"
 
 #include "framework/core/Sysutils.h"
+#include "framework/win/Platform.h"
 
 // ---------------------------------------------------------------------------------------------
 // TAniIconFile
@@ -89,19 +90,19 @@ void TAniIconFile::StreamToTemp(const AnsiString& FileName) const {
 }
 
 HCURSOR TAniIconFile::GetCursorHandle() const {
-  // The folder's length first: a long temporary path is taken whole, never cut short.
-  const DWORD length = GetTempPathA(0, nullptr);
+  // The folder's length first: a long temporary path is taken whole, never cut short. The
+  // user's folder may have a name the ANSI code page lacks: the wide calls reach it.
+  const DWORD length = GetTempPathW(0, nullptr);
   if (length == 0) return nullptr;
-  AnsiString file_name(length, '\0');
-  const DWORD written = GetTempPathA(length, file_name.data());
+  std::wstring folder(length, L'\0');
+  const DWORD written = GetTempPathW(length, folder.data());
   if (written == 0 || written >= length) return nullptr;
-  file_name.resize(written);
-  file_name += "0.ani";
+  const std::wstring file_name = folder.substr(0, written) + L"0.ani";
   if (FStream->Size() == 0) return nullptr;
-  TScopeExit remove([&file_name] { DeleteFileA(file_name.c_str()); });
-  StreamToTemp(file_name);
+  TScopeExit remove([&file_name] { DeleteFileW(file_name.c_str()); });
+  StreamToTemp(Utf8Path(file_name.data(), file_name.size()));
   return static_cast<HCURSOR>(
-      LoadImageA(nullptr, file_name.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+      LoadImageW(nullptr, file_name.c_str(), IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -49,7 +49,7 @@ bool StartsLine(const char* begin, const char* at) {
 // Reads the whole file as stored into `bytes`. False when it cannot be opened.
 bool ReadFileBytes(const AnsiString& path, AnsiString& bytes) {
   bytes.clear();
-  std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<FILE, int (*)(FILE*)> file(OpenFile(path, "rb"), &std::fclose);
   if (!file) return false;
   // The size is a hint: a file that grows meanwhile is read to its end all the same.
   size_t expected = 0;
@@ -77,7 +77,7 @@ bool ReadLanguageFile(const AnsiString& path, AnsiString& text, int lineLimit) {
     if (!ReadFileBytes(path, text)) return false;
   } else {
     // Only the first lines are wanted: read blocks until enough line feeds are in.
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(OpenFile(path, "rb"), &std::fclose);
     if (!file) return false;
     int lineFeeds = 0;
     for (;;) {

@@ -120,7 +120,7 @@ TFileStream::TFileStream(const AnsiString& file_name, TFileMode mode) {
   const char* fopen_mode = mode == TFileMode::fmOpenRead ? "rb"
                            : mode == TFileMode::fmCreate ? "w+b"
                                                          : "r+b";
-  file_ = std::fopen(file_name.c_str(), fopen_mode);
+  file_ = OpenFile(file_name, fopen_mode);
   // Windows refuses to open a folder, but the C library elsewhere opens it and fails later.
   struct stat info {};
   if (file_ && fstat(fileno(file_), &info) == 0 && S_ISDIR(info.st_mode)) {

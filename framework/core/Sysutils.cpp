@@ -97,7 +97,109 @@ AnsiString ExtractFileExt(const AnsiString& path) {
   return {};
 }
 
+namespace {
+
+#ifdef _WIN32
+std::wstring WideName(const AnsiString& text) {
+  const std::u16string wide = Utf8ToUtf16(text);
+  return std::wstring(wide.begin(), wide.end());
+}
+#endif
+
+// The length of the well-formed sequence at `at` and its code point; 0 when there is none.
+size_t DecodeUtf8(const unsigned char* at, size_t available, char32_t& code) {
+  const unsigned char lead = at[0];
+  size_t length;
+  char32_t least;
+  if (lead < 0x80) {
+    code = lead;
+    return 1;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, code = lead & 0x1F, least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, code = lead & 0x0F, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, code = lead & 0x07, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (available < length) return 0;
+  for (size_t i = 1; i < length; ++i) {
+    if ((at[i] & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (at[i] & 0x3F);
+  }
+  return code >= least && code <= 0x10FFFF ? length : 0;
+}
+
+}  // namespace
+
 bool FileExists(const AnsiString& path) {
+  if (path.empty()) return false;
+#ifdef _WIN32
+  struct _stat info {};
+  return _wstat(WideName(path).c_str(), &info) == 0 && !(info.st_mode & _S_IFDIR);
+#else
   struct stat info {};
-  return !path.empty() && stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+  return stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+#endif
+}
+
+std::FILE* OpenFile(const AnsiString& path, const char* mode) {
+#ifdef _WIN32
+  return _wfopen(WideName(path).c_str(), WideName(mode).c_str());
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string result;
+  result.reserve(text.size());
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (size_t at = 0; at < text.size();) {
+    char32_t code = 0;
+    const size_t length = DecodeUtf8(bytes + at, text.size() - at, code);
+    if (length == 0) {
+      result += u'\uFFFD';
+      ++at;
+      continue;
+    }
+    at += length;
+    if (code >= 0x10000) {
+      code -= 0x10000;
+      result += static_cast<char16_t>(0xD800 + (code >> 10));
+      result += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+    } else {
+      result += static_cast<char16_t>(code);
+    }
+  }
+  return result;
+}
+
+AnsiString Utf16ToUtf8(std::u16string_view text) {
+  AnsiString result;
+  result.reserve(text.size());
+  for (size_t at = 0; at < text.size(); ++at) {
+    char32_t code = text[at];
+    if (code >= 0xD800 && code <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+        text[at + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (text[++at] - 0xDC00);
+    }
+    if (code < 0x80) {
+      result += static_cast<char>(code);
+    } else if (code < 0x800) {
+      result += static_cast<char>(0xC0 | (code >> 6));
+      result += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      result += static_cast<char>(0xE0 | (code >> 12));
+      result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      result += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      result += static_cast<char>(0xF0 | (code >> 18));
+      result += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+      result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      result += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return result;
 }

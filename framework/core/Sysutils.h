@@ -1,10 +1,12 @@
 // Exceptions, text helpers and number conversion shared by every layer.
 //
-// Text is 8-bit, in code page 1252: `AnsiString` is a plain std::string of those bytes.
-// Nothing here includes <windows.h>.
+// Text is 8-bit, in code page 1252: `AnsiString` is a plain std::string of those bytes. File
+// names are the exception: they are UTF-8, so that a folder named in any script works, and the
+// file functions here take them so. Nothing here includes <windows.h>.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -61,4 +63,14 @@ AnsiString AsciiUpperCase(AnsiString text);
 AnsiString AsciiLowerCase(AnsiString text);
 
 AnsiString ExtractFileExt(const AnsiString& path);  // ".ext" including the dot, or empty
-bool FileExists(const AnsiString& path);
+bool FileExists(const AnsiString& path);            // a UTF-8 path
+// Opens a file by its UTF-8 path with an fopen mode; null when it cannot be opened. On Windows
+// through the wide-character call, which reaches every name the file system can hold.
+std::FILE* OpenFile(const AnsiString& path, const char* mode);
+
+// UTF-8 and UTF-16, as file names cross to the system's wide calls. A byte that is no part of
+// well-formed UTF-8 becomes U+FFFD. A lone surrogate, which a Windows file name may hold, is
+// kept as its three-byte form both ways, so that every name the system hands over comes back
+// to it unchanged.
+std::u16string Utf8ToUtf16(std::string_view text);
+AnsiString Utf16ToUtf8(std::u16string_view text);

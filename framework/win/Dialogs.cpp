@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/core/Filter.h"
+#include "framework/win/Platform.h"
 
 #ifndef OFN_ENABLESIZING
 #define OFN_ENABLESIZING 0x00800000
@@ -45,7 +46,7 @@ bool Has(TOpenOptions options, TOpenOption option) {
 
 }  // namespace
 
-BOOL(WINAPI* TOpenDialog::RunDialog)(OPENFILENAMEA* dialog) = GetOpenFileNameA;
+BOOL(WINAPI* TOpenDialog::RunDialog)(OPENFILENAMEW* dialog) = GetOpenFileNameW;
 DWORD(WINAPI* TOpenDialog::DialogError)() = CommDlgExtendedError;
 
 const TEnumInfo& OpenOptionInfo() {
@@ -106,20 +107,23 @@ TOpenDialog::~TOpenDialog() = default;
 
 bool TOpenDialog::Execute() {
   // Every text the system reads must live until it returns.
-  const AnsiString filter = FilterToSystem(filter_);
-  const AnsiString default_ext = DefaultExtToSystem(default_ext_);
-  std::vector<char> buffer(kFileBufferSize, '\0');
-  file_name_.copy(buffer.data(), std::min(file_name_.size(), buffer.size() - 2));
+  const std::wstring filter = WideText(FilterToSystem(filter_));
+  const std::wstring default_ext = WideText(DefaultExtToSystem(default_ext_));
+  const std::wstring initial_dir = WidePath(initial_dir_);
+  const std::wstring title = WideText(title_);
+  const std::wstring start_name = WidePath(file_name_);
+  std::vector<wchar_t> buffer(kFileBufferSize, L'\0');
+  start_name.copy(buffer.data(), std::min(start_name.size(), buffer.size() - 2));
 
-  OPENFILENAMEA dialog{};
+  OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = GetActiveWindow();
   dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
   dialog.nFilterIndex = static_cast<DWORD>(std::max(filter_index_, 0));
   dialog.lpstrFile = buffer.data();
   dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-  dialog.lpstrInitialDir = initial_dir_.empty() ? nullptr : initial_dir_.c_str();
-  dialog.lpstrTitle = title_.empty() ? nullptr : title_.c_str();
+  dialog.lpstrInitialDir = initial_dir.empty() ? nullptr : initial_dir.c_str();
+  dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
   dialog.lpstrDefExt = default_ext.empty() ? nullptr : default_ext.c_str();
   dialog.Flags = OpenOptionsToFlags(options_);
 
@@ -137,10 +141,11 @@ bool TOpenDialog::Execute() {
   // the name we put in, which is no file).
   std::vector<AnsiString> files;
   if (Has(options_, ofAllowMultiSelect) && dialog.nFileOffset > 0 &&
-      buffer[dialog.nFileOffset - 1] == '\0') {
-    files = SplitSelectedFiles(buffer.data(), buffer.size());
+      buffer[dialog.nFileOffset - 1] == L'\0') {
+    const AnsiString answer = Utf8Path(buffer.data(), buffer.size());
+    files = SplitSelectedFiles(answer.data(), answer.size());
   } else {
-    files.emplace_back(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    files.push_back(Utf8Path(buffer.data(), wcsnlen(buffer.data(), buffer.size())));
   }
   files_->SetItems(files);
   file_name_ = files.empty() ? AnsiString() : files.front();

@@ -1,5 +1,7 @@
-// The file-open dialog: a component that runs the system's dialog (GetOpenFileNameA, Explorer
-// style) modally and keeps what the user chose. The dialog's own modal loop keeps dispatching
+// The file-open dialog: a component that runs the system's dialog (GetOpenFileNameW, Explorer
+// style) modally and keeps what the user chose. File names are UTF-8 (the start folder, the
+// start name and the answers); the filter, title and default extension are texts of the
+// program. The dialog's own modal loop keeps dispatching
 // the program's messages while it is open.
 #pragma once
 
@@ -78,7 +80,7 @@ class TOpenDialog : public TComponent {
 
   // The system calls that Execute makes; tests put their own in their place. DialogError
   // tells a cancel (0) from a failure after RunDialog answered FALSE.
-  static BOOL(WINAPI* RunDialog)(OPENFILENAMEA* dialog);
+  static BOOL(WINAPI* RunDialog)(OPENFILENAMEW* dialog);
   static DWORD(WINAPI* DialogError)();
 
  private:

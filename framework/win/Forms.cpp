@@ -22,7 +22,7 @@ void ApplicationException(const std::exception& error) {
 }
 
 AnsiString ModuleBaseName() {
-  AnsiString name = ModulePath();
+  AnsiString name = TextFromUtf8(ModulePath());
   const size_t slash = name.find_last_of("\\/");
   if (slash != AnsiString::npos) name = name.substr(slash + 1);
   const size_t dot = name.find_last_of('.');

@@ -22,16 +22,47 @@ void RaiseLastOSError(const char* what) {
 }
 
 AnsiString ModulePath() {
-  // GetModuleFileNameA cuts the path short, without an error on older systems, when the
+  // GetModuleFileNameW cuts the path short, without an error on older systems, when the
   // buffer is too small: grow it until the answer leaves room to spare.
-  AnsiString path(MAX_PATH, '\0');
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return AnsiString();
-    if (length < path.size() - 1) {
-      path.resize(length);
-      return path;
-    }
+    if (length < path.size() - 1) return Utf8Path(path.data(), length);
     path.resize(path.size() * 2);
   }
+}
+
+std::wstring WidePath(const AnsiString& path) {
+  const std::u16string wide = Utf8ToUtf16(path);
+  return std::wstring(wide.begin(), wide.end());
+}
+
+AnsiString Utf8Path(const wchar_t* path, size_t length) {
+  return Utf16ToUtf8(std::u16string(path, path + length));
+}
+
+std::wstring WideText(const AnsiString& text) {
+  if (text.empty()) return std::wstring();
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+AnsiString TextToUtf8(const AnsiString& text) {
+  const std::wstring wide = WideText(text);
+  return Utf8Path(wide.data(), wide.size());
+}
+
+AnsiString TextFromUtf8(const AnsiString& name) {
+  const std::wstring wide = WidePath(name);
+  if (wide.empty()) return AnsiString();
+  const int size = static_cast<int>(wide.size());
+  const int length =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  AnsiString text(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+  return text;
 }

@@ -3,11 +3,24 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/core/Sysutils.h"
 
 // Raises EOutOfResources with the system's text for the last error: "<what>: <system text>".
 [[noreturn]] void RaiseLastOSError(const char* what);
 
-// The running program's full path, however long (GetModuleFileNameA, grown until it fits);
-// the empty text when the system cannot tell.
+// The running program's full path in UTF-8, however long (GetModuleFileNameW, grown until it
+// fits); the empty text when the system cannot tell.
 AnsiString ModulePath();
+
+// File names are UTF-8 inside the program; the wide calls take and give UTF-16.
+std::wstring WidePath(const AnsiString& path);
+AnsiString Utf8Path(const wchar_t* path, size_t length);
+// A text of the program (code page 1252, as the A calls take it) for a wide call, and a text
+// handed to the shell as a name: a web address from the catalogue, in UTF-8.
+std::wstring WideText(const AnsiString& text);
+AnsiString TextToUtf8(const AnsiString& text);
+// A UTF-8 name as a text of the program, for a caption; characters the code page lacks
+// become "?".
+AnsiString TextFromUtf8(const AnsiString& name);

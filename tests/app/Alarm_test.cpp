@@ -2,6 +2,9 @@
 // the clock is set by the test, sounds, the shell and the message box are recorded.
 #include "tests/app/AppTest.h"
 
+#include "framework/win/Platform.h"
+#include "tests/Widefolder.h"
+
 namespace {
 
 struct ClockFormat {
@@ -210,23 +213,27 @@ INSTANTIATE_TEST_SUITE_P(Formats, AlarmTest, ::testing::ValuesIn(kFormats), [](c
 // ---------------------------------------------------------------------------------------------
 // The sound
 
-std::string chosen_file;
-OPENFILENAMEA seen_dialog;
-std::string seen_filter;
+std::string chosen_file;  // UTF-8
+OPENFILENAMEW seen_dialog;
+std::string seen_filter;  // ASCII
 std::string seen_default_extension;
 
-BOOL WINAPI DialogCancels(OPENFILENAMEA* ofn) {
+std::string Ascii(const wchar_t* text) {
+  return std::string(text, text + wcslen(text));
+}
+
+BOOL WINAPI DialogCancels(OPENFILENAMEW* ofn) {
   seen_dialog = *ofn;
-  seen_default_extension = ofn->lpstrDefExt ? ofn->lpstrDefExt : "";
+  seen_default_extension = ofn->lpstrDefExt ? Ascii(ofn->lpstrDefExt) : "";
   seen_filter.clear();
-  for (const char* p = ofn->lpstrFilter; p && *p; p += lstrlenA(p) + 1) {
-    seen_filter += std::string(p) + "|";
+  for (const wchar_t* p = ofn->lpstrFilter; p && *p; p += lstrlenW(p) + 1) {
+    seen_filter += Ascii(p) + "|";
   }
   return FALSE;
 }
 
-BOOL WINAPI DialogAcceptsChosenFile(OPENFILENAMEA* ofn) {
-  lstrcpynA(ofn->lpstrFile, chosen_file.c_str(), static_cast<int>(ofn->nMaxFile));
+BOOL WINAPI DialogAcceptsChosenFile(OPENFILENAMEW* ofn) {
+  lstrcpynW(ofn->lpstrFile, WidePath(chosen_file).c_str(), static_cast<int>(ofn->nMaxFile));
   return TRUE;
 }
 
@@ -243,11 +250,11 @@ class SoundTest : public apptest::WindowTest {
     WindowTest::TearDown();
   }
   // The dialog accepts `file` as the user's choice.
-  static void DialogAccepts(const char* file) {
+  static void DialogAccepts(const std::string& file) {
     chosen_file = file;
     TOpenDialog::RunDialog = DialogAcceptsChosenFile;
   }
-  BOOL(WINAPI* real_dialog_)(OPENFILENAMEA*) = nullptr;
+  BOOL(WINAPI* real_dialog_)(OPENFILENAMEW*) = nullptr;
   void UserPicks(int index) {
     Form1->ComboBox2->SetItemIndex(index);
     Form1->ComboBox2Change(Form1->ComboBox2);
@@ -323,6 +330,16 @@ TEST_F(SoundTest, AUsersFilePlaysAgainWhenTheAlarmFires) {
   EXPECT_EQ(shell_[0].File, "C:\\music\\wake.mp3");
 }
 
+TEST_F(SoundTest, AFileNamedOutsideTheCodePagePlaysByItsName) {
+  const std::string file = folder_ + "\\" + widefolder::Name() + ".wav";
+  apptest::WriteFile(file, "RIFF");
+  DialogAccepts(file);
+  Form1->Button1Click(Form1->Button1);
+  ASSERT_EQ(sounds_.size(), 1u);
+  EXPECT_EQ(sounds_[0].File, file);
+  EXPECT_TRUE(FileExists(sounds_[0].File));
+}
+
 TEST_F(SoundTest, ARenamedProgramLooksForItsOwnSoundNames) {
   exe_path_ = folder_ + "\\clock.exe";
   PlayBuiltInSound(0);
@@ -336,7 +353,7 @@ TEST_F(SoundTest, ARenamedProgramLooksForItsOwnSoundNames) {
 
 TEST_F(SoundTest, TheDialogOffersTheSixFiltersAndRequiresAnExistingFile) {
   Form1->Button1Click(nullptr);
-  const OPENFILENAMEA& seen = seen_dialog;
+  const OPENFILENAMEW& seen = seen_dialog;
   EXPECT_EQ(seen_filter,
             "WAV-Audio-Dateien (.wav)|*.wav|MP3-Audio (.mp3)|*.mp3|MIDI-Dateien (.mid)|*.mid|"
             "VideoDateien (.avi)|*.AVI|MPEG-Video (.mpg)|*.MPG|AlleDateien (*.*)|*.*|");

@@ -4,16 +4,21 @@
 #include <cmath>
 #include <fstream>
 
+#include "framework/win/Platform.h"
+#include "tests/Widefolder.h"
+
 namespace apptest {
 
 std::string TempFolder() {
-  char base[MAX_PATH];
-  GetTempPathA(MAX_PATH, base);
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
   static int counter = 0;
   for (;;) {
-    std::string folder = std::string(base) + "wakora-app-" + std::to_string(GetCurrentProcessId()) +
-                         "-" + std::to_string(++counter);
-    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+    // The program may sit in a folder whose name the ANSI code page cannot hold.
+    const std::string folder = Utf8Path(base, wcslen(base)) + "wakora-app-" +
+                               std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++counter) + " " + widefolder::Name();
+    if (CreateDirectoryW(WidePath(folder).c_str(), nullptr)) return folder;
   }
 }
 
@@ -21,13 +26,13 @@ void CopyLanguageFiles(const std::string& folder) {
   for (char digit = '0'; digit <= '9'; ++digit) {
     std::string name = "Wakora.t0";
     name += digit;
-    CopyFileA((std::string(WAKORA_LANG_DIR) + "\\" + name).c_str(), (folder + "\\" + name).c_str(),
-              FALSE);
+    CopyFileW(WidePath(std::string(WAKORA_LANG_DIR) + "\\" + name).c_str(),
+              WidePath(folder + "\\" + name).c_str(), FALSE);
   }
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(widefolder::PathOf(path), std::ios::binary);
   out << bytes;
 }
 

@@ -1,6 +1,8 @@
 // The alarm window as its form description makes it, its first show and its language list.
 #include "tests/app/AppTest.h"
 
+#include "framework/win/Platform.h"
+
 namespace {
 
 using apptest::WindowTest;
@@ -145,7 +147,8 @@ TEST_F(WindowTest, LanguageListHoldsTheNamesInOrderWithTheActiveOneSelected) {
 
 TEST_F(WindowTest, ActiveLanguageFromAnEarlierRunIsSelected) {
   apptest::CopyLanguageFiles(folder_);
-  CopyFileA((folder_ + "\\Wakora.t03").c_str(), (folder_ + "\\Wakora.def").c_str(), FALSE);
+  CopyFileW(WidePath(folder_ + "\\Wakora.t03").c_str(), WidePath(folder_ + "\\Wakora.def").c_str(),
+            FALSE);
   StartWindow();
   EXPECT_EQ(Form1->ComboBox1->ItemIndex(), 3);
   EXPECT_EQ(Form1->Edit1->Text(), Trans->Text(7));

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/Widefolder.h"
+
 namespace driver {
 
 bool WaitFor(const std::function<bool()>& done, DWORD milliseconds) {
@@ -29,31 +31,50 @@ std::string DistFolder() {
   return path;
 }
 
+std::wstring Wide(const std::string& utf8) {
+  return widefolder::PathOf(utf8).wstring();
+}
+
+std::string Utf8(const std::wstring& wide) {
+  return widefolder::Utf8Of(std::filesystem::path(wide));
+}
+
 std::string MakeTempFolder() {
-  char base[MAX_PATH];
-  GetTempPathA(MAX_PATH, base);
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
+  // A download unzipped into a folder whose name the ANSI code page cannot hold.
+  const std::string parent = Utf8(base) + widefolder::Name();
+  CreateDirectoryW(Wide(parent).c_str(), nullptr);
   static int counter = 0;
   for (;;) {
-    std::string folder = std::string(base) + "wakora-e2e-" + std::to_string(GetCurrentProcessId()) +
-                         "-" + std::to_string(++counter);
-    if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
+    std::string folder = parent + "\\wakora-e2e-" + std::to_string(GetCurrentProcessId()) + "-" +
+                         std::to_string(++counter);
+    if (CreateDirectoryW(Wide(folder).c_str(), nullptr)) return folder;
   }
 }
 
 void CopyFiles(const std::string& from, const std::string& to, const std::string& pattern) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((from + "\\" + pattern).c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Wide(from + "\\" + pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    CopyFileA((from + "\\" + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(),
-              FALSE);
-  } while (FindNextFileA(search, &found));
+    const std::string name = Utf8(found.cFileName);
+    CopyFileW(Wide(from + "\\" + name).c_str(), Wide(to + "\\" + name).c_str(), FALSE);
+  } while (FindNextFileW(search, &found));
   FindClose(search);
 }
 
+bool CopyOneFile(const std::string& from, const std::string& to) {
+  return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE) != 0;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(widefolder::PathOf(path), std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
@@ -66,10 +87,10 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 Program::Program(const std::string& folder, const std::string& exe)
     : title_(exe.substr(0, exe.rfind('.'))) {
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  std::string command = "\"" + folder + "\\" + exe + "\"";
-  CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+  std::wstring command = Wide("\"" + folder + "\\" + exe + "\"");
+  CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(),
                  &startup, &info_);
 }
 

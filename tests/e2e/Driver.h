@@ -16,10 +16,14 @@ bool WaitFor(const std::function<bool()>& done, DWORD milliseconds);
 
 // The distribution folder that the build made (Wakora.exe, language files, sounds).
 std::string DistFolder();
-// A new empty temporary folder.
+// Paths are UTF-8 and reach the system through its wide calls.
+std::wstring Wide(const std::string& utf8);
+// A new empty temporary folder inside one whose name the ANSI code page cannot hold.
 std::string MakeTempFolder();
 // Copies the files of `from` whose names match `pattern` ("*" for all) into `to`.
 void CopyFiles(const std::string& from, const std::string& to, const std::string& pattern);
+bool CopyOneFile(const std::string& from, const std::string& to);
+bool Exists(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
 std::string ReadFile(const std::string& path);
 

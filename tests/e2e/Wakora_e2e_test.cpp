@@ -77,8 +77,8 @@ TEST(Wakora, FirstStartCreatesTheActiveLanguageAndShowsTheWindow) {
 TEST(Wakora, ChosenLanguageIsCopiedAppliedAndKeptForTheNextStart) {
   const std::string folder = FreshFolder();
   // Language 1 has a help file and a document; they are copied over "chm" and "doc".
-  CopyFileA((folder + "\\Wakora.t01").c_str(), (folder + "\\Wakora.c01").c_str(), FALSE);
-  CopyFileA((folder + "\\Wakora.t02").c_str(), (folder + "\\Wakora.d01").c_str(), FALSE);
+  driver::CopyOneFile(folder + "\\Wakora.t01", folder + "\\Wakora.c01");
+  driver::CopyOneFile(folder + "\\Wakora.t02", folder + "\\Wakora.d01");
   {
     Program program(folder);
     ASSERT_NE(StartedWindow(program), nullptr);
@@ -103,7 +103,7 @@ TEST(Wakora, WithoutLanguageFilesTheProgramEndsByItself) {
   const std::string folder = FreshFolder(false);
   Program program(folder);
   EXPECT_TRUE(program.WaitForExit(kStartTimeout));
-  EXPECT_EQ(GetFileAttributesA((folder + "\\Wakora.def").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(driver::Exists(folder + "\\Wakora.def"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A temporary folder that plays the executable's folder for the catalogue: the tests write
 // language files into it byte for byte, and the catalogue gets the real system calls with the
-// executable's path replaced and the copies and termination requests counted.
+// executable's path replaced and the copies and termination requests counted. The folder's
+// name lies outside the ANSI code page, as a user's download folder may.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "lang/Platform.h"
+#include "tests/Widefolder.h"
 
 class TLanguageFolder {
  public:
@@ -20,11 +22,12 @@ class TLanguageFolder {
   explicit TLanguageFolder(const std::string& exeName = "x.exe") {
     static int serial = 0;
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    Folder = std::filesystem::temp_directory_path() /
-             ("wakora-lang-" + std::to_string(stamp) + "-" + std::to_string(++serial));
-    std::filesystem::remove_all(Folder);
+    Top = std::filesystem::temp_directory_path() /
+          ("wakora-lang-" + std::to_string(stamp) + "-" + std::to_string(++serial));
+    Folder = Top / widefolder::PathOf(widefolder::Name());
+    std::filesystem::remove_all(Top);
     std::filesystem::create_directories(Folder);
-    ExePath = (Folder / exeName).string();
+    ExePath = widefolder::Utf8Of(Folder / exeName);
     Base = ExePath.substr(0, ExePath.size() - 3);
 
     Platform = SystemLanguagePlatform();
@@ -39,22 +42,25 @@ class TLanguageFolder {
   }
   ~TLanguageFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(Folder, ignored);
+    std::filesystem::remove_all(Top, ignored);
   }
   TLanguageFolder(const TLanguageFolder&) = delete;
   TLanguageFolder& operator=(const TLanguageFolder&) = delete;
 
   void Write(const std::string& suffix, const std::string& bytes) const {
-    std::ofstream out(Base + suffix, std::ios::binary | std::ios::trunc);
+    std::ofstream out(Path(suffix), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << Base + suffix;
   }
   std::string Read(const std::string& suffix) const {
-    std::ifstream in(Base + suffix, std::ios::binary);
+    std::ifstream in(Path(suffix), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  bool Exists(const std::string& suffix) const { return std::filesystem::exists(Base + suffix); }
-  void Remove(const std::string& suffix) const { std::filesystem::remove(Base + suffix); }
+  bool Exists(const std::string& suffix) const { return std::filesystem::exists(Path(suffix)); }
+  void Remove(const std::string& suffix) const { std::filesystem::remove(Path(suffix)); }
+  std::filesystem::path Path(const std::string& suffix) const {
+    return widefolder::PathOf(Base + suffix);
+  }
 
   // A language file in CR LF form: the name as text 0, then the given texts, then [END].
   static std::string LanguageFile(const std::string& name, const std::vector<std::string>& texts) {
@@ -72,7 +78,8 @@ class TLanguageFolder {
     return file + "[END]\r\n";
   }
 
-  std::filesystem::path Folder;
+  std::filesystem::path Top;     // removed with everything in it
+  std::filesystem::path Folder;  // the executable's, inside Top
   std::string ExePath;
   std::string Base;
   TLanguagePlatform Platform;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "lang/Platform.h"
+#include "tests/lang/Langfolder.h"
 
 namespace {
 
@@ -17,10 +18,10 @@ TEST(SystemPlatformWin, TerminationPostsAQuitMessageWithCodeZero) {
 }
 
 TEST(SystemPlatformWin, ExecutablePathIsTheModulesFullPath) {
-  char expected[MAX_PATH];
-  GetModuleFileNameA(nullptr, expected, MAX_PATH);
+  wchar_t expected[MAX_PATH];
+  GetModuleFileNameW(nullptr, expected, MAX_PATH);
   const AnsiString path = SystemLanguagePlatform().ExecutablePath();
-  EXPECT_EQ(path, expected);
+  EXPECT_EQ(widefolder::PathOf(path), std::filesystem::path(expected));
   EXPECT_EQ(path.substr(path.size() - 4), ".exe");
   EXPECT_EQ(path[1], ':') << "not a full path";
 }

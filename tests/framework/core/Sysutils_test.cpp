@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/Widefolder.h"
+
 namespace {
 
 struct IntCase {
@@ -126,6 +128,52 @@ TEST(FileExists, IsFalseForFoldersAndMissingFiles) {
   std::fclose(file);
   EXPECT_TRUE(FileExists(name));
   std::remove(name.c_str());
+  EXPECT_FALSE(FileExists(name));
+}
+
+// File names between UTF-8 and UTF-16, both ways where the pair is exact.
+TEST(Utf8, ConvertsFileNamesBothWays) {
+  struct {
+    const char* Utf8;
+    std::u16string Utf16;
+    bool Exact;  // the UTF-16 form gives the same bytes back
+  } cases[] = {
+      {"", u"", true},
+      {"C:\\Wakora.exe", u"C:\\Wakora.exe", true},
+      {reinterpret_cast<const char*>(u8"\u00DCn\u00EF"), u"\u00DCn\u00EF", true},
+      {reinterpret_cast<const char*>(u8"\u65E5\u672C\u8A9E"), u"\u65E5\u672C\u8A9E", true},
+      {reinterpret_cast<const char*>(u8"\U0001F514"), u"\U0001F514", true},  // a surrogate pair
+      {"\xED\xA0\x80", u"\xD800", true},  // a lone surrogate, as a Windows name may hold
+      {"a\xFC"
+       "b",
+       u"a\xFFFD"
+       u"b",
+       false},                               // a code page 1252 byte is no UTF-8
+      {"\xC0\xAF", u"\xFFFD\xFFFD", false},  // overlong
+      {"\xE6\x97", u"\xFFFD\xFFFD", false},  // cut short
+      {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD", false},  // beyond U+10FFFF
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Utf8);
+    EXPECT_EQ(Utf8ToUtf16(c.Utf8), c.Utf16);
+    EXPECT_EQ(Utf16ToUtf8(c.Utf16) == c.Utf8, c.Exact);
+    EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(c.Utf16)), c.Utf16);
+  }
+}
+
+TEST(OpenFile, ReachesAFolderOutsideTheCodePage) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       widefolder::PathOf("wakora-open-" + widefolder::Name());
+  std::filesystem::create_directories(folder);
+  const AnsiString name = widefolder::Utf8Of(folder / "x.t00");
+  std::FILE* file = OpenFile(name, "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs("[0]", file);
+  std::fclose(file);
+  EXPECT_TRUE(FileExists(name));
+  EXPECT_FALSE(FileExists(widefolder::Utf8Of(folder)));
+  EXPECT_EQ(std::filesystem::file_size(folder / "x.t00"), 3u);
+  std::filesystem::remove_all(folder);
   EXPECT_FALSE(FileExists(name));
 }
 

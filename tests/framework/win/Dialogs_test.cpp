@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "framework/core/Filer.h"
+#include "framework/win/Platform.h"
+#include "tests/Widefolder.h"
 #include "tests/framework/win/ExtTest.h"
 
 namespace {
@@ -30,15 +32,16 @@ struct FakeDialog {
   int Calls = 0;
   DWORD StructSize = 0;
   DWORD Flags = 0;
-  AnsiString Filter;  // the whole double-NUL list
+  AnsiString Filter;  // the whole double-NUL list, as texts of the program
   DWORD FilterIndex = 0;
-  AnsiString DefExt, Title, InitialDir, StartFile;
+  AnsiString DefExt, Title;          // texts of the program
+  AnsiString InitialDir, StartFile;  // UTF-8 names
   bool DefExtNull = false, TitleNull = false, InitialDirNull = false;
   DWORD MaxFile = 0;
   // Answered.
   BOOL Result = FALSE;
   DWORD Error = 0;
-  AnsiString Answer;  // bytes written to the file buffer, NULs included
+  AnsiString Answer;  // UTF-8 names written to the file buffer, NULs included
   WORD FileOffset = 0;
   DWORD AnswerFilterIndex = 1;
   DWORD AnswerFlags = 0;
@@ -46,30 +49,45 @@ struct FakeDialog {
 
 FakeDialog* fake = nullptr;
 
-AnsiString TextOrEmpty(const char* text, bool& was_null) {
-  was_null = text == nullptr;
-  return text ? AnsiString(text) : AnsiString();
+// A wide text of the dialog as the program's 8-bit text.
+AnsiString Narrow(const wchar_t* text, size_t length) {
+  AnsiString narrow(length, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), narrow.data(),
+                      static_cast<int>(length), nullptr, nullptr);
+  return narrow;
 }
 
-BOOL WINAPI FakeRun(OPENFILENAMEA* dialog) {
+AnsiString TextOrEmpty(const wchar_t* text, bool& was_null) {
+  was_null = text == nullptr;
+  return text ? Narrow(text, wcslen(text)) : AnsiString();
+}
+
+AnsiString NameOrEmpty(const wchar_t* name, bool& was_null) {
+  was_null = name == nullptr;
+  return name ? Utf8Path(name, wcslen(name)) : AnsiString();
+}
+
+BOOL WINAPI FakeRun(OPENFILENAMEW* dialog) {
   FakeDialog& f = *fake;
   ++f.Calls;
   f.StructSize = dialog->lStructSize;
   f.Flags = dialog->Flags;
   f.Filter.clear();
   if (dialog->lpstrFilter) {
-    const char* p = dialog->lpstrFilter;
-    while (*p) p += std::strlen(p) + 1;
-    f.Filter.assign(dialog->lpstrFilter, p + 1);
+    const wchar_t* p = dialog->lpstrFilter;
+    while (*p) p += wcslen(p) + 1;
+    f.Filter = Narrow(dialog->lpstrFilter, p + 1 - dialog->lpstrFilter);
   }
   f.FilterIndex = dialog->nFilterIndex;
   f.DefExt = TextOrEmpty(dialog->lpstrDefExt, f.DefExtNull);
   f.Title = TextOrEmpty(dialog->lpstrTitle, f.TitleNull);
-  f.InitialDir = TextOrEmpty(dialog->lpstrInitialDir, f.InitialDirNull);
-  f.StartFile = dialog->lpstrFile;
+  f.InitialDir = NameOrEmpty(dialog->lpstrInitialDir, f.InitialDirNull);
+  bool unused;
+  f.StartFile = NameOrEmpty(dialog->lpstrFile, unused);
   f.MaxFile = dialog->nMaxFile;
   if (f.Result) {
-    std::memcpy(dialog->lpstrFile, f.Answer.data(), f.Answer.size());
+    const std::wstring answer = WidePath(f.Answer);
+    std::memcpy(dialog->lpstrFile, answer.data(), answer.size() * sizeof(wchar_t));
     dialog->nFileOffset = f.FileOffset;
     dialog->nFilterIndex = f.AnswerFilterIndex;
     // The system reports the read-only box and a different extension in these two flags.
@@ -94,7 +112,7 @@ class OpenDialogTest : public exttest::FormTest {
     TOpenDialog::DialogError = FakeError;
   }
   void TearDown() override {
-    TOpenDialog::RunDialog = GetOpenFileNameA;
+    TOpenDialog::RunDialog = GetOpenFileNameW;
     TOpenDialog::DialogError = CommDlgExtendedError;
     fake = nullptr;
     FormTest::TearDown();
@@ -112,7 +130,7 @@ class OpenDialogTest : public exttest::FormTest {
 TEST_F(OpenDialogTest, SoundDialogReachesTheSystemAsTheFormDescribesIt) {
   EXPECT_FALSE(dialog_->Execute());
   ASSERT_EQ(fake_.Calls, 1);
-  EXPECT_EQ(fake_.StructSize, sizeof(OPENFILENAMEA));
+  EXPECT_EQ(fake_.StructSize, sizeof(OPENFILENAMEW));
   EXPECT_EQ(fake_.Flags,
             DWORD{OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_ENABLESIZING});
   const char expected_filter[] =
@@ -157,13 +175,13 @@ TEST_F(OpenDialogTest, EveryOptionSetsItsFlag) {
 
 TEST_F(OpenDialogTest, TitleFolderAndStartNameArePassedOn) {
   dialog_->SetTitle("Klang w\xE4hlen");
-  dialog_->SetInitialDir("C:\\windows");
-  dialog_->SetFileName("alarm.wav");
+  dialog_->SetInitialDir("C:\\" + widefolder::Name());
+  dialog_->SetFileName(widefolder::Name() + ".wav");
   dialog_->SetFilterIndex(2);
   dialog_->Execute();
   EXPECT_EQ(fake_.Title, "Klang w\xE4hlen");
-  EXPECT_EQ(fake_.InitialDir, "C:\\windows");
-  EXPECT_EQ(fake_.StartFile, "alarm.wav");
+  EXPECT_EQ(fake_.InitialDir, "C:\\" + widefolder::Name());
+  EXPECT_EQ(fake_.StartFile, widefolder::Name() + ".wav");
   EXPECT_EQ(fake_.FilterIndex, 2u);
 }
 
@@ -195,12 +213,13 @@ TEST_F(OpenDialogTest, TailOfALongerStartNameIsNoSecondFile) {
 TEST_F(OpenDialogTest, MultiSelectionGivesEveryFileWithItsFolder) {
   using namespace std::string_literals;
   dialog_->SetOptions(OpenOptions({ofAllowMultiSelect, ofFileMustExist}));
-  Accept("C:\\music\0a.wav\0b.mp3\0\0"s, 9);
+  const AnsiString name = widefolder::Name();  // seven characters, in more UTF-8 bytes
+  Accept("C:\\" + name + "\0a.wav\0"s + name + ".mp3\0\0"s, 11);
   ASSERT_TRUE(dialog_->Execute());
   ASSERT_EQ(dialog_->Files()->Count(), 2);
-  EXPECT_EQ((*dialog_->Files())[0], "C:\\music\\a.wav");
-  EXPECT_EQ((*dialog_->Files())[1], "C:\\music\\b.mp3");
-  EXPECT_EQ(dialog_->FileName(), "C:\\music\\a.wav");
+  EXPECT_EQ((*dialog_->Files())[0], "C:\\" + name + "\\a.wav");
+  EXPECT_EQ((*dialog_->Files())[1], "C:\\" + name + "\\" + name + ".mp3");
+  EXPECT_EQ(dialog_->FileName(), "C:\\" + name + "\\a.wav");
 }
 
 TEST_F(OpenDialogTest, ReadOnlyAnswerIsKept) {
@@ -308,9 +327,11 @@ TEST(MessageBoxTest, ItsModalLoopKeepsRunningTheProgramsTimers) {
 
 TEST(OpenDialogLive, TheSystemDialogReturnsTheChosenFilesFullPath) {
   wintest::EnsureApplication();
-  char full[MAX_PATH] = {};
-  GetFullPathNameA("wakora_dialog_test.wav", MAX_PATH, full, nullptr);
-  HANDLE file = CreateFileA(full, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  // A name outside the ANSI code page, as the user may pick one.
+  wchar_t full[MAX_PATH] = {};
+  GetFullPathNameW(WidePath("wakora_dialog_" + widefolder::Name() + ".wav").c_str(), MAX_PATH, full,
+                   nullptr);
+  HANDLE file = CreateFileW(full, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
 
@@ -322,7 +343,6 @@ TEST(OpenDialogLive, TheSystemDialogReturnsTheChosenFilesFullPath) {
   timer.SetInterval(10);
   int ticks = 0;
   timer.OnTimer = [&ticks](TObject*) { ++ticks; };
-  const AnsiString path = full;
   exttest::ModalWatcher watcher(
       [&] {
         HWND box = exttest::FindThreadWindow("#32770");
@@ -330,17 +350,17 @@ TEST(OpenDialogLive, TheSystemDialogReturnsTheChosenFilesFullPath) {
         HWND name = GetDlgItem(box, 0x47C);        // cmb13: the file name box
         if (!name) name = GetDlgItem(box, 0x480);  // edt1, in older dialogs
         if (!name) return false;
-        SetWindowTextA(name, path.c_str());
+        SetWindowTextW(name, full);
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
         return true;
       },
       CancelDialog);
   const bool accepted = dialog.Execute();
-  DeleteFileA(full);
+  DeleteFileW(full);
   EXPECT_FALSE(watcher.GaveUp());
   EXPECT_TRUE(accepted);
-  EXPECT_EQ(lstrcmpiA(dialog.FileName().c_str(), full), 0) << dialog.FileName();
+  EXPECT_EQ(lstrcmpiW(WidePath(dialog.FileName()).c_str(), full), 0) << dialog.FileName();
   EXPECT_GE(ticks, 3) << "the program's timer ran while the dialog was open";
 }
 
