@@ -20,6 +20,11 @@ TLanguagePlatform& SystemLanguagePlatform() {
       ProcessExecutablePath,
       [](const AnsiString& source, const AnsiString& destination) {
         std::error_code error;
+        // A read-only destination is replaced as on Windows, where the copy clears the flag.
+        if (std::filesystem::exists(destination, error)) {
+          std::filesystem::permissions(destination, std::filesystem::perms::owner_write,
+                                       std::filesystem::perm_options::add, error);
+        }
         std::filesystem::copy_file(source, destination,
                                    std::filesystem::copy_options::overwrite_existing, error);
         return !error;

@@ -220,7 +220,7 @@ void WaTrans::LoadActiveTexts() {
   // previous one never writes past the end.
   const AnsiString base = BasePath();
   AnsiString bytes;
-  if (!base.empty() && FileExists(base + "def") && ReadFileBytes(base + "def", bytes)) {
+  if (!base.empty() && FileExists(base + FActiveFile) && ReadFileBytes(base + FActiveFile, bytes)) {
     ParseLanguageTexts(bytes, Texts);
   } else {
     Texts.assign(kDefaultTextCount, AnsiString());
@@ -269,9 +269,12 @@ int WaTrans::SelectLanguage(AnsiString name, bool firstTime) {
   } copies[] = {{"t0", "def"}, {"c0", "chm"}, {"d0", "doc"}};
   for (const auto& copy : copies) {
     const AnsiString source = base + copy.source + digits;
-    if (!base.empty() && FileExists(source) && Platform.CopyFileOver) {
-      Platform.CopyFileOver(source, base + copy.destination);
-    }
+    if (base.empty() || !FileExists(source)) continue;
+    const bool copied =
+        Platform.CopyFileOver && Platform.CopyFileOver(source, base + copy.destination);
+    // A folder the user may not write to keeps the old "def" or none: the texts then come
+    // from the language's own file, and the choice lasts until the program ends.
+    if (copy.destination == AnsiString("def")) FActiveFile = copied ? "def" : copy.source + digits;
   }
 
   if (firstTime) {

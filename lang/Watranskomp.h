@@ -42,8 +42,9 @@ class WaTrans {
   void Reload();
   // Makes the language named `name` (ASCII letters compared without case, the last equal name
   // wins) the active one: copies its text, help and document files over "def", "chm" and
-  // "doc" where they exist, then reloads. `firstTime` selects language 0 whatever the name.
-  // Answers 1, or -1 when no language has that name (then nothing changes).
+  // "doc" where they exist, then reloads. When the text file cannot be copied, the texts come
+  // from the language's own file until the program ends. `firstTime` selects language 0
+  // whatever the name. Answers 1, or -1 when no language has that name (then nothing changes).
   int SelectLanguage(AnsiString name, bool firstTime);
 
   std::vector<AnsiString> Texts;          // at least TextCount entries
@@ -57,6 +58,9 @@ class WaTrans {
   void LoadLanguageNames();
 
   TLanguagePlatform Platform;
+  // The file the active texts come from: "def", or the chosen language's own file when it
+  // could not be copied over "def".
+  AnsiString FActiveFile = "def";
 };
 
 // The parts of the loader that work on data already read; the catalogue, its fuzz target and

@@ -26,4 +26,26 @@ TEST(SystemPlatformWin, ExecutablePathIsTheModulesFullPath) {
   EXPECT_EQ(path[1], ':') << "not a full path";
 }
 
+// A copy takes over its source's attributes: a read-only language file makes a read-only
+// "def", which the next copy must still replace.
+TEST(SystemPlatformWin, ACopyReplacesAReadOnlyTarget) {
+  TLanguageFolder folder;
+  folder.Write("t01", "one");
+  folder.Write("t02", "two");
+  folder.Write("def", "old");
+  const auto readOnly = [&](const char* suffix, bool on) {
+    SetFileAttributesW(folder.Path(suffix).c_str(),
+                       on ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+  };
+  readOnly("def", true);
+  readOnly("t01", true);
+  const auto& copy = SystemLanguagePlatform().CopyFileOver;
+  EXPECT_TRUE(copy(folder.Base + "t01", folder.Base + "def"));
+  EXPECT_EQ(folder.Read("def"), "one");
+  EXPECT_TRUE(copy(folder.Base + "t02", folder.Base + "def"));
+  EXPECT_EQ(folder.Read("def"), "two");
+  readOnly("def", false);
+  readOnly("t01", false);
+}
+
 }  // namespace

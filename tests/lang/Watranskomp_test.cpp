@@ -378,6 +378,27 @@ TEST_F(SelectLanguageTest, FirstTimeFormSelectsLanguageZeroWhateverTheName) {
   EXPECT_EQ(Catalogue().SelectLanguage("no such language", true), 1);
 }
 
+// A folder the user may not write to: the copies fail, and the texts come from the chosen
+// language's own file until the program ends.
+TEST_F(SelectLanguageTest, AFailedCopyShowsTheChosenLanguageForTheRun) {
+  Install({"Deutsch", "English", "Svenska"});
+  bool refuse = true;
+  const auto realCopy = folder.Platform.CopyFileOver;
+  folder.Platform.CopyFileOver = [&](const AnsiString& source, const AnsiString& destination) {
+    return !refuse && realCopy(source, destination);
+  };
+  EXPECT_EQ(Catalogue().Text(2), "start 0") << "first start without a def";
+  EXPECT_FALSE(folder.Exists("def"));
+  EXPECT_EQ(Catalogue().SelectLanguage("English", false), 1);
+  EXPECT_EQ(Catalogue().Text(2), "start 1");
+  Catalogue().Reload();
+  EXPECT_EQ(Catalogue().Text(0), "English") << "the choice did not last";
+  refuse = false;
+  EXPECT_EQ(Catalogue().SelectLanguage("Svenska", false), 1);
+  EXPECT_EQ(folder.Read("def"), folder.Read("t02"));
+  EXPECT_EQ(Catalogue().Text(2), "start 2");
+}
+
 TEST_F(SelectLanguageTest, ReloadGrowsAndShrinksToTheNewFiles) {
   Install({"Deutsch", "English"});
   ASSERT_EQ(Catalogue().TextCount, 3);
