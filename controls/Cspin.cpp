@@ -73,9 +73,14 @@ void TTimerSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, i
 }
 
 void TTimerSpeedButton::TimerExpired(TObject*) {
+  // A press that took no capture (the right button) ends where no release reaches us.
+  if (!MouseCapture()) {
+    FRepeatTimer->SetEnabled(false);
+    return;
+  }
   FRepeatTimer->SetInterval(kRepeatInterval);
-  // Off the button (drawn up) or after the capture went elsewhere, the repeats pause.
-  if (IsDown() && MouseCapture()) {
+  // Off the button (drawn up) the repeats pause.
+  if (IsDown()) {
     TScopeExit stop([this] { FRepeatTimer->SetEnabled(false); });
     Click();
     stop.Dismiss();
@@ -365,11 +370,15 @@ void TCSpinEdit::DownClick(TObject*) {
 }
 
 bool TCSpinEdit::IsValidChar(char key) {
+  constexpr char kSelectAll = 1, kCopy = 3;  // Ctrl+A, Ctrl+C
   const auto code = static_cast<unsigned char>(key);
+  // The field is a multi-line edit: a tab or a line feed (Ctrl+I, Ctrl+J, Ctrl+Enter) would go
+  // into the text, which then reads as no number at all.
   bool valid = key == locale::DecimalSeparator() || key == '+' || key == '-' ||
-               (key >= '0' && key <= '9') || (code < 32 && code != '\r');
+               (key >= '0' && key <= '9') ||
+               (code < 32 && key != '\r' && key != '\t' && key != '\n');
   // Without the editor only the control characters that edit nothing stay.
-  if (valid && !FEditorEnabled && (code >= 32 || code == '\b')) valid = false;
+  if (valid && !FEditorEnabled && key != kSelectAll && key != kCopy) valid = false;
   return valid;
 }
 

@@ -259,10 +259,14 @@ void TForm::SetVisible(bool visible) {
     if (!was_visible) {
       OnShow(this);
       ShowWindow(handle_, SW_SHOW);
-      if (!active_control_)
-        SelectNext(nullptr, true);
-      else if (active_control_->CanFocus())
-        active_control_->SetFocus();
+      // Shown again, the activation gave the focus back to the control that had it.
+      const HWND focus = GetFocus();
+      if (!focus || !IsChild(handle_, focus)) {
+        if (!active_control_)
+          SelectNext(nullptr, true);
+        else if (active_control_->CanFocus())
+          active_control_->SetFocus();
+      }
     }
   } else {
     const bool was_visible = Visible();

@@ -1117,11 +1117,8 @@ void TCustomComboBox::ComboWndProc(TMessage& message, HWND child, WNDPROC child_
       }
       case WM_SETFOCUS:
         message.Result = CallPrevious(child, message, child_proc);
-        if (other != handle_ && !IsOwnChild(other)) Perform(CM_ENTER);
+        if (other != handle_ && !IsOwnChild(other)) FocusArrived();
         return;
-      case WM_KILLFOCUS:
-        if (other != handle_ && !IsOwnChild(other)) Perform(CM_EXIT);
-        break;
       default:
         break;
     }

@@ -605,12 +605,28 @@ void TWinControl::WMSize(TMessage& message) {
 
 void TWinControl::WMSetFocus(TMessage& message) {
   DefaultHandler(message);
-  Perform(CM_ENTER);
+  FocusArrived();
 }
 
 void TWinControl::WMKillFocus(TMessage& message) {
-  Perform(CM_EXIT);
   DefaultHandler(message);
+}
+
+void TWinControl::FocusArrived() {
+  TWinControl* top = FromHandle(GetAncestor(handle_, GA_ROOT));
+  if (!top) {
+    Perform(CM_ENTER);
+    return;
+  }
+  if (top->entered_ == handle_) return;
+  const HWND previous = top->entered_;
+  top->entered_ = handle_;
+  TWinControl* left = previous && IsChild(top->handle_, previous) ? FromHandle(previous) : nullptr;
+  if (left) {
+    left->Perform(CM_EXIT);
+    if (top->entered_ != handle_) return;  // the exit handler sent the focus on
+  }
+  Perform(CM_ENTER);
 }
 
 void TWinControl::CMEnter(TMessage& message) {

@@ -123,6 +123,10 @@ class TWinControl : public TControl, public TMessageTarget {
   virtual void KeyPress(char& key);
   virtual void DoEnter() { OnEnter(this); }
   virtual void DoExit() { OnExit(this); }
+  // The focus came to this control (or to a window of its own). CM_EXIT and CM_ENTER tell of
+  // the focus moving between the controls of one top-level window, which remembers the control
+  // entered last: a window hidden, deactivated or activated again tells its control nothing.
+  void FocusArrived();
   // The brush for WM_CTLCOLOR* of a system control: our colour and font colour.
   HBRUSH ControlBrush(HDC dc);
   // Fills the background with our colour, opaque or not: forms and windowed controls without
@@ -185,6 +189,7 @@ class TWinControl : public TControl, public TMessageTarget {
   TGdiObject brush_;  // for WM_CTLCOLOR*
   TColor brush_color_ = clNone;
   int wanted_tab_order_ = -1;  // set while loading, applied by Loaded
+  HWND entered_ = nullptr;     // top-level windows: the control entered last; not owned
 };
 
 // A windowed control with a canvas of its own, painted by Paint.

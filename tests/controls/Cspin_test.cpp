@@ -163,6 +163,9 @@ TEST_F(SpinEditTest, TypedCharactersPassTheFilterOrBeepAndChangeNothing) {
       {"backspace", '\b', true, false, "1"},
       {"letter", 'a', true, true, "15"},
       {"Enter", '\r', true, true, "15"},
+      // A multi-line edit would take these into the text, which then reads as no number.
+      {"tab (Ctrl+I)", '\t', true, true, "15"},
+      {"line feed (Ctrl+J, Ctrl+Enter)", '\n', true, true, "15"},
       // The filter's bound: only the control characters below 32 pass, not blanks,
       // punctuation or the upper half of the code page.
       {"blank", ' ', true, true, "15"},
@@ -173,6 +176,9 @@ TEST_F(SpinEditTest, TypedCharactersPassTheFilterOrBeepAndChangeNothing) {
       {"backspace, editor disabled", '\b', false, true, "15"},
       {"full stop, editor disabled", '.', false, true, "15"},
       {"Enter, editor disabled", '\r', false, true, "15"},
+      {"tab, editor disabled", '\t', false, true, "15"},
+      {"Ctrl+V, editor disabled", '\x16', false, true, "15"},
+      {"Ctrl+X, editor disabled", '\x18', false, true, "15"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -449,6 +455,16 @@ TEST_F(SpinEditTest, MovingOffTheHeldArrowPausesTheRepeats) {
   ReleaseCapture();
   SendMessageA(timer->Handle(), WM_TIMER, 1, 0);
   EXPECT_EQ(spin_->Text(), "17");
+}
+
+TEST_F(SpinEditTest, ARightPressReleasedElsewhereStopsItsRepeat) {
+  Mouse(WM_RBUTTONDOWN, kUpArrow, MK_RBUTTON);
+  TTimer* timer = Up()->RepeatTimer();
+  ASSERT_NE(timer, nullptr);
+  // A right press takes no capture: its release reaches whatever lies under the mouse then.
+  SendMessageA(timer->Handle(), WM_TIMER, 1, 0);
+  EXPECT_FALSE(timer->Enabled()) << "the repeat timer runs on";
+  EXPECT_EQ(spin_->Text(), "15");
 }
 
 TEST_F(SpinEditTest, FailingClickStopsTheTimerAndIsReported) {

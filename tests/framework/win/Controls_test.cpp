@@ -2,6 +2,10 @@
 // Tab through the application's message loop, and exceptions at window procedure entries.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "framework/win/Buttons.h"
 #include "framework/win/Timer.h"
 #include "tests/framework/win/WinTest.h"
@@ -144,6 +148,45 @@ TEST_F(ControlsTest, FormActivatedAgainGivesTheFocusBackToTheControlThatHadIt) {
   form_->Show();  // back to the front, as a click on its caption or Alt+Tab would
   Application->ProcessMessages();
   EXPECT_TRUE(second->Focused()) << "the focus went to " << GetFocus() << " after activation";
+}
+
+// Exit and enter tell of the focus moving between the controls of one form: a form that leaves
+// the screen or the foreground and comes back tells its control nothing.
+TEST_F(ControlsTest, OnlyAMoveBetweenControlsOfTheFormExitsAndEnters) {
+  TFocusBox* first = AddBox(10);
+  TFocusBox* second = AddBox(60);
+  std::vector<std::string> events;
+  for (TFocusBox* box : {first, second}) {
+    const std::string name = box == first ? "first" : "second";
+    box->OnEnter = [&events, name](TObject*) { events.push_back("enter " + name); };
+    box->OnExit = [&events, name](TObject*) { events.push_back("exit " + name); };
+  }
+  form_->Show();
+  Application->ProcessMessages();
+  PressTab(false);
+  ASSERT_TRUE(second->Focused());
+  EXPECT_EQ(events, (std::vector<std::string>{"enter first", "exit first", "enter second"}));
+
+  TForm other(nullptr);
+  other.SetBounds(400, 60, 200, 100);
+  const struct {
+    const char* name;
+    std::function<void()> leave;
+  } steps[] = {
+      {"hidden and shown again", [&] { form_->Hide(); }},
+      {"another form in front", [&] { other.Show(); }},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.name);
+    events.clear();
+    step.leave();
+    Application->ProcessMessages();
+    ASSERT_FALSE(second->Focused());
+    form_->Show();
+    Application->ProcessMessages();
+    EXPECT_TRUE(second->Focused());
+    EXPECT_EQ(events, std::vector<std::string>{});
+  }
 }
 
 // --- exceptions at the entry of a window procedure
