@@ -193,6 +193,9 @@ void TTrayIcon::Loaded() {
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS && !IsDesigning()) {
       GoToPreviousInstance();
+      // A form adds a stored Active icon before Loaded; the halt closes no window that would
+      // take it away, and the shell would keep a dead icon until the mouse passes over it.
+      SetActive(false);
       TrayServices().Halt();
     }
   }

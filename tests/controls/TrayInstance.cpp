@@ -1,8 +1,9 @@
-// A program for the single-instance test: one tray icon with IDMessage set, loaded as a form
-// would load it. A second copy ends inside Loaded and writes nothing. A copy that goes on
-// writes "running" into its result file, signals "<name>-ready", waits up to ten seconds for
-// the registered message, then writes "received" or "timeout". Given an icon file, it also
-// shows that icon in the notification area meanwhile (for a look at the tray).
+// A program for the single-instance test: one tray icon with Active true and IDMessage set,
+// loaded in the order a form loads it (Active, the other properties, then Loaded). Every icon
+// it adds to or deletes from the notification area is written into its result file as "add"
+// or "delete". A second copy ends inside Loaded. A copy that goes on writes "running",
+// signals "<name>-ready", waits up to ten seconds for the registered message, then writes
+// "received" or "timeout". Given an icon file, it shows that icon (for a look at the tray).
 //
 //   TrayInstance.exe NAME RESULT_FILE [ICON_FILE]
 #include <windows.h>
@@ -30,15 +31,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const char* result_file = __argv[2];
   InitApplication();
   Application->Initialize();
+  const auto shell = TrayServices().ShellNotify;
+  TrayServices().ShellNotify = [shell, result_file](DWORD message, PNOTIFYICONDATAA data) {
+    if (message == NIM_ADD) WriteResult(result_file, "add");
+    if (message == NIM_DELETE) WriteResult(result_file, "delete");
+    return shell(message, data);
+  };
   TComponent owner(nullptr);
   auto* tray = new TTrayIcon(&owner);
+  tray->SetActive(true);
+  if (__argc == 4) tray->Icon()->LoadFromFile(__argv[3]);
   tray->IDMessage = name;
+  if (__argc == 4) tray->SetToolTip("Wakora");
   tray->Loaded();
-  if (__argc == 4) {
-    tray->Icon()->LoadFromFile(__argv[3]);
-    tray->SetToolTip("Wakora");
-    tray->SetActive(true);
-  }
 
   WriteResult(result_file, "running");
   HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, (AnsiString(name) + "-ready").c_str());
