@@ -318,7 +318,10 @@ void TForm1::Beenden1Click(TObject*) {
 }
 
 void TForm1::AniIcon1Click(TObject*) {
+  // A language file is handed around: its text 1 must not start a program or open a share.
   const AnsiString address = Trans->Text(1);
+  const AnsiString scheme = AsciiLowerCase(address.substr(0, address.find("//") + 2));
+  if (scheme != "http://" && scheme != "https://") return;
   AlarmServices().ShellExecute("Open", TextToUtf8(address), "", "", SW_SHOW);
 }
 

@@ -455,6 +455,34 @@ TEST_F(TrayTest, QuittingWhileArmedEndsWithoutASound) {
   EXPECT_TRUE(messages_.empty());
 }
 
+// Text 1 of a language file reaches the shell only as a web address.
+TEST_F(TrayTest, OnlyAWebAddressIsOpened) {
+  const struct {
+    const char* Address;
+    bool Opened;
+  } cases[] = {
+      // clang-format off
+      {"https://example.org/wakora", true},
+      {"HTTP://EXAMPLE.ORG", true},
+      {"C:\\windows\\notepad.exe", false},
+      {"\\\\server\\share\\run.exe", false},
+      {"file:///C:/windows/notepad.exe", false},
+      {"", false},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Address);
+    apptest::WriteFile(folder_ + "\\Wakora.t09",
+                       std::string("[0]\r\nTestish\r\n[1]\r\n") + c.Address + "\r\n[END]\r\n");
+    Trans->Reload();
+    ASSERT_EQ(Trans->SelectLanguage("Testish", false), 1);
+    shell_.clear();
+    Form1->AniIcon1Click(Form1->AniIcon1);
+    Form1->Homepage1->Click();
+    EXPECT_EQ(shell_.size(), c.Opened ? 2u : 0u);
+  }
+}
+
 TEST_F(TrayTest, HomepageAfterALanguageChangeOpensTheNewAddress) {
   apptest::WriteFile(
       folder_ + "\\Wakora.t09",
