@@ -10,6 +10,7 @@ const TClassInfo& TAniIconFile::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TAniIconFile>("TAniIconFile", &TGraphic::StaticClassInfo())
           .PublishInherited()
+          .Property("Data", &TAniIconFile::GetData, &TAniIconFile::SetStoredData)
           .Build();
   return info;
 }
@@ -54,6 +55,12 @@ void TAniIconFile::ReadData(TStream* Stream) {
   if (!Stream) return;
   LoadFromStream(Stream);
   FOnAniChange(this);
+}
+
+void TAniIconFile::SetStoredData(const TBytes& data) {
+  TMemoryStream stream;
+  if (!data.empty()) stream.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+  ReadData(&stream);
 }
 
 void TAniIconFile::SaveToStream(TStream* Stream) const {

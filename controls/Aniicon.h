@@ -64,6 +64,9 @@ class TAniIconFile : public TGraphic, private AniFrameSink {
   // Loads a file whose extension is ".ani" in any case and which exists, then notifies. Any
   // other name, or a missing file, is ignored.
   void LoadFromFile(const AnsiString& FileName);
+  // The stored property "Data": ReadData with these bytes. Empty data, too, replaces the data
+  // and notifies but keeps the frames, as any data without frames does.
+  void SetStoredData(const TBytes& data);
 
   // Another animated icon: copies its raw bytes only; the frames shown stay those decoded
   // last. Null: empties the data and destroys every frame. Other graphics cannot be assigned.

@@ -378,8 +378,22 @@ TEST_F(AniIconFileTest, PicturesCreateTheClassByName) {
   auto* made = dynamic_cast<TAniIconFile*>(graphic.get());
   ASSERT_NE(made, nullptr);
   EXPECT_EQ(made->PlayableFrames(), 15);
-  graphic->SetData({});
-  EXPECT_EQ(made->GetStreamSize(), 0) << "empty stored data clears the animation";
+}
+
+// A form description sets "AniFile.Data" through the class's published property.
+TEST_F(AniIconFileTest, EmptyStoredDataKeepsTheFramesAndNotifies) {
+  CountChanges();
+  const TPropInfo* data = file_.ClassInfo().FindPublished("Data");
+  ASSERT_NE(data, nullptr);
+  TValue value;
+  value.Bytes = WakoraAni();
+  data->Set(file_, value);
+  ASSERT_EQ(file_.PlayableFrames(), 15);
+  const int before = changes_;
+  data->Set(file_, TValue{});
+  EXPECT_EQ(file_.GetStreamSize(), 0);
+  EXPECT_EQ(file_.PlayableFrames(), 15) << "the frames were destroyed";
+  EXPECT_EQ(changes_ - before, 1);
 }
 
 // --- The animated icon control ------------------------------------------------------------------

@@ -85,6 +85,9 @@ TEST(ShippedLanguages, EachLoadsTwelveNonEmptyTextsThroughTheCatalogue) {
     EXPECT_GE(catalogue.TextCount, 12);
     EXPECT_EQ(catalogue.Text(0), name);
     EXPECT_EQ(catalogue.Text(1).rfind("https://", 0), 0u) << catalogue.Text(1);
+    // The heading beside the check box names the sound list below it, as the other headings
+    // name their fields: it promises no sound that clearing the box would stop.
+    EXPECT_EQ(catalogue.Text(4).back(), ':') << catalogue.Text(4);
     for (int text = 0; text < 12; ++text) {
       EXPECT_FALSE(catalogue.Text(text).empty()) << "text " << text;
       EXPECT_EQ(catalogue.Text(text).find('\n'), AnsiString::npos) << "text " << text;
