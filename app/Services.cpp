@@ -66,9 +66,7 @@ TAlarmServices SystemAlarmServices() {
     return TTimeFormat{locale::LongTimeFormat(), locale::TimeAMString(), locale::TimePMString()};
   };
   services.ShortTimeFormat = [] {
-    AnsiString picture = locale::ShortTimeFormat();
-    if (picture.empty()) picture = PictureWithoutSeconds(locale::LongTimeFormat());
-    return TTimeFormat{picture, locale::TimeAMString(), locale::TimePMString()};
+    return TTimeFormat{locale::ShortTimeFormat(), locale::TimeAMString(), locale::TimePMString()};
   };
   services.SetWakeTimer = [](LONGLONG due, BOOL resume) {
     if (HANDLE timer = WakeTimer()) {

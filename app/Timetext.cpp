@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "framework/core/Datetext.h"
+
 namespace {
 
 struct Token {
@@ -88,37 +90,7 @@ AnsiString FormatTimeOfDay(const TTimeFormat& format, TDateTime value) {
 }
 
 AnsiString PictureWithoutSeconds(const AnsiString& picture) {
-  std::vector<Token> tokens = Tokenize(picture);
-  for (size_t i = 0; i < tokens.size(); ++i) {
-    if (!tokens[i].Field || tokens[i].Text[0] != 's') continue;
-    size_t first = i, last = i;
-    if (i > 0 && !tokens[i - 1].Field) {
-      first = i - 1;  // "mm:ss": the separator before the seconds goes too
-    } else if (i + 1 < tokens.size() && !tokens[i + 1].Field) {
-      last = i + 1;  // seconds first: the separator after them goes
-    }
-    tokens.erase(tokens.begin() + static_cast<long>(first),
-                 tokens.begin() + static_cast<long>(last) + 1);
-    break;
-  }
-  AnsiString result;
-  for (const Token& token : tokens) {
-    if (token.Field) {
-      result += token.Text;
-    } else {
-      // Quote literals again so that letters stay literal.
-      bool plain = true;
-      for (char c : token.Text) plain = plain && !IsFieldLetter(c) && c != '\'';
-      if (plain) {
-        result += token.Text;
-      } else {
-        result += '\'';
-        for (char c : token.Text) result += c == '\'' ? AnsiString("''") : AnsiString(1, c);
-        result += '\'';
-      }
-    }
-  }
-  return result;
+  return TimeFormatWithoutSeconds(picture);
 }
 
 AnsiString AlarmTimeText(const TTimeFormat& format, TDateTime value) {

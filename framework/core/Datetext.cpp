@@ -1,5 +1,6 @@
 #include "framework/core/Datetext.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -70,4 +71,54 @@ bool TryParseDateText(const AnsiString& text, TDateTime& date) {
     return TryEncodeDate(fields[2], fields[0], fields[1], date);
   }
   return false;
+}
+
+AnsiString TimeFormatWithoutSeconds(const AnsiString& format) {
+  // Pieces of the format: runs of one field letter, and literal text between them.
+  struct Piece {
+    AnsiString Text;
+    char Field;  // 0 for literal text
+  };
+  std::vector<Piece> pieces;
+  for (size_t at = 0; at < format.size();) {
+    const char c = format[at];
+    size_t end = at + 1;
+    char field = 0;
+    if (c == 'h' || c == 'H' || c == 'm' || c == 's' || c == 't') {
+      field = c;
+      while (end < format.size() && format[end] == c) ++end;
+    } else if (c == '\'') {
+      // Up to the closing quote; two quotes inside stand for one.
+      while (end < format.size()) {
+        if (format[end++] != '\'') continue;
+        if (end < format.size() && format[end] == '\'') {
+          ++end;
+          continue;
+        }
+        break;
+      }
+    }
+    const AnsiString text = format.substr(at, end - at);
+    if (!field && !pieces.empty() && !pieces.back().Field) {
+      pieces.back().Text += text;
+    } else {
+      pieces.push_back({text, field});
+    }
+    at = end;
+  }
+  for (;;) {
+    const auto seconds = std::find_if(pieces.begin(), pieces.end(),
+                                      [](const Piece& piece) { return piece.Field == 's'; });
+    if (seconds == pieces.end()) break;
+    auto first = seconds, last = seconds + 1;
+    if (first != pieces.begin() && !first[-1].Field) {
+      --first;
+    } else if (first == pieces.begin() && last != pieces.end() && !last->Field) {
+      ++last;
+    }
+    pieces.erase(first, last);
+  }
+  AnsiString result;
+  for (const Piece& piece : pieces) result += piece.Text;
+  return result;
 }

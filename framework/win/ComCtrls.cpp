@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "framework/core/Datetext.h"
+#include "framework/win/Locale.h"
 
 namespace {
 
@@ -102,6 +103,12 @@ void TDateTimePicker::CreateParams(TCreateParams& params) {
 
 void TDateTimePicker::HandleCreated() {
   TWinControl::HandleCreated();
+  if (kind_ == TDateTimeKind::dtkTime) {
+    // The system shows the long format, whose seconds crowd a narrow picker and cut off the
+    // half-day marker; a time of day is set to the minute.
+    const AnsiString format = locale::ShortTimeFormat();
+    SendMessageA(handle_, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(format.c_str()));
+  }
   ShowValue();
 }
 

@@ -31,7 +31,8 @@ class TDateTimePicker : public TWinControl {
   TDateTime Time() const { return TimePart(DateTime()); }
   void SetTime(TDateTime time);
 
-  // dtkTime shows a time with up-down arrows; dtkDate a date with a drop-down calendar.
+  // dtkTime shows a time in the locale's short format (hours and minutes) with up-down
+  // arrows; dtkDate a date with a drop-down calendar.
   TDateTimeKind Kind() const { return kind_; }
   void SetKind(TDateTimeKind kind);
   TDTDateFormat DateFormat() const { return date_format_; }

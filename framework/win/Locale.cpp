@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/core/Datetext.h"
+
 namespace locale {
 
 namespace {
@@ -22,7 +24,8 @@ AnsiString LongTimeFormat() {
 }
 
 AnsiString ShortTimeFormat() {
-  return LocaleInfo(LOCALE_SSHORTTIME, "");
+  const AnsiString format = LocaleInfo(LOCALE_SSHORTTIME, "");
+  return format.empty() ? TimeFormatWithoutSeconds(LongTimeFormat()) : format;
 }
 
 AnsiString TimeAMString() {

@@ -8,7 +8,8 @@ namespace locale {
 
 // The long time format with seconds, e.g. "HH:mm:ss" or "h:mm:ss tt" (LOCALE_STIMEFORMAT).
 AnsiString LongTimeFormat();
-// The short time format, hours and minutes, e.g. "HH:mm" (LOCALE_SSHORTTIME); empty if unknown.
+// The short time format, hours and minutes with the marker where the locale has one
+// (LOCALE_SSHORTTIME; where the system lacks it, the long format without its seconds).
 AnsiString ShortTimeFormat();
 AnsiString TimeAMString();  // LOCALE_S1159
 AnsiString TimePMString();  // LOCALE_S2359

@@ -78,4 +78,19 @@ TEST(TryParseDateText, IsoGermanAndUsFormsWithRealDatesOnly) {
   }
 }
 
+// More of the rule beside the alarm's own cases (Timetext_test).
+TEST(TimeFormatWithoutSeconds, KeepsTheMarkerAndQuotedText) {
+  const struct {
+    const char* Format;
+    const char* Short;
+  } cases[] = {
+      {"tt hh:mm:ss", "tt hh:mm"},
+      {"HH.mm.ss' Uhr'", "HH.mm' Uhr'"},
+      {"'s:'HH:mm:ss", "'s:'HH:mm"},  // a quoted s is text
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TimeFormatWithoutSeconds(c.Format), c.Short) << c.Format;
+  }
+}
+
 }  // namespace

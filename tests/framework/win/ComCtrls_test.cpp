@@ -113,6 +113,50 @@ TEST_F(PickerTest, IsTheSystemTimePickerInTimeFormatWithoutFreeTyping) {
   EXPECT_NE(date_style & DTS_TIMEFORMAT, DTS_TIMEFORMAT) << "the default kind shows a date";
 }
 
+// The user's locale for the length of a test: its time formats as given, restored afterwards.
+class LocaleTimeFormats {
+ public:
+  LocaleTimeFormats(const char* long_format, const char* short_format) {
+    for (auto& [type, saved] : saved_) {
+      char text[80] = {};
+      GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text, sizeof(text));
+      saved = text;
+    }
+    SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, long_format);
+    SetLocaleInfoA(LOCALE_USER_DEFAULT, kShortTime, short_format);
+  }
+  ~LocaleTimeFormats() {
+    for (const auto& [type, saved] : saved_)
+      SetLocaleInfoA(LOCALE_USER_DEFAULT, type, saved.c_str());
+  }
+
+ private:
+  static constexpr LCTYPE kShortTime = 0x79;  // LOCALE_SSHORTTIME
+  std::pair<LCTYPE, AnsiString> saved_[2] = {{LOCALE_STIMEFORMAT, {}}, {kShortTime, {}}};
+};
+
+// The long format's seconds would crowd the narrow picker and cut off the half-day marker.
+TEST_F(PickerTest, ATimeShowsTheLocalesHoursAndMinutesWithTheMarker) {
+  const struct {
+    const char* Long;
+    const char* Short;
+    const char* Shown;
+  } cases[] = {
+      {"h:mm:ss tt", "h:mm tt", "8:30 PM"},
+      {"HH:mm:ss", "HH:mm", "20:30"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Long);
+    LocaleTimeFormats formats(c.Long, c.Short);
+    picker_->RecreateWnd();
+    picker_->SetTime(EncodeTime(20, 30, 15, 0));
+    char text[64] = {};
+    GetWindowTextA(picker_->Handle(), text, sizeof(text));
+    EXPECT_STREQ(text, c.Shown);
+    EXPECT_EQ(Shown().wSecond, 15) << "the value keeps its seconds";
+  }
+}
+
 struct KeepCase {
   TDateTime Start;
   TDateTime Set;
