@@ -32,8 +32,9 @@ HWND StartedWindow(Program& program) {
   return window;
 }
 
-// A child window of the main window by class and left edge (the form places them).
-HWND ChildAt(const Program& program, const char* class_name, int left) {
+// A child window of the main window by class and left edge, and top edge where given (the
+// form places them).
+HWND ChildAt(const Program& program, const char* class_name, int left, int top = -1) {
   for (HWND child : Program::Children(program.MainWindow())) {
     char name[64];
     GetClassNameA(child, name, sizeof name);
@@ -41,7 +42,7 @@ HWND ChildAt(const Program& program, const char* class_name, int left) {
     GetWindowRect(child, &r);
     POINT p{r.left, r.top};
     ScreenToClient(program.MainWindow(), &p);
-    if (lstrcmpiA(name, class_name) == 0 && p.x == left) return child;
+    if (lstrcmpiA(name, class_name) == 0 && p.x == left && (top < 0 || p.y == top)) return child;
   }
   return nullptr;
 }
@@ -54,6 +55,9 @@ HWND ReminderField(const Program& program) {
 }
 HWND MinutesField(const Program& program) {
   return ChildAt(program, "Edit", 49);
+}
+HWND CountdownButton(const Program& program) {
+  return ChildAt(program, "Button", 32, 209);
 }
 
 TEST(Wakora, FirstStartCreatesTheActiveLanguageAndShowsTheWindow) {
@@ -173,8 +177,16 @@ TEST(Alarm, ATrayClickCancelsTheWaitingAlarm) {
   Program program(folder);
   HWND window = StartedWindow(program);
   ASSERT_NE(window, nullptr);
-  // Countdown of one minute: typing into the minutes field selects that mode.
-  SetWindowTextA(MinutesField(program), "1");
+  // Countdown of one minute, chosen as a user does: a click into the minutes field, then the
+  // number typed over the whole text.
+  HWND minutes = MinutesField(program);
+  ASSERT_NE(minutes, nullptr);
+  driver::Click(minutes, 5, 5);
+  PostMessageA(minutes, EM_SETSEL, 0, -1);
+  PostMessageA(minutes, WM_CHAR, '1', 1);
+  ASSERT_TRUE(driver::WaitFor([&] { return driver::WindowText(minutes) == "1"; }, 3000));
+  ASSERT_EQ(SendMessageA(CountdownButton(program), BM_GETCHECK, 0, 0), BST_CHECKED)
+      << "the countdown mode is not chosen";
   PressStart(window);
   ASSERT_TRUE(driver::WaitFor([&] { return !IsWindowVisible(window); }, 3000));
   const DWORD armed = GetTickCount();
