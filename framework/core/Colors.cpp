@@ -48,3 +48,9 @@ const TIdentMap& ColorIdents() {
   }};
   return idents;
 }
+
+TPropOptions DefaultColor(TColor color) {
+  TPropOptions options = Default(color);
+  options.Idents = &ColorIdents();
+  return options;
+}

@@ -54,3 +54,5 @@ constexpr TColor clScrollBar = SystemColor(0), clBackground = SystemColor(1),
 
 // Colour names for form descriptions (clBtnFace and so on).
 const TIdentMap& ColorIdents();
+// The options of a colour property: its stored default, written by name where it has one.
+TPropOptions DefaultColor(TColor color);
