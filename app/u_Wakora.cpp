@@ -1,6 +1,8 @@
 #include "app/u_Wakora.h"
 
 #include "app/Services.h"
+#include "controls-extra/Cgauges.h"
+#include "controls-extra/Perfgrap.h"
 #include "framework/win/Platform.h"
 #include "lang/Platform.h"
 
@@ -334,6 +336,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitApplication();
     Application->Initialize();
     Application->SetIconResource("MAINICON");
+    // The program carries the library's controls: a form description it reads may name them.
+    Perfgrap::Register();
+    Cgauges::Register();
     SystemLanguagePlatform().RequestTermination = [] { Application->Terminate(); };
     Application->CreateForm(Form1);
     Application->Run();
