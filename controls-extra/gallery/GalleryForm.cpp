@@ -1,0 +1,52 @@
+#include "controls-extra/gallery/GalleryForm.h"
+
+#include <cmath>
+
+#include "framework/win/ExtCtrls.h"
+#include "framework/win/StdCtrls.h"
+
+const TClassInfo& TGalleryForm::StaticClassInfo() {
+  static const TClassInfo& info = []() -> const TClassInfo& {
+    // The panels and their captions are read by class name; they have no fields.
+    RegisterComponentClass(TPanel::StaticClassInfo());
+    RegisterComponentClass(TLabel::StaticClassInfo());
+    return TClassBuilder<TGalleryForm>("TGalleryForm", &TForm::StaticClassInfo())
+        .PublishInherited()
+        .Field("LineGraph", &TGalleryForm::LineGraph)
+        .Field("BarGraph", &TGalleryForm::BarGraph)
+        .Field("TextGauge", &TGalleryForm::TextGauge)
+        .Field("HorizontalGauge", &TGalleryForm::HorizontalGauge)
+        .Field("VerticalGauge", &TGalleryForm::VerticalGauge)
+        .Field("PieGauge", &TGalleryForm::PieGauge)
+        .Field("NeedleGauge", &TGalleryForm::NeedleGauge)
+        .Field("Timer1", &TGalleryForm::Timer1)
+        .Method("Timer1Timer", &TGalleryForm::Timer1Timer)
+        .Build();
+  }();
+  return info;
+}
+
+void TGalleryForm::Timer1Timer(TObject*) {
+  const double t = ++ticks_ * 0.15;
+  // Three loads that wander at their own pace.
+  const int cpu = static_cast<int>(450 + 350 * std::sin(t));
+  const int disk = static_cast<int>(300 + 250 * std::sin(t * 0.37 + 1));
+  const int net = static_cast<int>(250 + 200 * std::sin(t * 2.3) * std::sin(t * 0.5));
+  LineGraph->DataPoint(clLime, cpu);
+  LineGraph->DataPoint(clYellow, disk);
+  LineGraph->DataPoint(clAqua, net);
+  LineGraph->Update();
+  // Bars stack: each point reaches from the one before up to its own value.
+  BarGraph->DataPoint(clRed, cpu / 2);
+  BarGraph->DataPoint(clYellow, cpu / 2 + disk / 2);
+  BarGraph->DataPoint(clLime, cpu / 2 + disk / 2 + net / 4);
+  BarGraph->Update();
+
+  for (TCGauge* gauge : {TextGauge, HorizontalGauge, VerticalGauge, PieGauge, NeedleGauge}) {
+    if (gauge->Progress() >= gauge->MaxValue()) {
+      gauge->SetProgress(gauge->MinValue());
+    } else {
+      gauge->AddProgress(1);
+    }
+  }
+}

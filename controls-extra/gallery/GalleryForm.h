@@ -1,0 +1,36 @@
+// The gallery's form: every control of the library, live, each in a panel of its own with its
+// class name above it. A timer feeds the graphs and moves the gauges.
+//
+// The panels stand in a grid with 8 pixels between them and around them: a row of two wide
+// panels (308 x 176) for the graphs, then rows of five narrow ones (118 x 158). Another
+// control takes the next free cell, or a new row below, and the form grows by that row.
+#pragma once
+
+#include "controls-extra/Cgauges.h"
+#include "controls-extra/Perfgrap.h"
+#include "framework/win/Forms.h"
+#include "framework/win/Timer.h"
+
+class TGalleryForm : public TForm {
+  DECLARE_CLASS_INFO()
+ public:
+  using TForm::TForm;
+
+  TPerformanceGraph* LineGraph = nullptr;
+  TPerformanceGraph* BarGraph = nullptr;
+  TCGauge* TextGauge = nullptr;
+  TCGauge* HorizontalGauge = nullptr;
+  TCGauge* VerticalGauge = nullptr;
+  TCGauge* PieGauge = nullptr;
+  TCGauge* NeedleGauge = nullptr;
+  TTimer* Timer1 = nullptr;
+
+  // One step of the made-up load figures: a point per series on each graph, and a step of
+  // progress on each gauge.
+  void Timer1Timer(TObject* sender);
+
+  int Ticks() const { return ticks_; }
+
+ private:
+  int ticks_ = 0;
+};

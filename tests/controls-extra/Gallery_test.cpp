@@ -1,0 +1,29 @@
+// The gallery's form reads from its resource, and its timer brings every control to life.
+#include "controls-extra/gallery/GalleryForm.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/framework/win/WinTest.h"
+
+namespace {
+
+TEST(Gallery, TheTimerFeedsTheGraphsAndMovesTheGauges) {
+  wintest::EnsureApplication();
+  auto* gallery = new TGalleryForm(Application);
+  gallery->LoadFromResource();
+  ASSERT_NE(gallery->Timer1, nullptr);
+  const int before = gallery->HorizontalGauge->Progress();
+  for (int tick = 0; tick < 30; ++tick) {
+    SendMessageA(gallery->Timer1->Handle(), WM_TIMER, 1, 0);
+  }
+  EXPECT_EQ(gallery->Ticks(), 30);
+  EXPECT_EQ(gallery->HorizontalGauge->Progress(), before + 30);
+  for (TPerformanceGraph* graph : {gallery->LineGraph, gallery->BarGraph}) {
+    const TGraphHistory& history = graph->Plot().History();
+    EXPECT_EQ(history.Band(history.LastY(history.Last())).Count, 3) << graph->Name();
+    EXPECT_GT(graph->Scale(), 0) << graph->Name();
+  }
+  TObject::Free(gallery);
+}
+
+}  // namespace
