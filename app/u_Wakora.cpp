@@ -3,6 +3,7 @@
 #include "app/Services.h"
 #include "controls-extra/Cgauges.h"
 #include "controls-extra/Perfgrap.h"
+#include "controls-extra/Tflatcomboboxunit.h"
 #include "framework/win/Platform.h"
 #include "lang/Platform.h"
 
@@ -339,6 +340,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The program carries the library's controls: a form description it reads may name them.
     Perfgrap::Register();
     Cgauges::Register();
+    Tflatcomboboxunit::Register();
     SystemLanguagePlatform().RequestTermination = [] { Application->Terminate(); };
     Application->CreateForm(Form1);
     Application->Run();

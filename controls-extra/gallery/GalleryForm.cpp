@@ -10,6 +10,7 @@ const TClassInfo& TGalleryForm::StaticClassInfo() {
     // The panels and their captions are read by class name; they have no fields.
     RegisterComponentClass(TPanel::StaticClassInfo());
     RegisterComponentClass(TLabel::StaticClassInfo());
+    Tflatcomboboxunit::Register();
     return TClassBuilder<TGalleryForm>("TGalleryForm", &TForm::StaticClassInfo())
         .PublishInherited()
         .Field("LineGraph", &TGalleryForm::LineGraph)

@@ -2,12 +2,14 @@
 // class name above it. A timer feeds the graphs and moves the gauges.
 //
 // The panels stand in a grid with 8 pixels between them and around them: a row of two wide
-// panels (308 x 176) for the graphs, then rows of five narrow ones (118 x 158). Another
-// control takes the next free cell, or a new row below, and the form grows by that row.
+// panels (308 x 176) for the graphs, then rows of five narrow ones (118 x 158), then a wide
+// coloured panel (622 x 160) of flat combo boxes, one column per style. Another control takes
+// the next free cell, or a new row below, and the form grows by that row.
 #pragma once
 
 #include "controls-extra/Cgauges.h"
 #include "controls-extra/Perfgrap.h"
+#include "controls-extra/Tflatcomboboxunit.h"
 #include "framework/win/Forms.h"
 #include "framework/win/Timer.h"
 
