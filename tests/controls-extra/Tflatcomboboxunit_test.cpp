@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/core/Filer.h"
 #include "framework/win/ExtCtrls.h"
 #include "tests/framework/win/GdiTest.h"
 #include "tests/framework/win/WinTest.h"
@@ -184,6 +185,41 @@ TEST_F(FlatComboTest, AdvancedColorsAreShadesOfTheParentsColour) {
   orphan.SetUseAdvColors(true);
   EXPECT_EQ(orphan.GetColorBorder(), shade(face, 50));
   EXPECT_EQ(orphan.GetColorArrowBackground(), shade(face, 100));
+}
+
+TEST_F(FlatComboTest, FormDescriptionStoresOnlyWhatDiffersFromTheDefaults) {
+  combo_->SetName("Plain");
+  second_->SetName("Derived");
+  second_->SetStyle(csOwnerDrawFixed);
+  second_->SetItemHeight(20);
+  second_->SetUseAdvColors(true);
+  panel_->SetName("Panel1");
+  const AnsiString written = WriteComponentText(*form_);
+  const size_t plain = written.find("object Plain: TFlatComboBox");
+  const size_t derived = written.find("object Derived: TFlatComboBox");
+  ASSERT_NE(plain, AnsiString::npos) << written;
+  ASSERT_NE(derived, AnsiString::npos) << written;
+  const AnsiString plain_text = written.substr(plain, written.find("end", plain) - plain);
+  for (const char* name : {"Color", "ItemHeight", "UseAdvColors", "AdvColor", "Style"}) {
+    EXPECT_EQ(plain_text.find(name), AnsiString::npos) << name << " stored:\n" << plain_text;
+  }
+  const AnsiString derived_text = written.substr(derived, written.find("end", derived) - derived);
+  for (const char* line : {"UseAdvColors = True", "ColorBorder = ", "ItemHeight = 20"}) {
+    EXPECT_NE(derived_text.find(line), AnsiString::npos) << line << " missing:\n" << derived_text;
+  }
+}
+
+TEST_F(FlatComboTest, ParentImageIsWhatTheParentShowsUnderTheControl) {
+  TBitmap surface;
+  Fill(surface, second_->Width(), second_->Height(), RGB(1, 2, 3));
+  TFlatComboBox orphan(nullptr);
+  DrawParentImage(&orphan, surface.Canvas());
+  EXPECT_EQ(surface.PixelAt(0, 0), RGB(1, 2, 3));
+  // The panel's bevel is at its edges; under the control it is plain panel.
+  DrawParentImage(second_, surface.Canvas());
+  EXPECT_EQ(surface.PixelAt(0, 0), static_cast<COLORREF>(kPanelColor));
+  EXPECT_EQ(surface.PixelAt(second_->Width() - 1, second_->Height() - 1),
+            static_cast<COLORREF>(kPanelColor));
 }
 
 TEST_F(FlatComboTest, DisabledBitmapEngravesTheMaskColour) {
