@@ -1,12 +1,84 @@
 #include "framework/core/Layout.h"
 
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+struct TSpan {
+  int Start, Length;
+};
+
+// One axis of a control: its start and length once the parent's length went from old_length
+// to new_length, anchored to the near edge (left, top), the far one, both or neither.
+TSpan AnchorSpan(int start, int length, int old_length, int new_length, bool near, bool far) {
+  if (old_length <= 0 || (near && !far)) return {start, length};
+  const int growth = new_length - old_length;
+  if (near) return {start, length + growth};
+  if (far) return {start + growth, length};
+  // Neither edge: the centre keeps its place relative to the parent's length.
+  const double centre = (start + length / 2.0) * new_length / old_length;
+  return {static_cast<int>(std::lround(centre - length / 2.0)), length};
+}
+
+int ClampLength(int length, int min, int max) {
+  length = std::max(length, 0);
+  if (max > 0 && length > max) length = max;
+  if (min > 0 && length < min) length = min;
+  return length;
+}
+
+TLayoutRect Constrained(TLayoutRect r, const TSizeLimits& limits) {
+  int width = r.Width(), height = r.Height();
+  ConstrainSize(limits, width, height);
+  return {r.Left, r.Top, r.Left + width, r.Top + height};
+}
+
+}  // namespace
+
+TLayoutRect AnchorBounds(const TAnchorOrigin& origin, TAnchors anchors, int parent_width,
+                         int parent_height) {
+  const TLayoutRect& b = origin.Bounds;
+  const TSpan x = AnchorSpan(b.Left, b.Width(), origin.ParentWidth, parent_width, anchors & akLeft,
+                             anchors & akRight);
+  const TSpan y = AnchorSpan(b.Top, b.Height(), origin.ParentHeight, parent_height, anchors & akTop,
+                             anchors & akBottom);
+  return {x.Start, y.Start, x.Start + std::max(x.Length, 0), y.Start + std::max(y.Length, 0)};
+}
+
+void ConstrainSize(const TSizeLimits& limits, int& width, int& height) {
+  width = ClampLength(width, limits.MinWidth, limits.MaxWidth);
+  height = ClampLength(height, limits.MinHeight, limits.MaxHeight);
+}
 
 std::vector<TLayoutRect> AlignChildren(TLayoutRect area,
                                        const std::vector<TAlignedChild>& children) {
+  const int parent_width = std::max(area.Width(), 0), parent_height = std::max(area.Height(), 0);
   std::vector<TLayoutRect> placed;
   placed.reserve(children.size());
-  for (const TAlignedChild& child : children) placed.push_back(child.Bounds);
+  for (const TAlignedChild& child : children) {
+    TLayoutRect r = child.Bounds;
+    if (child.Origin.Known() && child.Anchors != kDefaultAnchors) {
+      const TLayoutRect anchored =
+          AnchorBounds(child.Origin, child.Anchors, parent_width, parent_height);
+      switch (child.Align) {
+        case TAlign::alNone:
+          r = anchored;
+          break;
+        case TAlign::alTop:
+        case TAlign::alBottom:
+          r.Bottom = r.Top + anchored.Height();
+          break;
+        case TAlign::alLeft:
+        case TAlign::alRight:
+          r.Right = r.Left + anchored.Width();
+          break;
+        case TAlign::alClient:
+          break;
+      }
+    }
+    placed.push_back(Constrained(r, child.Limits));
+  }
   auto width = [&] { return std::max(area.Right - area.Left, 0); };
   auto height = [&] { return std::max(area.Bottom - area.Top, 0); };
   for (TAlign align :
@@ -14,9 +86,9 @@ std::vector<TLayoutRect> AlignChildren(TLayoutRect area,
     for (size_t i = 0; i < children.size(); ++i) {
       const TAlignedChild& child = children[i];
       if (child.Align != align || !child.Visible) continue;
-      const int w = std::max(child.Bounds.Width(), 0);
-      const int h = std::max(child.Bounds.Height(), 0);
       TLayoutRect& r = placed[i];
+      const int w = r.Width();
+      const int h = r.Height();
       switch (align) {
         case TAlign::alTop:
           r = {area.Left, area.Top, area.Left + width(), area.Top + h};
@@ -40,6 +112,7 @@ std::vector<TLayoutRect> AlignChildren(TLayoutRect area,
         case TAlign::alNone:
           break;
       }
+      r = Constrained(r, child.Limits);
     }
   }
   return placed;

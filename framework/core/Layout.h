@@ -1,9 +1,11 @@
 // Layout computed apart from the windows that show it, shared by the controls and their tests:
-// where aligned children go in their parent, where a speed button puts its glyph and caption,
-// and where an image draws its picture.
+// where aligned and anchored children go in their parent and how far their size limits let
+// them grow, where a speed button puts its glyph and caption, and where an image draws its
+// picture.
 // Coordinates are pixels in the parent's (or the control's) client area, origin at its top left.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 struct TLayoutRect {
@@ -17,17 +19,51 @@ struct TLayoutRect {
 // the parent's client area, or filling the rest.
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+// The edges of its parent that a control keeps its distance to when the parent's client area
+// changes size; a set of bits. Without left and right it keeps its relative horizontal centre,
+// without top and bottom its relative vertical centre.
+enum TAnchorKind : uint8_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = uint8_t;
+constexpr TAnchors kDefaultAnchors = akLeft | akTop;
+
+// Where a control was placed, and the size of its parent's client area at that moment.
+struct TAnchorOrigin {
+  TLayoutRect Bounds;
+  int ParentWidth = 0, ParentHeight = 0;  // 0: the parent had no size yet
+  bool Known() const { return ParentWidth > 0 && ParentHeight > 0; }
+};
+
+// The bounds that keep a control's anchored distances in a parent client area of the given
+// size. A size that would be negative is zero.
+TLayoutRect AnchorBounds(const TAnchorOrigin& origin, TAnchors anchors, int parent_width,
+                         int parent_height);
+
+// The smallest and largest size a control may take; 0 is no limit. A minimum above the maximum
+// wins.
+struct TSizeLimits {
+  int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;
+  bool operator==(const TSizeLimits& other) const = default;
+};
+// Clamps a size to the limits; a negative size is zero first.
+void ConstrainSize(const TSizeLimits& limits, int& width, int& height);
+
 struct TAlignedChild {
   TAlign Align = TAlign::alNone;
   bool Visible = true;
   TLayoutRect Bounds;  // where it is now: an aligned child keeps its width or height
+  TAnchors Anchors = kDefaultAnchors;
+  TAnchorOrigin Origin{};
+  TSizeLimits Limits{};
 };
 
 // The bounds of every child after alignment, in the children's order. Top-aligned children
 // take the top of the area in creation order, then bottom, left and right ones take what
 // remains, each keeping its height (top, bottom) or width (left, right); client-aligned ones
-// fill what is left. Hidden and unaligned children keep their bounds. An area used up gives
-// later children a size of zero, never a negative one.
+// fill what is left. An area used up gives later children a size of zero, never a negative one.
+// A child placed in an area of known size follows its anchors from there: an unaligned child
+// moves or stretches as they say (a hidden one too, so that it shows in the right place), an
+// aligned one takes from them only the size that its alignment keeps. Every size ends within
+// the child's limits, its left and top staying put.
 std::vector<TLayoutRect> AlignChildren(TLayoutRect area,
                                        const std::vector<TAlignedChild>& children);
 

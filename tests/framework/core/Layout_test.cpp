@@ -295,4 +295,112 @@ TEST(AlignChildren, EachAlignTakesItsEdgeOfWhatIsLeftInDeclarationOrder) {
   }
 }
 
+// --- Anchors: a 20 x 20 control at (20, 10) placed in a 100 x 80 parent, which grows to
+// 150 x 120 and shrinks to 70 x 60. Each axis is a table; every pair of rows is an anchor set.
+struct AxisCase {
+  const char* Name;
+  TAnchors Anchors;
+  int GrownStart, GrownEnd, ShrunkStart, ShrunkEnd;
+};
+
+TEST(AnchorBounds, EachAnchorSetKeepsItsDistancesAsTheParentGrowsAndShrinks) {
+  const AxisCase across[] = {
+      {"neither left nor right keeps its relative centre", 0, 35, 55, 11, 31},
+      {"left", akLeft, 20, 40, 20, 40},
+      {"right", akRight, 70, 90, -10, 10},
+      {"left and right stretch; a negative width is zero", akLeft | akRight, 20, 90, 20, 20},
+  };
+  const AxisCase down[] = {
+      {"neither top nor bottom keeps its relative centre", 0, 20, 40, 5, 25},
+      {"top", akTop, 10, 30, 10, 30},
+      {"bottom", akBottom, 50, 70, -10, 10},
+      {"top and bottom stretch", akTop | akBottom, 10, 70, 10, 10},
+  };
+  const TAnchorOrigin origin{{20, 10, 40, 30}, 100, 80};
+  for (const AxisCase& x : across) {
+    for (const AxisCase& y : down) {
+      const TAnchors anchors = x.Anchors | y.Anchors;
+      EXPECT_EQ(AnchorBounds(origin, anchors, 150, 120),
+                (TLayoutRect{x.GrownStart, y.GrownStart, x.GrownEnd, y.GrownEnd}))
+          << x.Name << "; " << y.Name << "; growing";
+      EXPECT_EQ(AnchorBounds(origin, anchors, 70, 60),
+                (TLayoutRect{x.ShrunkStart, y.ShrunkStart, x.ShrunkEnd, y.ShrunkEnd}))
+          << x.Name << "; " << y.Name << "; shrinking";
+    }
+  }
+}
+
+// Children placed in a 100 x 80 area, laid out again in a 150 x 120 one.
+TEST(AlignChildren, AnchorsActOnceTheParentChangedSizeAndNeverOnAnAlignedSide) {
+  using enum TAlign;
+  const TLayoutRect grown{0, 0, 150, 120};
+  const TAnchors all = akLeft | akTop | akRight | akBottom;
+  // clang-format off
+  const AlignCase cases[] = {
+      {"a child placed before its parent had a size does not move",
+       {{alNone, true, {20, 10, 40, 30}, all, {{20, 10, 40, 30}, 0, 0}}},
+       {{20, 10, 40, 30}}},
+      {"back at the size it was placed in, a child is back where it was placed",
+       {{alNone, true, {25, 15, 95, 75}, all, {{20, 10, 40, 30}, 150, 120}}},
+       {{20, 10, 40, 30}}},
+      {"a hidden child follows its anchors too",
+       {{alNone, false, {20, 10, 40, 30}, akRight | akBottom, {{20, 10, 40, 30}, 100, 80}}},
+       {{70, 50, 90, 70}}},
+      {"top-aligned and anchored to top and bottom takes the growth in height",
+       {{alTop, true, {0, 0, 100, 20}, all, {{0, 0, 100, 20}, 100, 80}}},
+       {{0, 0, 150, 60}}},
+      {"bottom-aligned with the default anchors keeps its height",
+       {{alBottom, true, {0, 60, 100, 80}, kDefaultAnchors, {{0, 60, 100, 80}, 100, 80}}},
+       {{0, 100, 150, 120}}},
+      {"right-aligned and anchored left and right grows within its maximum; the client child"
+       " gets the rest",
+       {{alRight, true, {80, 0, 100, 80}, all, {{80, 0, 100, 80}, 100, 80}, {0, 0, 40, 0}},
+        {alClient, true, {}}},
+       {{110, 0, 150, 120}, {0, 0, 110, 120}}},
+      {"client-aligned ignores its anchors",
+       {{alClient, true, {0, 0, 100, 80}, akRight, {{0, 0, 100, 80}, 100, 80}}},
+       {{0, 0, 150, 120}}},
+  };
+  // clang-format on
+  for (const AlignCase& c : cases) {
+    EXPECT_EQ(AlignChildren(grown, c.Children), c.Expected) << c.Name;
+  }
+}
+
+// --- Size limits: each one as code sets a 40 x 20 size, as a client-aligned child fills a
+// 100 x 80 area, and as a child anchored on all sides stretches from 20 x 20 to 70 x 60.
+struct LimitCase {
+  const char* Name;
+  TSizeLimits Limits;
+  int SetWidth, SetHeight;
+  TLayoutRect Aligned, Anchored;
+};
+
+TEST(SizeLimits, EachLimitHoldsForCodeAlignmentAndAnchors) {
+  // clang-format off
+  const LimitCase cases[] = {
+      {"none", {}, 40, 20, {0, 0, 100, 80}, {20, 10, 90, 70}},
+      {"minimum width", {120, 0, 0, 0}, 120, 20, {0, 0, 120, 80}, {20, 10, 140, 70}},
+      {"minimum height", {0, 90, 0, 0}, 40, 90, {0, 0, 100, 90}, {20, 10, 90, 100}},
+      {"maximum width", {0, 0, 30, 0}, 30, 20, {0, 0, 30, 80}, {20, 10, 50, 70}},
+      {"maximum height", {0, 0, 0, 15}, 40, 15, {0, 0, 100, 15}, {20, 10, 90, 25}},
+      {"a minimum above the maximum wins", {50, 0, 30, 0}, 50, 20, {0, 0, 50, 80},
+       {20, 10, 70, 70}},
+  };
+  // clang-format on
+  const TAnchors all = akLeft | akTop | akRight | akBottom;
+  for (const LimitCase& c : cases) {
+    int width = 40, height = 20;
+    ConstrainSize(c.Limits, width, height);
+    EXPECT_EQ(width, c.SetWidth) << c.Name << ", set by code";
+    EXPECT_EQ(height, c.SetHeight) << c.Name << ", set by code";
+    const std::vector<TAlignedChild> client{
+        {TAlign::alClient, true, {5, 5, 10, 10}, kDefaultAnchors, {}, c.Limits}};
+    EXPECT_EQ(AlignChildren({0, 0, 100, 80}, client)[0], c.Aligned) << c.Name << ", aligned";
+    const std::vector<TAlignedChild> anchored{
+        {TAlign::alNone, true, {20, 10, 40, 30}, all, {{20, 10, 40, 30}, 100, 80}, c.Limits}};
+    EXPECT_EQ(AlignChildren({0, 0, 150, 120}, anchored)[0], c.Anchored) << c.Name << ", anchored";
+  }
+}
+
 }  // namespace
