@@ -102,7 +102,7 @@ void TTimerSpeedButton::Paint() {
 const TClassInfo& TCSpinButton::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCSpinButton>("TCSpinButton", &TWinControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align", "Ctl3D"})
+          .Publish({"Left", "Top", "Width", "Height", "Align", "Anchors", "Constraints", "Ctl3D"})
           .ObjectProperty("DownGlyph", &TCSpinButton::GetDownGlyph)
           .Publish({"Enabled"})
           .Property("FocusControl", &TCSpinButton::FocusControl, &TCSpinButton::FocusControl)
@@ -278,7 +278,8 @@ void TCSpinButton::SetFocusBtn(TTimerSpeedButton* button) {
 const TClassInfo& TCSpinEdit::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCSpinEdit>("TCSpinEdit", &TCustomEdit::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "AutoSelect", "AutoSize", "Color", "Ctl3D"})
+          .Publish({"Left", "Top", "Width", "Height", "Anchors", "AutoSelect", "AutoSize", "Color",
+                    "Constraints", "Ctl3D"})
           .Property("EditorEnabled", &TCSpinEdit::EditorEnabled, &TCSpinEdit::SetEditorEnabled,
                     Default(true))
           .Publish({"Enabled", "Font"})

@@ -43,6 +43,11 @@ const TEnumInfo& EnumInfoOf(TBorderStyle) {
   return info;
 }
 
+const TEnumInfo& AnchorKindInfo() {
+  static const TEnumInfo info{{"akLeft", "akTop", "akRight", "akBottom"}};
+  return info;
+}
+
 const TIdentMap& CursorIdents() {
   static const TIdentMap idents{{
       {"crDefault", crDefault},
@@ -108,6 +113,60 @@ HCURSOR CursorHandle(int cursor) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// TSizeConstraints
+
+const TClassInfo& TSizeConstraints::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TSizeConstraints>("TSizeConstraints", &TPersistent::StaticClassInfo())
+          .Property("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth,
+                    Default(0))
+          .Property("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight,
+                    Default(0))
+          .Property("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth,
+                    Default(0))
+          .Property("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight,
+                    Default(0))
+          .Build();
+  return info;
+}
+
+// A negative limit is none; a new limit that crosses its opposite takes the opposite along.
+void TSizeConstraints::SetLimit(int TSizeLimits::*limit, int value) {
+  TSizeLimits limits = limits_;
+  limits.*limit = std::max(value, 0);
+  const bool minimum = limit == &TSizeLimits::MinWidth || limit == &TSizeLimits::MinHeight;
+  for (auto [min, max] : {std::pair{&TSizeLimits::MinWidth, &TSizeLimits::MaxWidth},
+                          std::pair{&TSizeLimits::MinHeight, &TSizeLimits::MaxHeight}}) {
+    if (limits.*max > 0 && limits.*min > limits.*max) {
+      if (minimum) {
+        limits.*max = limits.*min;
+      } else {
+        limits.*min = limits.*max;
+      }
+    }
+  }
+  Change(limits);
+}
+
+void TSizeConstraints::Assign(const TPersistent* source) {
+  if (auto* other = dynamic_cast<const TSizeConstraints*>(source)) {
+    Change(other->limits_);
+    return;
+  }
+  if (!source) {
+    Change({});
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TSizeConstraints::Change(const TSizeLimits& limits) {
+  if (limits == limits_) return;
+  limits_ = limits;
+  OnChange(this);
+}
+
+// ---------------------------------------------------------------------------------------------
 // TControl
 
 const TClassInfo& TControl::StaticClassInfo() {
@@ -118,6 +177,9 @@ const TClassInfo& TControl::StaticClassInfo() {
           .Property("Width", &TControl::Width, &TControl::SetWidth)
           .Property("Height", &TControl::Height, &TControl::SetHeight)
           .Declare("Align", &TControl::Align, &TControl::SetAlign, Default(TAlign::alNone))
+          .Declare("Anchors", &TControl::Anchors, &TControl::SetAnchors,
+                   SetOf(AnchorKindInfo(), kDefaultAnchors))
+          .ObjectProperty("Constraints", &TControl::Constraints, false)
           .Declare("Caption", &TControl::Caption, &TControl::SetCaption)
           .Declare("Text", &TControl::Text, &TControl::SetText)
           .Declare("Color", &TControl::Color, &TControl::SetColor,
@@ -154,8 +216,12 @@ const TClassInfo& TControl::StaticClassInfo() {
   return info;
 }
 
-TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>()) {
+TControl::TControl(TComponent* owner)
+    : TComponent(owner),
+      font_(std::make_unique<TFont>()),
+      constraints_(std::make_unique<TSizeConstraints>()) {
   font_->OnAfterChange = TNotifyEvent(this, &TControl::FontPropertyChanged);
+  constraints_->OnChange = TNotifyEvent(this, &TControl::ConstraintsChanged);
 }
 
 TControl::~TControl() {
@@ -183,6 +249,7 @@ void TControl::SetParent(TWinControl* parent) {
     parent_ = parent;
     parent->InsertControl(this);
     Invalidate();
+    RecordAnchorOrigin();
   }
   if (parent_) {
     if (parent_font_) ParentFontChanged();
@@ -191,16 +258,46 @@ void TControl::SetParent(TWinControl* parent) {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-  if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  ConstrainSize(constraints_->Limits(), width, height);
+  if (left == left_ && top == top_ && width == width_ && height == height_) {
+    RecordAnchorOrigin();
+    return;
+  }
   const bool resized = width != width_ || height != height_;
   Invalidate();
   left_ = left;
   top_ = top;
-  width_ = std::max(width, 0);
-  height_ = std::max(height, 0);
+  width_ = width;
+  height_ = height;
   Invalidate();
-  if (parent_ && align_ != TAlign::alNone && !parent_->IsLoading()) parent_->AlignControls();
+  BoundsSetByCode();
   if (resized) Resize();
+}
+
+void TControl::BoundsSetByCode() {
+  if (placed_by_parent_) return;
+  if (parent_ && align_ != TAlign::alNone && !parent_->IsLoading()) parent_->AlignControls();
+  RecordAnchorOrigin();
+}
+
+void TControl::RecordAnchorOrigin() {
+  if (!parent_ || placed_by_parent_) return;
+  const RECT client = parent_->ClientRect();
+  anchor_origin_ = {{left_, top_, left_ + width_, top_ + height_},
+                    client.right - client.left,
+                    client.bottom - client.top};
+}
+
+void TControl::SetAnchors(TAnchors anchors) {
+  anchors_ = anchors;
+  RecordAnchorOrigin();
+}
+
+void TControl::ConstraintsChanged(TObject*) {
+  // The limits hold from now on, but the place the anchors keep stays the one code chose.
+  const TAnchorOrigin origin = anchor_origin_;
+  SetBounds(left_, top_, width_, height_);
+  anchor_origin_ = origin;
 }
 
 void TControl::StoreBounds(int left, int top, int width, int height) {
@@ -245,11 +342,20 @@ POINT TControl::OriginInWindow() const {
 }
 
 POINT TControl::ClientToScreen(POINT point) const {
+  // A window knows where its client area is; a form's bounds include its frame.
+  if (auto* window = dynamic_cast<const TWinControl*>(this); window && window->WindowHandle()) {
+    ::ClientToScreen(window->WindowHandle(), &point);
+    return point;
+  }
   if (!parent_) return point;
   return parent_->ClientToScreen({point.x + left_, point.y + top_});
 }
 
 POINT TControl::ScreenToClient(POINT point) const {
+  if (auto* window = dynamic_cast<const TWinControl*>(this); window && window->WindowHandle()) {
+    ::ScreenToClient(window->WindowHandle(), &point);
+    return point;
+  }
   if (!parent_) return point;
   const POINT in_parent = parent_->ScreenToClient(point);
   return {in_parent.x - left_, in_parent.y - top_};

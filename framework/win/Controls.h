@@ -11,6 +11,11 @@
 //
 // Ownership: a control is owned by its owner component (usually the form) and freed by it. A
 // parent does not own its children, but a control leaves its parent when it goes.
+//
+// Anchors: a control remembers where it was placed and how large its parent's client area was
+// then (whenever code sets its bounds, and when it gets its parent); when the parent changes size
+// the parent moves it from there as its anchors say. Every size it takes, from code, alignment,
+// anchors or the user, stays within its Constraints.
 #pragma once
 
 #include <windows.h>
@@ -66,6 +71,33 @@ enum TControlStyleFlag : uint32_t {
 };
 using TControlStyle = uint32_t;
 
+const TEnumInfo& AnchorKindInfo();  // akLeft, akTop, akRight, akBottom
+
+// A control's size limits, stored in a form description as "Constraints.MinWidth = 50"; 0 is no
+// limit. Setting a minimum above the maximum raises the maximum to it, and the other way round.
+// A change tells the control (OnChange), which takes the new limits at once.
+class TSizeConstraints : public TPersistent {
+  DECLARE_CLASS_INFO()
+ public:
+  int MinWidth() const { return limits_.MinWidth; }
+  int MinHeight() const { return limits_.MinHeight; }
+  int MaxWidth() const { return limits_.MaxWidth; }
+  int MaxHeight() const { return limits_.MaxHeight; }
+  void SetMinWidth(int value) { SetLimit(&TSizeLimits::MinWidth, value); }
+  void SetMinHeight(int value) { SetLimit(&TSizeLimits::MinHeight, value); }
+  void SetMaxWidth(int value) { SetLimit(&TSizeLimits::MaxWidth, value); }
+  void SetMaxHeight(int value) { SetLimit(&TSizeLimits::MaxHeight, value); }
+  const TSizeLimits& Limits() const { return limits_; }
+  void Assign(const TPersistent* source) override;
+
+  TNotifyEvent OnChange;
+
+ private:
+  void SetLimit(int TSizeLimits::*limit, int value);
+  void Change(const TSizeLimits& limits);
+  TSizeLimits limits_;
+};
+
 class TControl : public TComponent {
   DECLARE_CLASS_INFO()
  public:
@@ -95,6 +127,11 @@ class TControl : public TComponent {
   virtual void SetClientHeight(int height);
   TAlign Align() const { return align_; }
   void SetAlign(TAlign align);
+  TAnchors Anchors() const { return anchors_; }
+  // Also takes the present place as the one to keep the distances of.
+  void SetAnchors(TAnchors anchors);
+  TSizeConstraints* Constraints() const { return constraints_.get(); }
+  void SetConstraints(TSizeConstraints* constraints) { constraints_->Assign(constraints); }
   POINT ClientToScreen(POINT point) const;
   POINT ScreenToClient(POINT point) const;
   // The control's client origin in the window that paints it.
@@ -198,6 +235,9 @@ class TControl : public TComponent {
 
   // Keeps what the window says of our place and text, without acting on it.
   void StoreBounds(int left, int top, int width, int height);
+  // After code set our bounds: an aligned control has its parent lay out its children again,
+  // and the new place becomes the one the anchors keep.
+  void BoundsSetByCode();
   void StoreCaption(const AnsiString& caption) { caption_ = caption; }
   const AnsiString& StoredCaption() const { return caption_; }
 
@@ -208,6 +248,11 @@ class TControl : public TComponent {
   void DoMouseDown(TMessage& message, TMouseButton button, TShiftState extra);
   void DoMouseUp(TMessage& message, TMouseButton button);
   void FontPropertyChanged(TObject*);
+  void ConstraintsChanged(TObject*);
+  // Takes the present bounds and the parent's client size as the place the anchors keep.
+  void RecordAnchorOrigin();
+
+  friend class TWinControl;  // lays its children out from their anchor origins
 
   TWinControl* parent_ = nullptr;  // not owned
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -226,6 +271,10 @@ class TControl : public TComponent {
   bool show_hint_ = false;
   bool parent_show_hint_ = true;
   bool clicked_ = false;  // a left press on us that has not been released
+  TAnchors anchors_ = kDefaultAnchors;
+  TAnchorOrigin anchor_origin_;
+  bool placed_by_parent_ = false;  // the parent's layout sets our bounds: not by code
+  std::unique_ptr<TSizeConstraints> constraints_;
 };
 
 // A control without a window of its own, painted on its parent's canvas.

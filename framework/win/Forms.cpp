@@ -70,7 +70,7 @@ const TClassInfo& TForm::StaticClassInfo() {
           .Publish({"Caption"})
           .Property("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight)
           .Property("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth)
-          .Publish({"Color", "ParentColor", "Font", "ParentFont"})
+          .Publish({"Color", "Constraints", "ParentColor", "Font", "ParentFont"})
           .Property("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle,
                     Default(TFormStyle::fsNormal))
           .Property("OldCreateOrder", &TForm::OldCreateOrder, &TForm::SetOldCreateOrder)

@@ -277,8 +277,12 @@ void TWinControl::SelectNext(TWinControl* current, bool forward) {
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
+  ConstrainSize(Constraints()->Limits(), width, height);
   const bool changed = left != Left() || top != Top() || width != Width() || height != Height();
-  if (!changed) return;
+  if (!changed) {
+    RecordAnchorOrigin();
+    return;
+  }
   StoreBounds(left, top, width, height);
   if (handle_) {
     SetWindowPos(handle_, nullptr, Left(), Top(), Width(), Height(), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -286,7 +290,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     AlignControls();
     Resize();
   }
-  if (Parent() && Align() != TAlign::alNone && !Parent()->IsLoading()) Parent()->AlignControls();
+  BoundsSetByCode();
 }
 
 RECT TWinControl::ClientRect() const {
@@ -388,20 +392,31 @@ void TWinControl::AlignControls() {
   const RECT area = ClientRect();
   std::vector<TAlignedChild> children;
   children.reserve(controls_.size());
-  for (const TControl* child : controls_) {
+  for (TControl* child : controls_) {
+    // A child placed while we had no size yet keeps its distances from the first size we have.
+    if (!child->anchor_origin_.Known()) child->RecordAnchorOrigin();
     const RECT r = child->BoundsRect();
-    children.push_back({child->Align(), child->Visible(), {r.left, r.top, r.right, r.bottom}});
+    children.push_back({child->Align(),
+                        child->Visible(),
+                        {r.left, r.top, r.right, r.bottom},
+                        child->Anchors(),
+                        child->anchor_origin_,
+                        child->Constraints()->Limits()});
   }
   const std::vector<TLayoutRect> placed =
       AlignChildren({area.left, area.top, area.right, area.bottom}, children);
   // Set in the order the alignment takes them, as a child's resize handler may look at the
-  // siblings placed before it.
-  for (TAlign align :
-       {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
+  // siblings placed before it; the anchored ones first.
+  for (TAlign align : {TAlign::alNone, TAlign::alTop, TAlign::alBottom, TAlign::alLeft,
+                       TAlign::alRight, TAlign::alClient}) {
     for (size_t i = 0; i < children.size() && i < controls_.size(); ++i) {
-      if (children[i].Align != align || !children[i].Visible) continue;
+      if (children[i].Align != align || placed[i] == children[i].Bounds) continue;
+      if (align != TAlign::alNone && !children[i].Visible) continue;
+      TControl* child = controls_[i];
       const TLayoutRect& r = placed[i];
-      controls_[i]->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+      child->placed_by_parent_ = true;
+      TScopeExit placed_done([child] { child->placed_by_parent_ = false; });
+      child->SetBounds(r.Left, r.Top, r.Width(), r.Height());
     }
   }
 }
@@ -462,6 +477,12 @@ void TWinControl::WndProc(TMessage& message) {
       return;
     case WM_SIZE:
       WMSize(message);
+      return;
+    case WM_WINDOWPOSCHANGING:
+      WMWindowPosChanging(message);
+      return;
+    case WM_GETMINMAXINFO:
+      WMGetMinMaxInfo(message);
       return;
     case WM_MOVE:
       WMMove(message);
@@ -601,6 +622,36 @@ void TWinControl::WMSize(TMessage& message) {
   }
   AlignControls();
   Resize();
+}
+
+void TWinControl::WMWindowPosChanging(TMessage& message) {
+  auto* position = reinterpret_cast<WINDOWPOS*>(message.LParam);
+  // A window being minimised takes the system's icon size, whatever its limits.
+  if (position && !(position->flags & SWP_NOSIZE) && handle_ && !IsIconic(handle_)) {
+    int width = position->cx, height = position->cy;
+    ConstrainSize(Constraints()->Limits(), width, height);
+    position->cx = width;
+    position->cy = height;
+  }
+  DefaultHandler(message);
+}
+
+void TWinControl::WMGetMinMaxInfo(TMessage& message) {
+  DefaultHandler(message);
+  auto* info = reinterpret_cast<MINMAXINFO*>(message.LParam);
+  if (!info) return;
+  const TSizeLimits& limits = Constraints()->Limits();
+  if (limits.MinWidth > 0) info->ptMinTrackSize.x = limits.MinWidth;
+  if (limits.MinHeight > 0) info->ptMinTrackSize.y = limits.MinHeight;
+  if (limits.MaxWidth > 0) {
+    info->ptMaxTrackSize.x = info->ptMaxSize.x = limits.MaxWidth;
+    info->ptMinTrackSize.x = std::min<LONG>(info->ptMinTrackSize.x, limits.MaxWidth);
+  }
+  if (limits.MaxHeight > 0) {
+    info->ptMaxTrackSize.y = info->ptMaxSize.y = limits.MaxHeight;
+    info->ptMinTrackSize.y = std::min<LONG>(info->ptMinTrackSize.y, limits.MaxHeight);
+  }
+  message.Result = 0;
 }
 
 void TWinControl::WMSetFocus(TMessage& message) {

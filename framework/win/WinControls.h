@@ -86,7 +86,8 @@ class TWinControl : public TControl, public TMessageTarget {
   POINT OriginInWindow() const override { return {0, 0}; }
   void WndProc(TMessage& message) override;
   void DefaultHandler(TMessage& message) override;
-  // Lays out children with an Align; called when the client area changes.
+  // Lays out children by their Align and Anchors, within their Constraints; called when the
+  // client area changes.
   virtual void AlignControls();
   // Paints the windowless children in creation order.
   void PaintControls(HDC dc) { graphic_host_.Paint(dc); }
@@ -137,6 +138,10 @@ class TWinControl : public TControl, public TMessageTarget {
   virtual void WMPaint(TMessage& message);
   virtual void WMEraseBkgnd(TMessage& message);
   virtual void WMSize(TMessage& message);
+  // Holds every size the window is given, by anyone, within our Constraints.
+  virtual void WMWindowPosChanging(TMessage& message);
+  // A top-level window tells the system how far the user may size it.
+  virtual void WMGetMinMaxInfo(TMessage& message);
   virtual void WMMove(TMessage& message) { DefaultHandler(message); }
   virtual void WMTimer(TMessage& message) { DefaultHandler(message); }
   virtual void WMDestroy(TMessage& message) { DefaultHandler(message); }
