@@ -140,10 +140,11 @@ const TClassInfo& TAniIcon::StaticClassInfo() {
           .ObjectProperty("AniFile", &TAniIcon::AniFile)
           .Property("Animated", &TAniIcon::Animated, &TAniIcon::SetAnimated)
           .Property("AnimateOnEnter", &TAniIcon::AnimateOnEnter, &TAniIcon::SetAnimateOnEnter)
-          .Publish({"Align", "Color", "Cursor", "Enabled"})
+          .Publish({"Align", "Color", "Cursor", "DragCursor", "DragMode", "Enabled"})
           .Property("Frame", &TAniIcon::Frame, &TAniIcon::SetFrame)
           .Publish({"Hint", "ParentColor", "ParentShowHint", "PopupMenu", "ShowHint", "Visible",
-                    "OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+                    "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnMouseDown",
+                    "OnMouseMove", "OnMouseUp"})
           .Property("Transparent", &TAniIcon::Transparent, &TAniIcon::SetTransparent)
           .Property("Center", &TAniIcon::Center, &TAniIcon::SetCenter)
           .Property("ButtonStyle", &TAniIcon::ButtonStyle, &TAniIcon::SetButtonStyle)

@@ -104,14 +104,15 @@ const TClassInfo& TCSpinButton::StaticClassInfo() {
       TClassBuilder<TCSpinButton>("TCSpinButton", &TWinControl::StaticClassInfo())
           .Publish({"Left", "Top", "Width", "Height", "Align", "Anchors", "Constraints", "Ctl3D"})
           .ObjectProperty("DownGlyph", &TCSpinButton::GetDownGlyph)
-          .Publish({"Enabled"})
+          .Publish({"DragCursor", "DragMode", "Enabled"})
           .Property("FocusControl", &TCSpinButton::FocusControl, &TCSpinButton::FocusControl)
           .Publish(
               {"ParentCtl3D", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop"})
           .ObjectProperty("UpGlyph", &TCSpinButton::GetUpGlyph)
           .Publish({"Visible"})
           .Property("OnDownClick", &TCSpinButton::OnDownClick, &TCSpinButton::OnDownClick)
-          .Publish({"OnEnter", "OnExit"})
+          .Publish({"OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter", "OnExit",
+                    "OnStartDock", "OnStartDrag"})
           .Property("OnUpClick", &TCSpinButton::OnUpClick, &TCSpinButton::OnUpClick)
           .Build();
   return info;
@@ -279,7 +280,7 @@ const TClassInfo& TCSpinEdit::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCSpinEdit>("TCSpinEdit", &TCustomEdit::StaticClassInfo())
           .Publish({"Left", "Top", "Width", "Height", "Anchors", "AutoSelect", "AutoSize", "Color",
-                    "Constraints", "Ctl3D"})
+                    "Constraints", "Ctl3D", "DragCursor", "DragMode"})
           .Property("EditorEnabled", &TCSpinEdit::EditorEnabled, &TCSpinEdit::SetEditorEnabled,
                     Default(true))
           .Publish({"Enabled", "Font"})
@@ -289,9 +290,9 @@ const TClassInfo& TCSpinEdit::StaticClassInfo() {
           .Publish({"ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu",
                     "ReadOnly", "ShowHint", "TabOrder", "TabStop"})
           .Property("Value", &TCSpinEdit::StoredValue, &TCSpinEdit::SetValue, Default(0))
-          .Publish({"Visible", "OnChange", "OnClick", "OnDblClick", "OnEnter", "OnExit",
-                    "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove",
-                    "OnMouseUp"})
+          .Publish({"Visible", "OnChange", "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver",
+                    "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
+                    "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"})
           .Build();
   return info;
 }

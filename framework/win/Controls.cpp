@@ -3,6 +3,10 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cstring>
+#include <iterator>
+
+#include "framework/win/DragDrop.h"
 #include "framework/win/Menus.h"
 #include "framework/win/WinControls.h"
 
@@ -48,6 +52,16 @@ const TEnumInfo& AnchorKindInfo() {
   return info;
 }
 
+const TEnumInfo& EnumInfoOf(TDragMode) {
+  static const TEnumInfo info{{"dmManual", "dmAutomatic"}};
+  return info;
+}
+
+const TEnumInfo& EnumInfoOf(TDragKind) {
+  static const TEnumInfo info{{"dkDrag", "dkDock"}};
+  return info;
+}
+
 const TIdentMap& CursorIdents() {
   static const TIdentMap idents{{
       {"crDefault", crDefault},
@@ -62,11 +76,62 @@ const TIdentMap& CursorIdents() {
       {"crSizeWE", crSizeWE},
       {"crUpArrow", crUpArrow},
       {"crHourGlass", crHourGlass},
+      {"crDrag", crDrag},
       {"crNo", crNo},
       {"crHandPoint", crHandPoint},
   }};
   return idents;
 }
+
+namespace {
+
+// The drag cursor: the arrow with a sheet under it. The system has none, so it is drawn here
+// ('X' black, 'o' white, '.' see-through) and made once for the program's lifetime.
+HCURSOR DragCursorHandle() {
+  static const HCURSOR cursor = [] {
+    // clang-format off
+    static const char* const kPicture[] = {
+        "X...........",
+        "XX..........",
+        "XoX.........",
+        "XooX........",
+        "XoooX.......",
+        "XooooX......",
+        "XoooooX.....",
+        "XooooooX....",
+        "XoooooooX...",
+        "XooooooooX..",
+        "XoooooXXXXX.",
+        "XooXooXXXXXXXXXXX",
+        "XoX.XooXoooooooX",
+        "XX..XooXoooooooX",
+        "X....XooXooooooX",
+        ".....XooXooooooX",
+        "......XXoooooooX",
+        ".......XoooooooX",
+        ".......XoooooooX",
+        ".......XXXXXXXXX",
+    };
+    // clang-format on
+    constexpr int kSize = 32, kRowBytes = kSize / 8;
+    BYTE and_mask[kSize * kRowBytes], xor_mask[kSize * kRowBytes] = {};
+    memset(and_mask, 0xFF, sizeof and_mask);
+    for (int y = 0; y < static_cast<int>(std::size(kPicture)); ++y) {
+      for (int x = 0; kPicture[y][x]; ++x) {
+        const char c = kPicture[y][x];
+        if (c == '.') continue;
+        const BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
+        and_mask[y * kRowBytes + x / 8] &= static_cast<BYTE>(~bit);
+        if (c == 'o') xor_mask[y * kRowBytes + x / 8] |= bit;
+      }
+    }
+    HCURSOR made = CreateCursor(GetModuleHandleA(nullptr), 0, 0, kSize, kSize, and_mask, xor_mask);
+    return made ? made : LoadCursorA(nullptr, IDC_ARROW);
+  }();
+  return cursor;
+}
+
+}  // namespace
 
 HCURSOR CursorHandle(int cursor) {
   LPCSTR id = IDC_ARROW;
@@ -104,6 +169,8 @@ HCURSOR CursorHandle(int cursor) {
     case crHandPoint:
       id = IDC_HAND;
       break;
+    case crDrag:
+      return DragCursorHandle();
     case crNone:
       return nullptr;
     default:
@@ -212,6 +279,22 @@ const TClassInfo& TControl::StaticClassInfo() {
           .Declare("OnMouseMove", &TControl::OnMouseMove, &TControl::OnMouseMove)
           .Declare("OnMouseUp", &TControl::OnMouseUp, &TControl::OnMouseUp)
           .Declare("OnResize", &TControl::OnResize, &TControl::OnResize)
+          .Declare("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor,
+                   [] {
+                     TPropOptions options = Default(static_cast<int>(crDrag));
+                     options.Idents = &CursorIdents();
+                     return options;
+                   }())
+          .Declare("DragKind", &TControl::DragKind, &TControl::SetDragKind,
+                   Default(TDragKind::dkDrag))
+          .Declare("DragMode", &TControl::DragMode, &TControl::SetDragMode,
+                   Default(TDragMode::dmManual))
+          .Declare("OnDragDrop", &TControl::OnDragDrop, &TControl::OnDragDrop)
+          .Declare("OnDragOver", &TControl::OnDragOver, &TControl::OnDragOver)
+          .Declare("OnEndDock", &TControl::OnEndDock, &TControl::OnEndDock)
+          .Declare("OnEndDrag", &TControl::OnEndDrag, &TControl::OnEndDrag)
+          .Declare("OnStartDock", &TControl::OnStartDock, &TControl::OnStartDock)
+          .Declare("OnStartDrag", &TControl::OnStartDrag, &TControl::OnStartDrag)
           .Build();
   return info;
 }
@@ -225,6 +308,7 @@ TControl::TControl(TComponent* owner)
 }
 
 TControl::~TControl() {
+  TDragTracker::ControlGone(this);
   if (parent_) parent_->RemoveControl(this);
 }
 
@@ -534,6 +618,10 @@ void TControl::DoMouseDown(TMessage& message, TMouseButton button, TShiftState e
   }
   if (button == TMouseButton::mbLeft && (control_style_ & csClickEvents)) clicked_ = true;
   MouseDown(button, MouseShiftState(message.WParam) | extra, x, y);
+  // The press stays a press (a release without moving is a click) until the mouse moves away.
+  if (button == TMouseButton::mbLeft && drag_mode_ == TDragMode::dmAutomatic && enabled_) {
+    BeginDrag(false);
+  }
 }
 
 void TControl::DoMouseUp(TMessage& message, TMouseButton button) {
@@ -624,6 +712,27 @@ void TControl::DblClick() {
 
 void TControl::Resize() {
   OnResize(this);
+}
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept) {
+  accept = static_cast<bool>(OnDragOver);
+  OnDragOver(this, source, x, y, state, accept);
+}
+
+void TControl::BeginDrag(bool immediate, int threshold) {
+  TDragTracker::Begin(this, immediate, threshold);
+}
+
+void TControl::EndDrag(bool drop) {
+  TDragTracker::End(this, drop);
+}
+
+bool TControl::Dragging() const {
+  return TDragTracker::Source() == this;
+}
+
+bool CancelDrag() {
+  return TDragTracker::Cancel();
 }
 
 void TControl::BringToFront() {

@@ -16,6 +16,10 @@
 // then (whenever code sets its bounds, and when it gets its parent); when the parent changes size
 // the parent moves it from there as its anchors say. Every size it takes, from code, alignment,
 // anchors or the user, stays within its Constraints.
+//
+// Drag and drop: one drag at a time, between controls of the program. The source's window (a
+// windowless source's parent) holds the mouse capture while it runs; the events get coordinates
+// in the client area of the control that receives them.
 #pragma once
 
 #include <windows.h>
@@ -50,6 +54,7 @@ enum TCursor : int {
   crSizeWE = -9,
   crUpArrow = -10,
   crHourGlass = -11,
+  crDrag = -12,
   crNo = -18,
   crHandPoint = -21,
 };
@@ -97,6 +102,26 @@ class TSizeConstraints : public TPersistent {
   void Change(const TSizeLimits& limits);
   TSizeLimits limits_;
 };
+
+// How a drag starts: only from BeginDrag, or also by a left press and a move past the system's
+// drag distance.
+enum class TDragMode { dmManual, dmAutomatic };
+// What a drag is for: dropping on another control, or docking (there are no dock sites: a dock
+// drag always ends without a target).
+enum class TDragKind { dkDrag, dkDock };
+enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+const TEnumInfo& EnumInfoOf(TDragMode);
+const TEnumInfo& EnumInfoOf(TDragKind);
+
+// The source may hand the targets another object to see as the dragged one (Source).
+using TStartDragEvent = TEvent<TObject*, TObject*&>;
+using TStartDockEvent = TStartDragEvent;
+// A target says whether it takes the drop. Accept comes in true: a control with a handler
+// accepts unless the handler says no, one without a handler never does.
+using TDragOverEvent = TEvent<TObject*, TObject*, int, int, TDragState, bool&>;
+using TDragDropEvent = TEvent<TObject*, TObject*, int, int>;
+// The target is null when the drag was cancelled or ended over no control that accepts.
+using TEndDragEvent = TEvent<TObject*, TObject*, int, int>;
 
 class TControl : public TComponent {
   DECLARE_CLASS_INFO()
@@ -178,6 +203,22 @@ class TControl : public TComponent {
   bool ParentShowHint() const { return parent_show_hint_; }
   void SetParentShowHint(bool value) { parent_show_hint_ = value; }
 
+  // --- drag and drop
+  TDragMode DragMode() const { return drag_mode_; }
+  void SetDragMode(TDragMode mode) { drag_mode_ = mode; }
+  TDragKind DragKind() const { return drag_kind_; }
+  void SetDragKind(TDragKind kind) { drag_kind_ = kind; }
+  // The cursor over a target that accepts.
+  int DragCursor() const { return drag_cursor_; }
+  void SetDragCursor(int cursor) { drag_cursor_ = cursor; }
+  // Starts a drag from this control: at once, or once the mouse has moved `threshold` pixels
+  // (-1: the system's drag distance). Nothing while another drag runs.
+  void BeginDrag(bool immediate, int threshold = -1);
+  // Ends the drag this control started: dropped on the target under the mouse when that one
+  // accepts, else cancelled.
+  void EndDrag(bool drop);
+  bool Dragging() const;
+
   // --- painting
   virtual void Invalidate();
   virtual void Update();
@@ -198,6 +239,12 @@ class TControl : public TComponent {
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
   TNotifyEvent OnResize;
+  TStartDragEvent OnStartDrag;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
+  TStartDockEvent OnStartDock;
+  TEndDragEvent OnEndDock;
 
   void Notification(TComponent* component, TOperation operation) override;
   void Loaded() override;
@@ -208,6 +255,13 @@ class TControl : public TComponent {
   virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
   virtual void DblClick();
   virtual void Resize();
+  // The drag's events, as this control's part in it: source (start, end) or target.
+  virtual void DoStartDrag(TObject*& drag_object) { OnStartDrag(this, drag_object); }
+  virtual void DoStartDock(TObject*& drag_object) { OnStartDock(this, drag_object); }
+  virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+  virtual void DragDrop(TObject* source, int x, int y) { OnDragDrop(this, source, x, y); }
+  virtual void DoEndDrag(TObject* target, int x, int y) { OnEndDrag(this, target, x, y); }
+  virtual void DoEndDock(TObject* target, int x, int y) { OnEndDock(this, target, x, y); }
   // The parent's font or colour changed (CM_PARENTFONTCHANGED, CM_PARENTCOLORCHANGED);
   // ParentFont/ParentColor controls follow.
   virtual void ParentFontChanged();
@@ -253,6 +307,7 @@ class TControl : public TComponent {
   void RecordAnchorOrigin();
 
   friend class TWinControl;  // lays its children out from their anchor origins
+  friend class TDragTracker;
 
   TWinControl* parent_ = nullptr;  // not owned
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -275,6 +330,9 @@ class TControl : public TComponent {
   TAnchorOrigin anchor_origin_;
   bool placed_by_parent_ = false;  // the parent's layout sets our bounds: not by code
   std::unique_ptr<TSizeConstraints> constraints_;
+  TDragMode drag_mode_ = TDragMode::dmManual;
+  TDragKind drag_kind_ = TDragKind::dkDrag;
+  int drag_cursor_ = crDrag;
 };
 
 // A control without a window of its own, painted on its parent's canvas.
@@ -294,6 +352,9 @@ class TGraphicControl : public TControl {
  private:
   TCanvas canvas_;
 };
+
+// Cancels the drag that runs (Escape in the message loop); false when none does.
+bool CancelDrag();
 
 // Opens a control's popup menu at screen coordinates (defined with the menus).
 void PopupMenuAt(TPopupMenu* menu, int x, int y);

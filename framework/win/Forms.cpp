@@ -457,6 +457,7 @@ void TApplication::Terminate() {
 }
 
 bool TApplication::PreTranslate(MSG& msg) {
+  if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && CancelDrag()) return true;
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
       GetKeyState(VK_MENU) >= 0) {
     const LRESULT code =

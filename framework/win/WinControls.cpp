@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "framework/win/DragDrop.h"
+
 // ---------------------------------------------------------------------------------------------
 // TWinControl
 
@@ -460,6 +462,7 @@ void TWinControl::WndProc(TMessage& message) {
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MOUSEMOVE:
+      if (TDragTracker::MouseMessage(handle_, message)) return;
       if (message.Msg == WM_MOUSEMOVE && !mouse_inside_ && handle_) {
         mouse_inside_ = true;
         TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, handle_, 0};
@@ -819,6 +822,7 @@ void TWinControl::WMMouseLeave(TMessage& message) {
 }
 
 void TWinControl::WMCaptureChanged(TMessage& message) {
+  TDragTracker::CaptureChanged(handle_, reinterpret_cast<HWND>(message.LParam));
   graphic_host_.CaptureChanged(reinterpret_cast<HWND>(message.LParam));
   DefaultHandler(message);
 }
@@ -849,6 +853,21 @@ void TWinControl::WMPrintClient(TMessage& message) {
   TMessage paint{WM_PAINT, message.WParam, 0, 0};
   WMPaint(paint);
   message.Result = 0;
+}
+
+TControl* FindControl(HWND window, POINT point) {
+  while (window) {
+    if (TWinControl* control = TWinControl::FromHandle(window)) {
+      if (TGraphicControl* graphic = control->GraphicControlAt(point)) return graphic;
+      return control;
+    }
+    // Not GetParent: for a top-level window that is its owner.
+    HWND parent = GetAncestor(window, GA_PARENT);
+    if (!parent || parent == GetDesktopWindow()) return nullptr;
+    MapWindowPoints(window, parent, &point, 1);
+    window = parent;
+  }
+  return nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

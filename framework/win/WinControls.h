@@ -197,6 +197,11 @@ class TWinControl : public TControl, public TMessageTarget {
   HWND entered_ = nullptr;     // top-level windows: the control entered last; not owned
 };
 
+// The control of ours at a client point of a window: the windowless child there, else the
+// window's own control, or that of the nearest window around it that is one of ours (a system
+// control's inner window); null over a window that is none of ours.
+TControl* FindControl(HWND window, POINT point);
+
 // A windowed control with a canvas of its own, painted by Paint.
 class TCustomControl : public TWinControl {
   DECLARE_CLASS_INFO()

@@ -780,6 +780,9 @@ class TIconForm : public TForm {
   TAniIcon* AniIcon1 = nullptr;
   int clicks = 0;
   void AniIcon1Click(TObject*) { ++clicks; }
+  void AniIcon1DragDrop(TObject*, TObject*, int, int) {}
+  void AniIcon1DragOver(TObject*, TObject*, int, int, TDragState, bool&) {}
+  void AniIcon1EndDrag(TObject*, TObject*, int, int) {}
 };
 
 const TClassInfo& TIconForm::StaticClassInfo() {
@@ -787,6 +790,9 @@ const TClassInfo& TIconForm::StaticClassInfo() {
                                       .PublishInherited()
                                       .Field("AniIcon1", &TIconForm::AniIcon1)
                                       .Method("AniIcon1Click", &TIconForm::AniIcon1Click)
+                                      .Method("AniIcon1DragDrop", &TIconForm::AniIcon1DragDrop)
+                                      .Method("AniIcon1DragOver", &TIconForm::AniIcon1DragOver)
+                                      .Method("AniIcon1EndDrag", &TIconForm::AniIcon1EndDrag)
                                       .Build();
   return info;
 }
@@ -813,7 +819,9 @@ TEST_F(AniIconTest, FormDescriptionStoresEveryOwnPropertyAndTheRawFile) {
       HexLines(ani_) +
       "}\n"
       "    Animated = True\n    AnimateOnEnter = False\n"
-      "    Cursor = crHandPoint\n    Frame = 0\n    OnClick = AniIcon1Click\n"
+      "    Cursor = crHandPoint\n    DragCursor = crCross\n    DragMode = dmAutomatic\n"
+      "    Frame = 0\n    OnClick = AniIcon1Click\n    OnDragDrop = AniIcon1DragDrop\n"
+      "    OnDragOver = AniIcon1DragOver\n    OnEndDrag = AniIcon1EndDrag\n"
       "    Transparent = True\n    Center = False\n    ButtonStyle = False\n"
       "  end\nend\n";
   form.LoadFromText(text);
@@ -831,7 +839,9 @@ TEST_F(AniIconTest, FormDescriptionStoresEveryOwnPropertyAndTheRawFile) {
   const AnsiString written = WriteComponentText(form);
   size_t at = 0;
   for (const char* line : {"AniFile.Data = {", "Animated = True", "AnimateOnEnter = False",
-                           "Cursor = crHandPoint", "Frame = 0", "OnClick = AniIcon1Click",
+                           "Cursor = crHandPoint", "DragCursor = crCross", "DragMode = dmAutomatic",
+                           "Frame = 0", "OnClick = AniIcon1Click", "OnDragDrop = AniIcon1DragDrop",
+                           "OnDragOver = AniIcon1DragOver", "OnEndDrag = AniIcon1EndDrag",
                            "Transparent = True", "Center = False", "ButtonStyle = False"}) {
     const size_t found = written.find(line, at);
     ASSERT_NE(found, AnsiString::npos) << line << " missing or out of order in:\n" << written;

@@ -32,6 +32,10 @@ class TSpinForm : public TForm {
   int Clicks = 0;
   void CSpinEdit1Change(TObject*) { ++Changes; }
   void CSpinEdit1Click(TObject*) { ++Clicks; }
+  void DragDrop(TObject*, TObject*, int, int) {}
+  void DragOver(TObject*, TObject*, int, int, TDragState, bool&) {}
+  void EndDrag(TObject*, TObject*, int, int) {}
+  void StartDrag(TObject*, TObject*&) {}
 };
 
 const TClassInfo& TSpinForm::StaticClassInfo() {
@@ -41,6 +45,10 @@ const TClassInfo& TSpinForm::StaticClassInfo() {
                                       .Field("Edit2", &TSpinForm::Edit2)
                                       .Method("CSpinEdit1Change", &TSpinForm::CSpinEdit1Change)
                                       .Method("CSpinEdit1Click", &TSpinForm::CSpinEdit1Click)
+                                      .Method("DragDrop", &TSpinForm::DragDrop)
+                                      .Method("DragOver", &TSpinForm::DragOver)
+                                      .Method("EndDrag", &TSpinForm::EndDrag)
+                                      .Method("StartDrag", &TSpinForm::StartDrag)
                                       .Build();
   return info;
 }
@@ -707,6 +715,48 @@ TEST_F(SpinEditTest, FormDescriptionNeverHoldsTheEmbeddedArrows) {
     return form.substr(start, form.find("  end", start) - start);
   };
   EXPECT_EQ(field(WriteComponentText(copy)), field(written));
+}
+
+struct InheritedCase {
+  const char* Object;              // the object's first line
+  std::vector<const char*> Lines;  // in the order the form stores them
+};
+
+TEST(SpinFormText, AnchorsConstraintsAndDragPropertiesAreStoredInTheirPlaceAndReadBack) {
+  wintest::EnsureApplication();
+  RegisterComponentClass(TCSpinButton::StaticClassInfo());  // no form of the program holds one
+  const InheritedCase cases[] = {
+      {"object Edit: TCSpinEdit",
+       {"Anchors = [akTop, akRight]", "Constraints.MinWidth = 30", "Constraints.MaxHeight = 40",
+        "DragCursor = crHandPoint", "DragMode = dmAutomatic", "MaxValue = 9",
+        "OnDragDrop = DragDrop", "OnDragOver = DragOver", "OnEndDrag = EndDrag",
+        "OnStartDrag = StartDrag"}},
+      {"object Button: TCSpinButton",
+       {"Anchors = [akRight, akBottom]", "Constraints.MinHeight = 30", "DragCursor = crCross",
+        "DragMode = dmAutomatic", "OnDragDrop = DragDrop", "OnDragOver = DragOver",
+        "OnEndDock = EndDrag", "OnEndDrag = EndDrag", "OnStartDock = StartDrag",
+        "OnStartDrag = StartDrag"}},
+  };
+  for (const InheritedCase& c : cases) {
+    SCOPED_TRACE(c.Object);
+    AnsiString text = "object SpinForm: TSpinForm\n  ";
+    text += c.Object;
+    text += "\n";
+    for (const char* line : c.Lines) text = text + "    " + line + "\n";
+    text += "  end\nend\n";
+    TSpinForm form(nullptr);
+    form.LoadFromText(text);
+    const AnsiString written = WriteComponentText(form);
+    size_t at = 0;
+    for (const char* line : c.Lines) {
+      const size_t found = written.find(line, at);
+      ASSERT_NE(found, AnsiString::npos) << line << " missing or out of order in:\n" << written;
+      at = found;
+    }
+    TSpinForm copy(nullptr);
+    copy.LoadFromText(written);
+    EXPECT_EQ(WriteComponentText(copy), written);
+  }
 }
 
 TEST_F(SpinEditTest, ValueIsReadWithTheRangeInForce) {
