@@ -3,7 +3,8 @@
 const TClassInfo& TSwatch::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TSwatch>("TSwatch", &TGraphicControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align", "Visible", "OnClick"})
+          .Publish(
+              {"Left", "Top", "Width", "Height", "Align", "Hint", "ShowHint", "Visible", "OnClick"})
           .Property("Fill", &TSwatch::Fill, &TSwatch::SetFill,
                     [] {
                       TPropOptions options = Default(clRed);
@@ -34,8 +35,8 @@ void TSwatch::Paint() {
 const TClassInfo& TCounter::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCounter>("TCounter", &TCustomControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Color", "Font", "ParentFont", "TabOrder",
-                    "TabStop", "OnClick"})
+          .Publish({"Left", "Top", "Width", "Height", "Color", "Font", "Hint", "ParentFont",
+                    "ShowHint", "TabOrder", "TabStop", "OnClick"})
           .Property("Value", &TCounter::Value, &TCounter::SetValue, Default(0))
           .Build();
   return info;

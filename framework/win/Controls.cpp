@@ -270,6 +270,7 @@ const TClassInfo& TControl::StaticClassInfo() {
           .Declare("Visible", &TControl::Visible, &TControl::SetVisible, Default(true))
           .Declare("Hint", &TControl::Hint, &TControl::SetHint, Default(AnsiString()))
           .Declare("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, Default(false))
+          .StoredIf([](const TControl& c) { return !c.ParentShowHint(); })
           .Declare("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint,
                    Default(true))
           .Declare("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
@@ -510,6 +511,20 @@ void TControl::SetText(const AnsiString& text) {
   if (text == caption_) return;
   caption_ = text;
   TextChanged();
+}
+
+bool TControl::ShowHint() const {
+  return parent_show_hint_ && parent_ ? parent_->ShowHint() : show_hint_;
+}
+
+void TControl::SetShowHint(bool show) {
+  show_hint_ = show;
+  parent_show_hint_ = false;
+}
+
+void TControl::SetParentShowHint(bool value) {
+  if (!value) show_hint_ = ShowHint();
+  parent_show_hint_ = value;
 }
 
 void TControl::SetPopupMenu(TPopupMenu* menu) {

@@ -198,10 +198,11 @@ class TControl : public TComponent {
   void SetPopupMenu(TPopupMenu* menu);
   const AnsiString& Hint() const { return hint_; }
   void SetHint(const AnsiString& hint) { hint_ = hint; }
-  bool ShowHint() const { return show_hint_; }
-  void SetShowHint(bool show) { show_hint_ = show; }
+  // While ParentShowHint is set, ShowHint is the parent's; setting ShowHint clears it.
+  bool ShowHint() const;
+  void SetShowHint(bool show);
   bool ParentShowHint() const { return parent_show_hint_; }
-  void SetParentShowHint(bool value) { parent_show_hint_ = value; }
+  void SetParentShowHint(bool value);
 
   // --- drag and drop
   TDragMode DragMode() const { return drag_mode_; }

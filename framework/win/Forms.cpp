@@ -383,6 +383,10 @@ bool TApplication::WndProc(TMessage& message) {
         PostMessageA(window_->Handle(), CM_ACTIVATEFORM, 0, 0);
       }
       return false;
+    case WM_TIMER:
+      if (!hints_.Timer(message.WParam)) return false;
+      message.Result = 0;
+      return true;
     case CM_ACTIVATEFORM:
       if (main_form_ && main_form_->Showing() && window_ &&
           GetForegroundWindow() == window_->Handle()) {
@@ -403,6 +407,7 @@ HWND TApplication::Handle() {
       WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, title_.c_str(), x,
       y);
   ApplyIcon(window_->Handle());
+  hints_.SetTimerWindow(window_->Handle());
   return window_->Handle();
 }
 
@@ -478,6 +483,7 @@ bool TApplication::PreTranslate(MSG& msg) {
 }
 
 void TApplication::Dispatch(MSG& msg) {
+  hints_.Observe(msg);
   if (PreTranslate(msg)) return;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);

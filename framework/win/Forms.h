@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/win/Hints.h"
 #include "framework/win/WinControls.h"
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -141,6 +142,17 @@ class TApplication : public TComponent {
   // modal loop keeps dispatching the program's messages (timers, the tray).
   int MessageBox(const AnsiString& text, UINT flags = MB_OK);
 
+  // Tips over the controls: whether they show at all, how long the mouse rests before one
+  // shows and how long it stays, in milliseconds.
+  bool ShowHint() const { return hints_.Enabled(); }
+  void SetShowHint(bool show) { hints_.SetEnabled(show); }
+  int HintPause() const { return hints_.Pause(); }
+  void SetHintPause(int pause) { hints_.SetPause(pause); }
+  int HintHidePause() const { return hints_.HidePause(); }
+  void SetHintHidePause(int pause) { hints_.SetHidePause(pause); }
+  // The one tip window, or null before the first tip.
+  THintWindow* HintWindow() const { return hints_.Window(); }
+
   // Shows or hides the taskbar window to match the forms' visibility.
   void UpdateVisible();
   void AddForm(TForm* form);
@@ -160,6 +172,7 @@ class TApplication : public TComponent {
   TForm* main_form_ = nullptr;  // owned as a component
   std::vector<TForm*> forms_;   // not owned (the application owns them as components)
   bool terminated_ = false;
+  THintTracker hints_;  // its timers run on window_
 };
 
 // The one application object; created by InitApplication, freed by DoneApplication.
