@@ -57,8 +57,8 @@ const TClassInfo& TCGauge::StaticClassInfo() {
           .Property("MinValue", &TCGauge::MinValue, &TCGauge::SetMinValue, Default(0))
           .Property("MaxValue", &TCGauge::MaxValue, &TCGauge::SetMaxValue, Default(100))
           .Property("Progress", &TCGauge::Progress, &TCGauge::SetProgress, Default(0))
-          .Publish({"Color", "Enabled", "Font", "ParentColor", "ParentFont", "ParentShowHint",
-                    "PopupMenu", "ShowHint", "Visible"})
+          .Publish({"Anchors", "Color", "Constraints", "Enabled", "Font", "ParentColor",
+                    "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "Visible"})
           .Build();
   return info;
 }

@@ -59,7 +59,7 @@ const TClassInfo& TPerformanceGraph::StaticClassInfo() {
   // the handler.
   static const TClassInfo& info =
       TClassBuilder<TPerformanceGraph>("TPerformanceGraph", &TGraphicControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align"})
+          .Publish({"Left", "Top", "Width", "Height", "Align", "Anchors", "Constraints"})
           .Property("Kind", &TPerformanceGraph::Kind, &TPerformanceGraph::SetKind,
                     Default(TGraphKind::pgLine))
           .Property("ForeColor", &TPerformanceGraph::ForeColor, &TPerformanceGraph::SetForeColor,

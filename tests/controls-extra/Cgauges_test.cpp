@@ -120,13 +120,16 @@ TEST_F(GaugeTest, FormDescriptionKeepsARangeAboveTheDefaultMaximum) {
   };
   TForm form(nullptr);
   TCGauge* gauge = read(form,
-                        "    Kind = gkPie\n    MinValue = 150\n    MaxValue = 200\n"
-                        "    Progress = 170\n");
+                        "    Anchors = [akRight, akBottom]\n    Kind = gkPie\n"
+                        "    MinValue = 150\n    MaxValue = 200\n    Progress = 170\n"
+                        "    Constraints.MaxHeight = 80\n");
   EXPECT_EQ(gauge->GetPercentDone(), 40);
   const AnsiString written = WriteComponentText(form);
   TForm copy(nullptr);
   copy.LoadFromText(written);
   EXPECT_EQ(WriteComponentText(copy), written);
+  EXPECT_EQ(gauge->Anchors(), TAnchors(akRight | akBottom));
+  EXPECT_EQ(gauge->Constraints()->MaxHeight(), 80);
 
   struct Case {
     const char* lines;

@@ -129,6 +129,7 @@ TEST_F(PerformanceGraphTest, FormDescriptionRoundTrip) {
       "object GraphForm: TGraphTestForm\n"
       "  object Graph1: TPerformanceGraph\n"
       "    Left = 4\n    Top = 5\n    Width = 90\n    Height = 60\n"
+      "    Anchors = [akLeft, akTop, akRight]\n    Constraints.MinWidth = 40\n"
       "    Kind = pgBar\n    ForeColor = clLime\n    BackColor = clNavy\n"
       "    GridSize = 10\n    StepSize = 5\n    Gradient = 1000\n    Scale = 2500\n"
       "    Gridlines = False\n    PenWidth = 3\n    ShowHint = True\n"
@@ -149,6 +150,8 @@ TEST_F(PerformanceGraphTest, FormDescriptionRoundTrip) {
   copy.LoadFromText(written);
   EXPECT_EQ(WriteComponentText(copy), written);
   EXPECT_NE(written.find("Gradient = 1000"), AnsiString::npos) << "the stored default is not 100";
+  EXPECT_NE(written.find("Anchors = [akLeft, akTop, akRight]"), AnsiString::npos);
+  EXPECT_NE(written.find("Constraints.MinWidth = 40"), AnsiString::npos);
 }
 
 }  // namespace
