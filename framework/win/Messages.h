@@ -42,6 +42,8 @@ constexpr UINT CM_CANCELMODE = CM_BASE + 6;
 // The parent's colour or font changed; a control that follows it takes the new one.
 constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 7;
 constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
+// The control's Ctl3D changed: a control that draws a 3-D look draws itself again.
+constexpr UINT CM_CTL3DCHANGED = CM_BASE + 9;
 // A reflected notification: CN_BASE + the original message.
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;

@@ -239,6 +239,12 @@ void TWinControl::SetTabStop(bool tab_stop) {
   }
 }
 
+void TWinControl::SetCtl3D(bool value) {
+  if (value == ctl3d_) return;
+  ctl3d_ = value;
+  Perform(CM_CTL3DCHANGED);
+}
+
 bool TWinControl::Focused() const {
   return handle_ && GetFocus() == handle_;
 }
@@ -566,6 +572,9 @@ void TWinControl::WndProc(TMessage& message) {
       return;
     case CM_EXIT:
       CMExit(message);
+      return;
+    case CM_CTL3DCHANGED:
+      CMCtl3DChanged(message);
       return;
     case CN_COMMAND:
       CNCommand(message);

@@ -63,7 +63,8 @@ class TWinControl : public TControl, public TMessageTarget {
   // Focuses the next (or previous) windowed child in tab order that takes the focus.
   void SelectNext(TWinControl* current, bool forward);
   bool Ctl3D() const { return ctl3d_; }
-  void SetCtl3D(bool value) { ctl3d_ = value; }
+  // Tells the control (CM_CTL3DCHANGED) when the value changes.
+  void SetCtl3D(bool value);
   bool ParentCtl3D() const { return parent_ctl3d_; }
   void SetParentCtl3D(bool value) { parent_ctl3d_ = value; }
 
@@ -167,6 +168,7 @@ class TWinControl : public TControl, public TMessageTarget {
   virtual void WMPrintClient(TMessage& message);
   virtual void CMEnter(TMessage& message);
   virtual void CMExit(TMessage& message);
+  virtual void CMCtl3DChanged(TMessage& message) { DefaultHandler(message); }
   // Reflected notifications from our own window's parent.
   virtual void CNCommand(TMessage& message) { message.Result = 0; }
   virtual void CNNotify(TMessage& message) { message.Result = 0; }
