@@ -31,15 +31,15 @@ const TClassInfo& TFlatComboBox::StaticClassInfo() {
           .Property("UseAdvColors", &Self::UseAdvColors, &Self::SetUseAdvColors, Default(false))
           .Property("Color", &TControl::Color, &TControl::SetColor, DefaultColor(kDefaultColor))
           .StoredIf([](const Self& combo) { return !combo.ParentColor(); })
-          .Publish({"Style", "DropDownCount", "Enabled", "Font"})
+          .Publish({"Style", "DragMode", "DragCursor", "DropDownCount", "Enabled", "Font"})
           .Property("ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight,
                     Default(kDefaultItemHeight))
           .StoredIf([](const Self& combo) { return combo.IsOwnerDraw(); })
-          .Publish({"Items",      "MaxLength",  "ParentFont",   "ParentShowHint", "PopupMenu",
-                    "ShowHint",   "Sorted",     "TabOrder",     "TabStop",        "Text",
-                    "Visible",    "ItemIndex",  "OnChange",     "OnClick",        "OnDblClick",
-                    "OnDrawItem", "OnDropDown", "OnEnter",      "OnExit",         "OnKeyDown",
-                    "OnKeyPress", "OnKeyUp",    "OnMeasureItem"})
+          .Publish({"Items", "MaxLength", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint",
+                    "Sorted", "TabOrder", "TabStop", "Text", "Visible", "ItemIndex"})
+          .Publish({"OnChange", "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnDrawItem",
+                    "OnDropDown", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress",
+                    "OnKeyUp", "OnMeasureItem", "OnStartDrag"})
           .Build();
   return info;
 }

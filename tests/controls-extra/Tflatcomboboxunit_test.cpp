@@ -191,13 +191,16 @@ TEST_F(FlatComboTest, FormDescriptionStoresOnlyWhatDiffersFromTheDefaults) {
   combo_->SetName("Plain");
   second_->SetName("Derived");
   second_->SetUseAdvColors(true);
+  second_->SetDragMode(TDragMode::dmAutomatic);
   const AnsiString written = WriteComponentText(*form_);
   const size_t plain = written.find("Plain: TFlatComboBox"), derived = written.find("Derived:");
   ASSERT_TRUE(plain != AnsiString::npos && derived != AnsiString::npos) << written;
   const AnsiString plain_text = written.substr(plain, written.find("end", plain) - plain);
   EXPECT_EQ(plain_text.find("Color"), AnsiString::npos) << plain_text;
   EXPECT_EQ(plain_text.find("ItemHeight"), AnsiString::npos) << plain_text;
-  EXPECT_NE(written.find("UseAdvColors = True", derived), AnsiString::npos) << written;
+  for (const char* line : {"UseAdvColors = True", "DragMode = dmAutomatic"}) {
+    EXPECT_NE(written.find(line, derived), AnsiString::npos) << line << "\n" << written;
+  }
 }
 
 TEST_F(FlatComboTest, ParentImageIsWhatTheParentShowsUnderTheControl) {
