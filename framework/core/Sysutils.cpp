@@ -81,6 +81,53 @@ AnsiString AsciiUpperCase(AnsiString text) {
   return text;
 }
 
+char UpperCaseCp1252(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
+  // Latin-1 letters: lower case lies 32 above upper case, except the division sign; the
+  // page's own additions (scaron, oe, zcaron, ydieresis) pair up elsewhere.
+  if (u >= 0xE0 && u != 0xF7 && u != 0xFF) return static_cast<char>(u - 32);
+  switch (u) {
+    case 0x9A:
+      return static_cast<char>(0x8A);
+    case 0x9C:
+      return static_cast<char>(0x8C);
+    case 0x9E:
+      return static_cast<char>(0x8E);
+    case 0xFF:
+      return static_cast<char>(0x9F);
+    default:
+      return c;
+  }
+}
+
+AnsiString StripAccelerator(const AnsiString& caption) {
+  AnsiString text;
+  text.reserve(caption.size());
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&') {
+      if (i + 1 == caption.size()) break;
+      ++i;  // "&x" keeps x, "&&" keeps one '&'
+    }
+    text += caption[i];
+  }
+  return text;
+}
+
+char AcceleratorOf(const AnsiString& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return caption[i + 1];
+    ++i;
+  }
+  return 0;
+}
+
+bool IsAccelerator(char key, const AnsiString& caption) {
+  const char accelerator = AcceleratorOf(caption);
+  return accelerator && key && UpperCaseCp1252(accelerator) == UpperCaseCp1252(key);
+}
+
 AnsiString AsciiLowerCase(AnsiString text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

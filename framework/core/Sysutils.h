@@ -61,6 +61,16 @@ bool TryStrToInt(const AnsiString& text, int& value);
 // ASCII-only case mapping: a-z <-> A-Z, every other byte as it is.
 AnsiString AsciiUpperCase(AnsiString text);
 AnsiString AsciiLowerCase(AnsiString text);
+// The upper-case letter of a code page 1252 character (a-z, the accented letters), or the
+// character itself.
+char UpperCaseCp1252(char c);
+
+// Accelerators in captions: "&x" underlines x and makes Alt+x reach the control; "&&" is a
+// literal '&'. StripAccelerator gives the caption as read aloud; AcceleratorOf the character
+// after the first single '&' (0 for none); IsAccelerator compares letters without case.
+AnsiString StripAccelerator(const AnsiString& caption);
+char AcceleratorOf(const AnsiString& caption);
+bool IsAccelerator(char key, const AnsiString& caption);
 
 AnsiString ExtractFileExt(const AnsiString& path);  // ".ext" including the dot, or empty
 bool FileExists(const AnsiString& path);            // a UTF-8 path

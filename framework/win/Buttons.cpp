@@ -5,13 +5,15 @@
 namespace {
 
 // The caption's size in the control's font; 0 x 0 for no caption.
+// The caption's size as drawn: an accelerator's '&' takes no room.
 SIZE MeasureCaption(TFont* font, const AnsiString& caption) {
-  SIZE size{0, 0};
-  if (caption.empty()) return size;
+  if (caption.empty()) return SIZE{0, 0};
   TScreenDC screen;
   TSelectObject selection(screen.Get(), font->Handle());
-  GetTextExtentPoint32A(screen.Get(), caption.data(), static_cast<int>(caption.size()), &size);
-  return size;
+  RECT r{0, 0, 0, 0};
+  DrawTextA(screen.Get(), caption.data(), static_cast<int>(caption.size()), &r,
+            DT_CALCRECT | DT_SINGLELINE);
+  return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
 bool IsLight(COLORREF color) {
@@ -247,6 +249,21 @@ void TSpeedButton::CMMouseEnter(TMessage& message) {
   if (flat_ && Enabled()) Invalidate();
 }
 
+void TSpeedButton::CMDialogChar(TMessage& message) {
+  message.Result = 0;
+  if (!Enabled() || !Showing() || !IsAccelerator(static_cast<char>(message.WParam), Caption())) {
+    return;
+  }
+  Click();
+  message.Result = 1;
+}
+
+bool TSpeedButton::AccessiblePress() {
+  if (!Enabled()) return false;
+  Click();
+  return true;
+}
+
 void TSpeedButton::CMMouseLeave(TMessage& message) {
   TGraphicControl::CMMouseLeave(message);
   if (flat_ && Enabled()) Invalidate();
@@ -305,7 +322,7 @@ void TSpeedButton::PaintCaption(TCanvas& canvas, const RECT& at) {
   const AnsiString caption = Caption();
   if (caption.empty()) return;
   canvas.Brush()->SetStyle(TBrushStyle::bsClear);
-  const UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
+  const UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP;
   RECT r = at;
   if (!Enabled()) {
     canvas.Font()->SetColor(clBtnHighlight);

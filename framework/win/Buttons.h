@@ -60,6 +60,9 @@ class TSpeedButton : public TGraphicControl {
   // Where glyph and caption are drawn in the current state.
   TButtonContentLayout ContentLayout();
 
+  TAccessibleRole AccessibleRole() const override { return TAccessibleRole::arPushButton; }
+  bool AccessiblePress() override;
+
  protected:
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -67,6 +70,8 @@ class TSpeedButton : public TGraphicControl {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void CMMouseEnter(TMessage& message) override;
   void CMMouseLeave(TMessage& message) override;
+  // Alt and the caption's accelerator press the button.
+  void CMDialogChar(TMessage& message) override;
   void EnabledChanged() override;
 
   // The look: up, pressed under the mouse (bsDown) or latched (bsExclusive).

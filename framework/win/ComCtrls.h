@@ -21,6 +21,7 @@ TDateTime SystemTimeToDateTime(const SYSTEMTIME& time);
 class TDateTimePicker : public TWinControl {
   DECLARE_CLASS_INFO()
  public:
+  TAccessibleRole AccessibleRole() const override { return TAccessibleRole::arSpinButton; }
   explicit TDateTimePicker(TComponent* owner);
 
   // The whole value; Date is its date part, Time its time of day. Setting one keeps the other.

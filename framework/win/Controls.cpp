@@ -611,6 +611,9 @@ void TControl::WndProc(TMessage& message) {
     case CM_CANCELMODE:
       CMCancelMode(message);
       break;
+    case CM_DIALOGCHAR:
+      CMDialogChar(message);
+      break;
     default:
       DefaultHandler(message);
       break;

@@ -30,6 +30,7 @@
 #include "framework/core/Classes.h"
 #include "framework/core/Layout.h"
 #include "framework/core/Typinfo.h"
+#include "framework/win/Accessible.h"
 #include "framework/win/Graphics.h"
 #include "framework/win/Messages.h"
 
@@ -233,6 +234,14 @@ class TControl : public TComponent {
   // Above its siblings of the same kind (windowless ones are painted in list order).
   virtual void BringToFront();
 
+  // --- what assistive tools see of a windowless control (a windowed one is its window)
+  virtual TAccessibleRole AccessibleRole() const { return TAccessibleRole::arNone; }
+  virtual AnsiString AccessibleName() const { return StripAccelerator(Caption()); }
+  // Does the control's default action (a button presses); false when it has none.
+  virtual bool AccessiblePress() { return false; }
+  // The control this one names, as a label names the field beside it; null for most.
+  virtual TWinControl* LabelledControl() const { return nullptr; }
+
   // --- events
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -287,6 +296,8 @@ class TControl : public TComponent {
   // Ends the press as a left release outside the control: no click, and MouseUp sees it, so a
   // pressed look goes up and whatever the press started stops.
   virtual void CMCancelMode(TMessage& message);
+  // Alt and a character: answers 1 when the character is our accelerator and we acted on it.
+  virtual void CMDialogChar(TMessage& message) { message.Result = 0; }
 
   // Keeps what the window says of our place and text, without acting on it.
   void StoreBounds(int left, int top, int width, int height);

@@ -463,6 +463,12 @@ void TApplication::Terminate() {
 
 bool TApplication::PreTranslate(MSG& msg) {
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && CancelDrag()) return true;
+  if (msg.message == WM_SYSCHAR) {
+    // Alt and a letter: the control of the form whose accelerator it is acts, and the system
+    // neither beeps nor opens the window menu.
+    auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
+    if (form && form->Enabled() && form->DialogChar(static_cast<char>(msg.wParam))) return true;
+  }
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
       GetKeyState(VK_MENU) >= 0) {
     const LRESULT code =

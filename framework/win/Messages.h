@@ -44,6 +44,9 @@ constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 7;
 constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
 // The control's Ctl3D changed: a control that draws a 3-D look draws itself again.
 constexpr UINT CM_CTL3DCHANGED = CM_BASE + 9;
+// Alt and a character (WPARAM) were pressed in the control's form: a control whose caption
+// has that accelerator acts on it and answers 1.
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 10;
 // A reflected notification: CN_BASE + the original message.
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;

@@ -50,12 +50,35 @@ const TEnumInfo& EnumInfoOf(TComboBoxStyle) {
 // ---------------------------------------------------------------------------------------------
 // TCustomLabel
 
+void TCustomLabel::SetFocusControl(TWinControl* control) {
+  focus_control_ = control;
+}
+
+void TCustomLabel::Notification(TComponent* component, TOperation operation) {
+  TGraphicControl::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == focus_control_) focus_control_ = nullptr;
+}
+
+AnsiString TCustomLabel::AccessibleName() const {
+  return show_accel_char_ ? StripAccelerator(Caption()) : Caption();
+}
+
+void TCustomLabel::CMDialogChar(TMessage& message) {
+  message.Result = 0;
+  if (!show_accel_char_ || !focus_control_ || !Enabled()) return;
+  if (!IsAccelerator(static_cast<char>(message.WParam), Caption())) return;
+  if (!focus_control_->CanFocus()) return;
+  focus_control_->SetFocus();
+  message.Result = 1;
+}
+
 const TClassInfo& TCustomLabel::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCustomLabel>("TCustomLabel", &TGraphicControl::StaticClassInfo())
           .Declare("Alignment", &TCustomLabel::Alignment, &TCustomLabel::SetAlignment,
                    EnumDefault(TAlignment::taLeftJustify))
           .Declare("AutoSize", &TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize, Default(true))
+          .Declare("FocusControl", &TCustomLabel::FocusControl, &TCustomLabel::SetFocusControl)
           .Declare("ShowAccelChar", &TCustomLabel::ShowAccelChar, &TCustomLabel::SetShowAccelChar,
                    Default(true))
           .Declare("Transparent", &TCustomLabel::Transparent, &TCustomLabel::SetTransparent,
@@ -68,12 +91,13 @@ const TClassInfo& TCustomLabel::StaticClassInfo() {
 const TClassInfo& TLabel::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TLabel>("TLabel", &TCustomLabel::StaticClassInfo())
-          .Publish({"Left",           "Top",       "Width",         "Height",      "Align",
-                    "Alignment",      "AutoSize",  "Caption",       "Color",       "Cursor",
-                    "Enabled",        "Font",      "Hint",          "ParentColor", "ParentFont",
-                    "ParentShowHint", "PopupMenu", "ShowAccelChar", "ShowHint",    "Transparent",
-                    "Visible",        "WordWrap",  "OnClick",       "OnDblClick",  "OnMouseDown",
-                    "OnMouseMove",    "OnMouseUp"})
+          .Publish({"Left",           "Top",         "Width",         "Height",
+                    "Align",          "Alignment",   "AutoSize",      "Caption",
+                    "Color",          "Cursor",      "Enabled",       "FocusControl",
+                    "Font",           "Hint",        "ParentColor",   "ParentFont",
+                    "ParentShowHint", "PopupMenu",   "ShowAccelChar", "ShowHint",
+                    "Transparent",    "Visible",     "WordWrap",      "OnClick",
+                    "OnDblClick",     "OnMouseDown", "OnMouseMove",   "OnMouseUp"})
           .Build();
   return info;
 }
@@ -254,6 +278,14 @@ void TButton::SetDefault(bool value) {
   if (HandleAllocated()) {
     SendMessageA(handle_, BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
   }
+}
+
+void TButton::CMDialogChar(TMessage& message) {
+  message.Result = 0;
+  if (!IsAccelerator(static_cast<char>(message.WParam), Caption()) || !CanFocus()) return;
+  SetFocus();
+  Click();
+  message.Result = 1;
 }
 
 void TButton::CreateParams(TCreateParams& params) {

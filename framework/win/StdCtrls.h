@@ -76,8 +76,16 @@ class TCustomLabel : public TGraphicControl {
   // An '&' underlines the next character ("&&" shows one '&'); off, '&' shows as it is.
   bool ShowAccelChar() const { return show_accel_char_; }
   void SetShowAccelChar(bool show);
+  // The field this label names: Alt and the caption's accelerator focus it, and assistive
+  // tools read the caption as its name. Not owned.
+  TWinControl* FocusControl() const { return focus_control_; }
+  void SetFocusControl(TWinControl* control);
 
   void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  TAccessibleRole AccessibleRole() const override { return TAccessibleRole::arStaticText; }
+  AnsiString AccessibleName() const override;
+  TWinControl* LabelledControl() const override { return focus_control_; }
 
  protected:
   void Paint() override;
@@ -87,6 +95,7 @@ class TCustomLabel : public TGraphicControl {
   UINT TextFlags() const;
   // Sizes the label to its text while AutoSize is on (not while loading: Loaded does it).
   virtual void AdjustBounds();
+  void CMDialogChar(TMessage& message) override;
 
  private:
   // What DrawText gets: an empty caption measures as one blank, so the label keeps a height.
@@ -97,6 +106,7 @@ class TCustomLabel : public TGraphicControl {
   bool transparent_ = false;
   bool word_wrap_ = false;
   bool show_accel_char_ = true;
+  TWinControl* focus_control_ = nullptr;  // not owned
 };
 
 class TLabel : public TCustomLabel {
@@ -123,6 +133,7 @@ class TButtonControl : public TWinControl {
 class TButton : public TButtonControl {
   DECLARE_CLASS_INFO()
  public:
+  TAccessibleRole AccessibleRole() const override { return TAccessibleRole::arPushButton; }
   explicit TButton(TComponent* owner);
 
   // Drawn as the dialog's default button (the heavier frame).
@@ -134,6 +145,8 @@ class TButton : public TButtonControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  // Alt and the caption's accelerator: the button takes the focus and is pressed.
+  void CMDialogChar(TMessage& message) override;
 
  private:
   bool default_ = false;
@@ -143,6 +156,7 @@ class TButton : public TButtonControl {
 class TCustomCheckBox : public TButtonControl {
   DECLARE_CLASS_INFO()
  public:
+  TAccessibleRole AccessibleRole() const override { return TAccessibleRole::arCheckButton; }
   explicit TCustomCheckBox(TComponent* owner);
 
   TLeftRight Alignment() const { return alignment_; }
@@ -180,6 +194,7 @@ class TCheckBox : public TCustomCheckBox {
 class TRadioButton : public TButtonControl {
   DECLARE_CLASS_INFO()
  public:
+  TAccessibleRole AccessibleRole() const override { return TAccessibleRole::arRadioButton; }
   explicit TRadioButton(TComponent* owner);
 
   TLeftRight Alignment() const { return alignment_; }
@@ -205,6 +220,7 @@ class TRadioButton : public TButtonControl {
 class TCustomEdit : public TWinControl {
   DECLARE_CLASS_INFO()
  public:
+  TAccessibleRole AccessibleRole() const override { return TAccessibleRole::arText; }
   explicit TCustomEdit(TComponent* owner);
 
   // Select the whole text when the field gets the focus from the keyboard (not from a click).
@@ -289,6 +305,7 @@ class TEdit : public TCustomEdit {
 class TCustomComboBox : public TWinControl {
   DECLARE_CLASS_INFO()
  public:
+  TAccessibleRole AccessibleRole() const override { return TAccessibleRole::arComboBox; }
   explicit TCustomComboBox(TComponent* owner);
 
   TComboBoxStyle Style() const { return style_; }

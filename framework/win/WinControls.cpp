@@ -46,6 +46,7 @@ const TClassInfo& TWinControl::StaticClassInfo() {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
+  DisconnectAccessibleObject(*this);
   // Children leave first, so that none of them points back at a dead parent.
   while (!controls_.empty()) controls_.back()->SetParent(nullptr);
   if (handle_) {
@@ -134,6 +135,7 @@ void TWinControl::HandleCreated() {
 
 void TWinControl::DestroyWnd() {
   if (!handle_) return;
+  DisconnectAccessibleObject(*this);
   HWND window = handle_;
   DestroyWindow(window);
   handle_ = nullptr;
@@ -564,6 +566,9 @@ void TWinControl::WndProc(TMessage& message) {
     case WM_SYSCOLORCHANGE:
       WMSysColorChange(message);
       return;
+    case WM_GETOBJECT:
+      WMGetObject(message);
+      return;
     case WM_PRINTCLIENT:
       WMPrintClient(message);
       return;
@@ -848,6 +853,22 @@ void TWinControl::WMSysColorChange(TMessage& message) {
   brush_.Reset();
   Invalidate();
   DefaultHandler(message);
+}
+
+void TWinControl::WMGetObject(TMessage& message) {
+  message.Result = AnswerAccessibleObject(*this, message.WParam, message.LParam);
+  if (!message.Result) DefaultHandler(message);
+}
+
+bool TWinControl::DialogChar(char key) {
+  for (TControl* child : controls_) {
+    if (!child->Visible()) continue;
+    if (child->Perform(CM_DIALOGCHAR, static_cast<unsigned char>(key))) return true;
+    if (auto* window = dynamic_cast<TWinControl*>(child)) {
+      if (window->DialogChar(key)) return true;
+    }
+  }
+  return false;
 }
 
 void TWinControl::WMPrintClient(TMessage& message) {

@@ -62,6 +62,9 @@ class TWinControl : public TControl, public TMessageTarget {
   virtual void SetFocus();
   // Focuses the next (or previous) windowed child in tab order that takes the focus.
   void SelectNext(TWinControl* current, bool forward);
+  // Alt and `key`: offers the key to the visible children, depth first in creation order, and
+  // answers whether one acted on it (CM_DIALOGCHAR).
+  bool DialogChar(char key);
   bool Ctl3D() const { return ctl3d_; }
   // Tells the control (CM_CTL3DCHANGED) when the value changes.
   void SetCtl3D(bool value);
@@ -166,6 +169,8 @@ class TWinControl : public TControl, public TMessageTarget {
   virtual void WMGetFont(TMessage& message);
   virtual void WMSysColorChange(TMessage& message);
   virtual void WMPrintClient(TMessage& message);
+  // The accessible object of our client area (Accessible).
+  virtual void WMGetObject(TMessage& message);
   virtual void CMEnter(TMessage& message);
   virtual void CMExit(TMessage& message);
   virtual void CMCtl3DChanged(TMessage& message) { DefaultHandler(message); }

@@ -176,11 +176,11 @@ TEST_F(WindowTest, ChoosingALanguageChangesEveryCaptionAndTheReminder) {
   Form1->Edit1->SetText("typed");
   Form1->ComboBox1->SetItemIndex(1);
   Form1->ComboBox1Change(Form1->ComboBox1);
-  EXPECT_EQ(Form1->SpeedButton1->Caption(), "Set alarm");
-  EXPECT_EQ(Form1->Label1->Caption(), "Language:");
+  EXPECT_EQ(Form1->SpeedButton1->Caption(), "&Set alarm");
+  EXPECT_EQ(Form1->Label1->Caption(), "&Language:");
   EXPECT_EQ(Form1->Edit1->Text(), "Time's up!");
-  EXPECT_EQ(Form1->Menanzeigen1->Caption(), "Show Wakora");
-  EXPECT_EQ(Form1->Beenden1->Caption(), "Quit Wakora");
+  EXPECT_EQ(Form1->Menanzeigen1->Caption(), "&Show Wakora");
+  EXPECT_EQ(Form1->Beenden1->Caption(), "&Quit Wakora");
   EXPECT_EQ(Form1->ComboBox1->ItemIndex(), 1);
 }
 

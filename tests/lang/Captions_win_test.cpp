@@ -39,11 +39,12 @@ int TextWidth(HDC dc, int height, bool underline, const AnsiString& text) {
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                            DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
   HGDIOBJ old = SelectObject(dc, font);
-  SIZE size{};
-  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  // As drawn: an accelerator's '&' takes no room.
+  RECT r{0, 0, 0, 0};
+  DrawTextA(dc, text.data(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
   SelectObject(dc, old);
   DeleteObject(font);
-  return size.cx;
+  return r.right - r.left;
 }
 
 TEST(ShippedCaptions, FitTheirPlacesInMsSansSerif) {

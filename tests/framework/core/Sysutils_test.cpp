@@ -101,6 +101,38 @@ TEST(CaseMapping, TouchesOnlyAsciiLetters) {
   EXPECT_EQ(AsciiLowerCase("ABZ az 09 \xDC\xC4"), "abz az 09 \xDC\xC4");
 }
 
+struct AcceleratorCase {
+  const char* Caption;
+  const char* Spoken;
+  char Key;
+};
+
+TEST(Accelerator, AmpersandMarksTheKeyAndDoubledOneIsLiteral) {
+  const AcceleratorCase cases[] = {
+      {"&Set alarm", "Set alarm", 'S'},
+      {"Weck&zeit:", "Weckzeit:", 'z'},
+      {"Salt && pepper", "Salt & pepper", 0},
+      {"A && &B", "A & B", 'B'},
+      {"&&&Cut", "&Cut", 'C'},
+      {"trailing &", "trailing ", 0},
+      {"", "", 0},
+      {"T&wo &keys", "Two keys", 'w'},  // the first one counts
+      {"Sp&r\xE5k:", "Spr\xE5k:", 'r'},
+  };
+  for (const AcceleratorCase& c : cases) {
+    EXPECT_EQ(StripAccelerator(c.Caption), c.Spoken) << c.Caption;
+    EXPECT_EQ(AcceleratorOf(c.Caption), c.Key) << c.Caption;
+  }
+  // Alt and a letter in either case, the page's accented letters included.
+  EXPECT_TRUE(IsAccelerator('s', "&Set alarm"));
+  EXPECT_TRUE(IsAccelerator('Z', "Weck&zeit:"));
+  EXPECT_TRUE(IsAccelerator('\xC4', "&\xE4ndern"));
+  EXPECT_TRUE(IsAccelerator('\x8A', "&\x9Aipka"));
+  EXPECT_FALSE(IsAccelerator('e', "&Set alarm"));
+  EXPECT_FALSE(IsAccelerator('&', "Salt && pepper"));
+  EXPECT_FALSE(IsAccelerator('\xF7', "&\xD7"));  // division and multiplication signs
+}
+
 TEST(ExtractFileExt, StopsAtTheFolder) {
   const std::pair<const char*, const char*> cases[] = {
       {"C:\\Wakora\\wakora.exe", ".exe"},

@@ -1,0 +1,437 @@
+#include "framework/win/Accessible.h"
+
+#include <oleacc.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/win/WinControls.h"
+
+namespace {
+
+// The library's entries, loaded on the first request.
+struct TAccessibilityLibrary {
+  using TCreateStandard = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+  using TResultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+  using TObjectFromWindow = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
+  using TAllocString = BSTR(WINAPI*)(const OLECHAR*, UINT);
+  using TInitialize = HRESULT(WINAPI*)(LPVOID, DWORD);
+  TCreateStandard CreateStandard = nullptr;
+  TResultFromObject ResultFromObject = nullptr;
+  TObjectFromWindow ObjectFromWindow = nullptr;
+  TAllocString AllocString = nullptr;
+  bool Ready = false;
+};
+
+template <class T>
+T Entry(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
+const TAccessibilityLibrary& Library() {
+  static const TAccessibilityLibrary library = [] {
+    TAccessibilityLibrary lib;
+    HMODULE ole32 = LoadLibraryA("ole32.dll");
+    HMODULE oleaut32 = LoadLibraryA("oleaut32.dll");
+    HMODULE oleacc = LoadLibraryA("oleacc.dll");
+    // The objects cross to their clients through COM; the thread may not have it yet.
+    if (auto initialize = Entry<TAccessibilityLibrary::TInitialize>(ole32, "CoInitializeEx")) {
+      initialize(nullptr, COINIT_APARTMENTTHREADED);
+    }
+    lib.CreateStandard =
+        Entry<TAccessibilityLibrary::TCreateStandard>(oleacc, "CreateStdAccessibleObject");
+    lib.ResultFromObject =
+        Entry<TAccessibilityLibrary::TResultFromObject>(oleacc, "LresultFromObject");
+    lib.ObjectFromWindow =
+        Entry<TAccessibilityLibrary::TObjectFromWindow>(oleacc, "AccessibleObjectFromWindow");
+    lib.AllocString = Entry<TAccessibilityLibrary::TAllocString>(oleaut32, "SysAllocStringLen");
+    lib.Ready =
+        lib.CreateStandard && lib.ResultFromObject && lib.ObjectFromWindow && lib.AllocString;
+    return lib;
+  }();
+  return library;
+}
+
+// Texts are in the program's 8-bit code page; the library speaks UTF-16.
+BSTR MakeString(const AnsiString& text) {
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return Library().AllocString(wide.data(), static_cast<UINT>(wide.size()));
+}
+
+LONG RoleCode(TAccessibleRole role) {
+  switch (role) {
+    case TAccessibleRole::arPushButton:
+      return ROLE_SYSTEM_PUSHBUTTON;
+    case TAccessibleRole::arStaticText:
+      return ROLE_SYSTEM_STATICTEXT;
+    case TAccessibleRole::arGraphic:
+      return ROLE_SYSTEM_GRAPHIC;
+    case TAccessibleRole::arText:
+      return ROLE_SYSTEM_TEXT;
+    case TAccessibleRole::arComboBox:
+      return ROLE_SYSTEM_COMBOBOX;
+    case TAccessibleRole::arCheckButton:
+      return ROLE_SYSTEM_CHECKBUTTON;
+    case TAccessibleRole::arRadioButton:
+      return ROLE_SYSTEM_RADIOBUTTON;
+    case TAccessibleRole::arSpinButton:
+      return ROLE_SYSTEM_SPINBUTTON;
+    case TAccessibleRole::arNone:
+      break;
+  }
+  return ROLE_SYSTEM_CLIENT;
+}
+
+// The label that names `control`: the first one found, depth first from its form, whose
+// labelled control it is.
+const TControl* NamingLabel(const TWinControl& root, const TWinControl* control) {
+  for (const TControl* child : root.Controls()) {
+    if (child->LabelledControl() == control) return child;
+    if (auto* window = dynamic_cast<const TWinControl*>(child)) {
+      if (const TControl* found = NamingLabel(*window, control)) return found;
+    }
+  }
+  return nullptr;
+}
+
+const TWinControl& TopOf(const TWinControl& control) {
+  const TWinControl* top = &control;
+  while (top->Parent()) top = top->Parent();
+  return *top;
+}
+
+class TAccessibleObject;
+std::map<const TWinControl*, TAccessibleObject*>& Handed() {
+  static std::map<const TWinControl*, TAccessibleObject*> objects;
+  return objects;
+}
+
+// One control's client area. Child ids above 0 name the entries of Children(), 1-based.
+class TAccessibleObject final : public IAccessible {
+ public:
+  TAccessibleObject(TWinControl& control, IAccessible* standard)
+      : control_(&control), standard_(standard) {}
+
+  void Disconnect() { control_ = nullptr; }
+
+  // --- IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+        IsEqualIID(iid, IID_IAccessible)) {
+      *object = static_cast<IAccessible*>(this);
+      AddRef();
+      return S_OK;
+    }
+    // No enumerator: clients then walk the children through get_accChild, which lists the
+    // windowless ones the standard object's enumerator does not know.
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) {
+      if (control_) Handed().erase(control_);
+      standard_->Release();
+      delete this;
+    }
+    return left;
+  }
+
+  // --- IDispatch: names only, no type information
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
+  }
+
+  // --- IAccessible
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    return standard_->get_accParent(parent);
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
+    if (!count) return E_POINTER;
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (!ListsChildren()) return standard_->get_accChildCount(count);
+    *count = static_cast<LONG>(Children().size());
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (!ListsChildren()) return standard_->get_accChild(child, object);
+    TControl* entry = Entry(child);
+    if (!entry) return E_INVALIDARG;
+    auto* window = dynamic_cast<TWinControl*>(entry);
+    if (!window) return S_FALSE;  // a simple element of ours: the client asks us about it
+    return Library().ObjectFromWindow(window->Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                      IID_IDispatch, reinterpret_cast<void**>(object));
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+    if (!name) return E_POINTER;
+    *name = nullptr;
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) {
+      if (const TControl* label = NamingLabel(TopOf(*control_), control_)) {
+        *name = MakeString(StripAccelerator(label->Caption()));
+        return S_OK;
+      }
+      return standard_->get_accName(child, name);
+    }
+    TControl* entry = Element(child);
+    if (!entry) return E_INVALIDARG;
+    *name = MakeString(entry->AccessibleName());
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->get_accValue(child, value);
+    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->get_accDescription(child, description);
+    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+    if (!role) return E_POINTER;
+    if (!control_) return RPC_E_DISCONNECTED;
+    // The framework knows its controls' roles; the standard object only sees a window class.
+    TControl* entry = IsSelf(child) ? control_ : Element(child);
+    if (IsSelf(child) && control_->AccessibleRole() == TAccessibleRole::arNone) {
+      return standard_->get_accRole(child, role);
+    }
+    if (!entry) return E_INVALIDARG;
+    role->vt = VT_I4;
+    role->lVal = RoleCode(entry->AccessibleRole());
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+    if (!state) return E_POINTER;
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->get_accState(child, state);
+    TControl* entry = Element(child);
+    if (!entry) return E_INVALIDARG;
+    LONG flags = 0;
+    if (!entry->Visible()) flags |= STATE_SYSTEM_INVISIBLE;
+    if (!entry->Enabled()) flags |= STATE_SYSTEM_UNAVAILABLE;
+    if (entry->AccessibleRole() == TAccessibleRole::arStaticText) flags |= STATE_SYSTEM_READONLY;
+    if (entry->MouseInside()) flags |= STATE_SYSTEM_HOTTRACKED;
+    state->vt = VT_I4;
+    state->lVal = flags;
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->get_accHelp(child, help);
+    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->get_accHelpTopic(file, child, topic);
+    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
+    if (!shortcut) return E_POINTER;
+    *shortcut = nullptr;
+    if (!control_) return RPC_E_DISCONNECTED;
+    AnsiString caption;
+    if (IsSelf(child)) {
+      const TControl* label = NamingLabel(TopOf(*control_), control_);
+      if (!label) return standard_->get_accKeyboardShortcut(child, shortcut);
+      caption = label->Caption();
+    } else if (TControl* entry = Element(child)) {
+      caption = entry->Caption();
+    } else {
+      return E_INVALIDARG;
+    }
+    const char key = AcceleratorOf(caption);
+    if (!key) return S_FALSE;
+    *shortcut = MakeString(AnsiString("Alt+") + UpperCaseCp1252(key));
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    return standard_->get_accFocus(focus);
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    return standard_->get_accSelection(selection);
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+    if (!action) return E_POINTER;
+    *action = nullptr;
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->get_accDefaultAction(child, action);
+    TControl* entry = Element(child);
+    if (!entry) return E_INVALIDARG;
+    if (entry->AccessibleRole() != TAccessibleRole::arPushButton) return DISP_E_MEMBERNOTFOUND;
+    *action = MakeString("Press");
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->accSelect(flags, child);
+    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+  }
+
+  HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
+                                        VARIANT child) override {
+    if (!left || !top || !width || !height) return E_POINTER;
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->accLocation(left, top, width, height, child);
+    TControl* entry = Element(child);
+    if (!entry) return E_INVALIDARG;
+    const POINT origin = entry->ClientToScreen({0, 0});
+    *left = origin.x;
+    *top = origin.y;
+    *width = entry->Width();
+    *height = entry->Height();
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(start)) return standard_->accNavigate(direction, start, end);
+    return Element(start) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+  }
+
+  HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* child) override {
+    if (!child) return E_POINTER;
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (!ListsChildren()) return standard_->accHitTest(x, y, child);
+    const std::vector<TControl*> children = Children();
+    // Later children lie above earlier ones.
+    for (size_t i = children.size(); i-- > 0;) {
+      TControl* entry = children[i];
+      const POINT origin = entry->ClientToScreen({0, 0});
+      if (x < origin.x || y < origin.y || x >= origin.x + entry->Width() ||
+          y >= origin.y + entry->Height()) {
+        continue;
+      }
+      if (auto* window = dynamic_cast<TWinControl*>(entry)) {
+        child->vt = VT_DISPATCH;
+        return Library().ObjectFromWindow(window->Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                          IID_IDispatch,
+                                          reinterpret_cast<void**>(&child->pdispVal));
+      }
+      child->vt = VT_I4;
+      child->lVal = static_cast<LONG>(i + 1);
+      return S_OK;
+    }
+    return standard_->accHitTest(x, y, child);
+  }
+
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->accDoDefaultAction(child);
+    TControl* entry = Element(child);
+    if (!entry) return E_INVALIDARG;
+    return entry->AccessiblePress() ? S_OK : DISP_E_MEMBERNOTFOUND;
+  }
+
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+    if (!control_) return RPC_E_DISCONNECTED;
+    if (IsSelf(child)) return standard_->put_accValue(child, value);
+    return E_NOTIMPL;
+  }
+
+ private:
+  static bool IsSelf(const VARIANT& child) {
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+  }
+  // A control with framework children lists them; any other leaves its children (a combo
+  // box's edit and list) to the standard object.
+  bool ListsChildren() const { return !control_->Controls().empty(); }
+  // The visible children that assistive tools see, in creation order.
+  std::vector<TControl*> Children() const {
+    std::vector<TControl*> children;
+    for (TControl* child : control_->Controls()) {
+      if (!child->Visible()) continue;
+      if (dynamic_cast<TWinControl*>(child) || child->AccessibleRole() != TAccessibleRole::arNone) {
+        children.push_back(child);
+      }
+    }
+    return children;
+  }
+  TControl* Entry(const VARIANT& child) const {
+    if (child.vt != VT_I4 || child.lVal <= 0) return nullptr;
+    const std::vector<TControl*> children = Children();
+    const auto index = static_cast<size_t>(child.lVal - 1);
+    return index < children.size() ? children[index] : nullptr;
+  }
+  // A windowless child named by id; windowed ones are objects of their own.
+  TControl* Element(const VARIANT& child) const {
+    if (!ListsChildren()) return nullptr;
+    TControl* entry = Entry(child);
+    return entry && !dynamic_cast<TWinControl*>(entry) ? entry : nullptr;
+  }
+
+  TWinControl* control_;   // not owned; null once the control went
+  IAccessible* standard_;  // owned (one reference)
+  ULONG references_ = 1;
+};
+
+}  // namespace
+
+LRESULT AnswerAccessibleObject(TWinControl& control, WPARAM wparam, LPARAM lparam) {
+  if (static_cast<LONG>(lparam) != OBJID_CLIENT || !control.HandleAllocated()) return 0;
+  const TAccessibilityLibrary& library = Library();
+  if (!library.Ready) return 0;
+  TAccessibleObject*& handed = Handed()[&control];
+  if (!handed) {
+    IAccessible* standard = nullptr;
+    if (FAILED(library.CreateStandard(control.Handle(), OBJID_CLIENT, IID_IAccessible,
+                                      reinterpret_cast<void**>(&standard))) ||
+        !standard) {
+      Handed().erase(&control);
+      return 0;
+    }
+    handed = new TAccessibleObject(control, standard);
+    const LRESULT result = library.ResultFromObject(IID_IAccessible, wparam, handed);
+    // The result holds its own reference; ours goes, so the last client's release frees it.
+    handed->Release();
+    return result;
+  }
+  return library.ResultFromObject(IID_IAccessible, wparam, handed);
+}
+
+void DisconnectAccessibleObject(TWinControl& control) {
+  auto& handed = Handed();
+  auto it = handed.find(&control);
+  if (it == handed.end()) return;
+  it->second->Disconnect();
+  handed.erase(it);
+}
