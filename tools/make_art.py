@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Draws Wakora's pictures from the shapes defined below and writes them as BMP and ICO files.
 
-    python3 tools/make_art.py [OUTDIR_ROOT]   writes app/res/... and controls/res/... under
-                                              OUTDIR_ROOT (default: the repository root)
+    python3 tools/make_art.py [OUTDIR_ROOT]   writes app/res/..., controls/res/... and
+                                              framework/win/res/... under OUTDIR_ROOT
+                                              (default: the repository root)
     python3 tools/make_art.py --check         exits 1 when a committed picture differs from
                                               what this script draws
 
@@ -715,6 +716,77 @@ def spin_arrow(up):
 
 
 # ---------------------------------------------------------------------------------------------
+# 7. The outline's pictures, 16 x 16: an open folder, a closed one and a sheet for a leaf. The
+# see-through magenta fills the corners, the bottom-left pixel among them.
+
+OUTLINE_PICTURES = {
+    "open": [
+        "................",
+        "................",
+        "..KKKK..........",
+        ".KYWYYK.........",
+        ".KYYYYYKKKKKK...",
+        ".KYYYYYYYYYYK...",
+        ".KYYYKKKKKKKKKKK",
+        ".KYYKWYYYYYYYYK.",
+        ".KYYKYYYYYYYYOK.",
+        ".KYKYYYYYYYYOK..",
+        ".KYKYYYYYYYYOK..",
+        ".KKYYYYYYYYOK...",
+        ".KKOOOOOOOOOK...",
+        ".KKKKKKKKKKKK...",
+        "................",
+        "................",
+    ],
+    "closed": [
+        "................",
+        "................",
+        "..KKKK..........",
+        ".KYWYYK.........",
+        ".KYYYYYKKKKKKK..",
+        ".KWWWWWWWWWWWWK.",
+        ".KWYYYYYYYYYYOK.",
+        ".KWYYYYYYYYYYOK.",
+        ".KWYYYYYYYYYYOK.",
+        ".KWYYYYYYYYYYOK.",
+        ".KWYYYYYYYYYYOK.",
+        ".KWYYYYYYYYYYOK.",
+        ".KOOOOOOOOOOOOK.",
+        ".KKKKKKKKKKKKKK.",
+        "................",
+        "................",
+    ],
+    "leaf": [
+        "................",
+        "...KKKKKKK......",
+        "...KWWWWWKK.....",
+        "...KWWWWWKWK....",
+        "...KWWWWWKKKK...",
+        "...KWWWWWWWWK...",
+        "...KWGGGGGWWK...",
+        "...KWWWWWWWWK...",
+        "...KWGGGGGGWK...",
+        "...KWWWWWWWWK...",
+        "...KWGGGGGGWK...",
+        "...KWWWWWWWWK...",
+        "...KWGGGGWWWK...",
+        "...KWWWWWWWWK...",
+        "...KKKKKKKKKK...",
+        "................",
+    ],
+}
+OUTLINE_COLOURS = {".": (255, 0, 255), "K": (0, 0, 0), "Y": (255, 255, 0), "O": (128, 128, 0),
+                   "W": (255, 255, 255), "G": (128, 128, 128)}
+
+
+def outline_picture(name):
+    rows = [[WINDOWS_16.index(OUTLINE_COLOURS[ch]) for ch in line]
+            for line in OUTLINE_PICTURES[name]]
+    assert rows[15][0] == WINDOWS_16.index(OUTLINE_COLOURS["."])
+    return bmp_bytes(16, 16, 4, WINDOWS_16, rows)
+
+
+# ---------------------------------------------------------------------------------------------
 
 OUTPUTS = [
     ("app/res/logo.bmp", make_logo),
@@ -724,6 +796,9 @@ OUTPUTS = [
     ("app/res/Wakora.ico", make_app_icon),
     ("controls/res/spinup.bmp", lambda: spin_arrow(True)),
     ("controls/res/spindown.bmp", lambda: spin_arrow(False)),
+    ("framework/win/res/outlineopen.bmp", lambda: outline_picture("open")),
+    ("framework/win/res/outlineclosed.bmp", lambda: outline_picture("closed")),
+    ("framework/win/res/outlineleaf.bmp", lambda: outline_picture("leaf")),
 ]
 
 
