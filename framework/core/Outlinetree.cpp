@@ -283,16 +283,15 @@ TOutlineRowLayout CalcOutlineRow(const TOutlineRowFacts& row, const TOutlineLook
   }
   if (ShowsPictures(look.Style)) {
     if (look.Options & ooStretchBitmaps) {
-      layout.Picture = {x + 1, 1, x + column - 1, height - 1};
+      layout.Picture = {x, 0, x + column, height};
     } else if (look.PictureWidth > 0 && look.PictureHeight > 0) {
       const int left = x + (column - look.PictureWidth) / 2;
       const int top = (height - look.PictureHeight) / 2;
       layout.Picture = {left, top, left + look.PictureWidth, top + look.PictureHeight};
     }
     // The line down to the children leaves from under the picture.
-    if (tree && row.Expanded && row.HasChildren) {
-      const int below =
-          layout.Picture.Height() > 0 ? std::max(layout.Picture.Bottom, middle) : middle;
+    const int below = layout.Picture.Height() > 0 ? std::max(layout.Picture.Bottom, middle) : middle;
+    if (tree && row.Expanded && row.HasChildren && below < height) {
       layout.Lines.push_back({x + column / 2, below, x + column / 2, height - 1});
     }
     x += column;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/core/Datetext.h"
+#include "framework/win/Platform.h"
 
 namespace locale {
 
@@ -64,6 +65,28 @@ AnsiString LowerCase(AnsiString text) {
 AnsiString UpperCase(AnsiString text) {
   if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
   return text;
+}
+
+AnsiString LowerCaseFileName(const AnsiString& name) {
+  std::wstring wide = WidePath(name);
+  if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Utf8Path(wide.data(), wide.size());
+}
+
+AnsiString UpperCaseFileName(const AnsiString& name) {
+  std::wstring wide = WidePath(name);
+  if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Utf8Path(wide.data(), wide.size());
+}
+
+int CompareFileNames(const AnsiString& a, const AnsiString& b) {
+  const std::wstring wide_a = WidePath(a);
+  const std::wstring wide_b = WidePath(b);
+  const int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wide_a.data(),
+                                    static_cast<int>(wide_a.size()), wide_b.data(),
+                                    static_cast<int>(wide_b.size()));
+  if (result == 0) return wide_a.compare(wide_b) < 0 ? -1 : (wide_a == wide_b ? 0 : 1);
+  return result - CSTR_EQUAL;
 }
 
 }  // namespace locale

@@ -20,5 +20,10 @@ AnsiString ShortDayName(int day);
 int CompareText(const AnsiString& a, const AnsiString& b);
 AnsiString LowerCase(AnsiString text);  // CharLowerBuffA
 AnsiString UpperCase(AnsiString text);  // CharUpperBuffA
+// File names, UTF-8, cased and compared as UTF-16 so that every script is reached:
+// CharLowerBuffW, CharUpperBuffW, and CompareStringW ignoring case (<0, 0 or >0).
+AnsiString LowerCaseFileName(const AnsiString& name);
+AnsiString UpperCaseFileName(const AnsiString& name);
+int CompareFileNames(const AnsiString& a, const AnsiString& b);
 
 }  // namespace locale

@@ -61,4 +61,29 @@ TEST(LocaleTest, CaseMappingCoversCodePage1252) {
   EXPECT_EQ(locale::LowerCase(AnsiString("A\0B", 3)), AnsiString("a\0b", 3));
 }
 
+// File names are UTF-8; a script the code page lacks is cased and compared as well.
+TEST(LocaleTest, FileNamesAreCasedAndComparedInEveryScript) {
+  struct Row {
+    const char* name;
+    const char* lower;
+    const char* upper;
+  };
+  const Row rows[] = {
+      {"Windows", "windows", "WINDOWS"},
+      {"\xC3\x84rger", "\xC3\xA4rger", "\xC3\x84RGER"},  // Ärger
+      {"\xCE\xA3\xCE\xBF\xCF\x86", "\xCF\x83\xCE\xBF\xCF\x86", "\xCE\xA3\xCE\x9F\xCE\xA6"},  // Σοφ
+      {"", "", ""},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(locale::LowerCaseFileName(row.name), row.lower) << row.name;
+    EXPECT_EQ(locale::UpperCaseFileName(row.name), row.upper) << row.name;
+    EXPECT_EQ(locale::CompareFileNames(row.lower, row.upper), 0) << row.name;
+  }
+  const CompareCase order[] = {{"a", "B", -1}, {"b", "A", 1}, {"system", "System32", -1}};
+  for (const CompareCase& test : order) {
+    const int result = locale::CompareFileNames(test.a, test.b);
+    EXPECT_EQ((result > 0) - (result < 0), test.sign) << test.a << " vs " << test.b;
+  }
+}
+
 }  // namespace

@@ -1,0 +1,255 @@
+#include "controls-extra/Cdiroutl.h"
+
+#include <direct.h>
+
+#include "framework/win/Locale.h"
+#include "framework/win/Platform.h"
+
+namespace {
+
+std::vector<TDirectoryEntry> FindEntries(const AnsiString& pattern) {
+  std::vector<TDirectoryEntry> entries;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(WidePath(pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  TScopeExit close([search] { FindClose(search); });
+  do {
+    entries.push_back({Utf8Path(found.cFileName, wcsnlen(found.cFileName, MAX_PATH)),
+                       (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(search, &found));
+  return entries;
+}
+
+AnsiString FullPathName(const AnsiString& path) {
+  const std::wstring wide = WidePath(path);
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0) return path;
+    if (length < full.size()) return Utf8Path(full.data(), length);
+    full.resize(length);  // the size it needs, with the terminator
+  }
+}
+
+constexpr size_t kCurDirBuffer = 256;
+
+}  // namespace
+
+TDirectoryServices& DirectoryServices() {
+  static TDirectoryServices services{
+      FindEntries,
+      [](DWORD size, wchar_t* buffer) { return GetCurrentDirectoryW(size, buffer); },
+      [](const AnsiString& path) { return _wchdir(WidePath(path).c_str()) == 0; },
+      [](int drive) { _chdrive(drive); },
+      FullPathName,
+  };
+  return services;
+}
+
+const TEnumInfo& EnumInfoOf(TTextCase) {
+  static const TEnumInfo info{{"tcLowerCase", "tcUpperCase", "tcAsIs"}};
+  return info;
+}
+
+void* const TCDirectoryOutline::APointer = const_cast<void**>(&TCDirectoryOutline::APointer);
+
+const TClassInfo& TCDirectoryOutline::StaticClassInfo() {
+  static const TClassInfo& info =
+      TClassBuilder<TCDirectoryOutline>("TCDirectoryOutline", &TCustomOutline::StaticClassInfo())
+          .Publish({"Left", "Top", "Width", "Height", "Align", "BorderStyle", "Color", "Ctl3D",
+                    "Enabled", "Font", "ItemHeight"})
+          // Stored against the set that construction makes, so that a stored outline reads
+          // back as it was written.
+          .Property("Options", &TCustomOutline::Options, &TCustomOutline::SetOptions,
+                    SetOf(OutlineOptionNames(), ooDrawFocusRect | ooStretchBitmaps))
+          .Publish({"ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PictureClosed",
+                    "PictureLeaf", "PictureOpen", "PopupMenu",  "ScrollBars",     "Style",
+                    "ShowHint",    "TabOrder",    "TabStop",    "Visible",        "OnClick",
+                    "OnCollapse",  "OnDblClick",  "OnDrawItem", "OnEnter",        "OnExit",
+                    "OnExpand",    "OnKeyDown",   "OnKeyPress", "OnKeyUp",        "OnMouseDown",
+                    "OnMouseMove", "OnMouseUp"})
+          .Property("TextCase", &TCDirectoryOutline::TextCase, &TCDirectoryOutline::SetTextCase,
+                    Default(TTextCase::tcLowerCase))
+          .Property("OnChange", &TCDirectoryOutline::OnChange, &TCDirectoryOutline::OnChange)
+          .Build();
+  return info;
+}
+
+TCDirectoryOutline::TCDirectoryOutline(TComponent* owner) : TCustomOutline(owner) {
+  SetOutlineStyle(TOutlineStyle::osTreePictureText);
+  SetOptions(ooDrawFocusRect | ooStretchBitmaps);
+  SetPictureLeaf(PictureClosed());  // folders not yet opened look closed, not like files
+  AssignCaseProc();
+}
+
+TCDirectoryOutline::~TCDirectoryOutline() = default;
+
+void TCDirectoryOutline::AssignCaseProc() {
+  switch (FTextCase) {
+    case TTextCase::tcLowerCase:
+      FCaseConverter = locale::LowerCaseFileName;
+      break;
+    case TTextCase::tcUpperCase:
+      FCaseConverter = locale::UpperCaseFileName;
+      break;
+    case TTextCase::tcAsIs:
+      FCaseConverter = nullptr;
+      break;
+  }
+}
+
+AnsiString TCDirectoryOutline::ForceCase(const AnsiString& name) const {
+  return FCaseConverter ? FCaseConverter(name) : name;
+}
+
+AnsiString TCDirectoryOutline::CurDir() {
+  const auto& get = DirectoryServices().GetCurrentDirectory;
+  std::wstring buffer(kCurDirBuffer, L'\0');
+  DWORD length = get(static_cast<DWORD>(buffer.size()), buffer.data());
+  if (length >= buffer.size()) {
+    // Too long: the answer is the size it needs.
+    buffer.resize(length);
+    length = get(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length >= buffer.size()) return AnsiString();
+  }
+  return Utf8Path(buffer.data(), length);
+}
+
+int TCDirectoryOutline::DriveToInt(char drive) {
+  return static_cast<unsigned char>(AsciiUpperCase(AnsiString(1, drive))[0]) - 'A';
+}
+
+void TCDirectoryOutline::TakeCurrentDirectory() {
+  const AnsiString current = ForceCase(CurDir());
+  if (current.empty()) return;
+  FDriveLetter = current[0];
+  FShownDirectory = current;
+}
+
+void TCDirectoryOutline::SetDrive(char drive) {
+  const char letter = AsciiUpperCase(AnsiString(1, drive))[0];
+  if (letter < 'A' || letter > 'Z') return;
+  if (letter == AsciiUpperCase(AnsiString(1, FDriveLetter))[0]) return;
+  FDriveLetter = letter;
+  DirectoryServices().SetCurrentDrive(DriveToInt(letter) + 1);
+  FShownDirectory = ForceCase(CurDir());
+  if (!IsLoading()) BuildTree();
+}
+
+void TCDirectoryOutline::SetDirectory(AnsiString new_directory) {
+  if (new_directory.empty()) return;
+  AnsiString path = ForceCase(DirectoryServices().FullPathName(new_directory));
+  if (path.size() > 3 && path.back() == '\\') path.pop_back();
+  if (path == FShownDirectory) return;
+  FShownDirectory = path;
+  DirectoryServices().SetCurrentDirectory(path);  // a folder that is gone fails the walk below
+  if (AsciiUpperCase(path.substr(0, 1)) == AsciiUpperCase(AnsiString(1, FDriveLetter))) {
+    WalkTree(path);
+    Change();
+  } else {
+    SetDrive(path[0]);
+  }
+}
+
+void TCDirectoryOutline::SetTextCase(TTextCase value) {
+  if (value == FTextCase) return;
+  FTextCase = value;
+  AssignCaseProc();
+  if (value == TTextCase::tcAsIs) TakeCurrentDirectory();
+  if (!IsLoading()) BuildTree();
+}
+
+void TCDirectoryOutline::BuildTree() {
+  Clear();
+  // A drive that nobody has named yet and the system cannot tell: nothing to show.
+  if (FDriveLetter == 0) TakeCurrentDirectory();
+  if (FDriveLetter == 0) return;
+  AddChild(0, ForceCase(AnsiString(1, FDriveLetter) + ":"));
+  WalkTree(FShownDirectory);
+  Change();
+}
+
+void TCDirectoryOutline::BuildOneLevel(long item) {
+  AnsiString pattern = Items(item).FullPath();
+  if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
+  pattern += "*.*";
+  for (const TDirectoryEntry& entry : DirectoryServices().FindEntries(pattern)) {
+    if (!entry.Directory || entry.Name.empty() || entry.Name[0] == '.') continue;
+    AddChildSorted(item, ForceCase(entry.Name), locale::CompareFileNames);
+  }
+  Items(item).SetData(APointer);
+}
+
+void TCDirectoryOutline::BuildSubTree(long item) {
+  BuildOneLevel(item);
+  const TOutlineNode& node = Items(item);
+  for (int position = 0; position < node.ChildCount(); ++position) {
+    BuildSubTree(node.ChildNode(position).Index());
+  }
+}
+
+void TCDirectoryOutline::Expand(int index) {
+  if (!Items(index).Data()) BuildOneLevel(index);
+  TCustomOutline::Expand(index);
+}
+
+long TCDirectoryOutline::GetChildNamed(const AnsiString& name, long item) {
+  Items(item).Expand();
+  const TOutlineNode& node = Items(item);
+  long child = node.GetFirstChild();
+  Items(child);  // an item without children fails here
+  const AnsiString wanted = locale::UpperCaseFileName(name);
+  for (; child != -1; child = node.GetNextChild(child)) {
+    if (locale::UpperCaseFileName(Items(child).Text()) == wanted) return child;
+  }
+  return -1;
+}
+
+void TCDirectoryOutline::WalkTree(const AnsiString& path) {
+  AnsiString rest = ForceCase(path);
+  long current = 1;
+  const size_t colon = rest.find(':');
+  if (colon != AnsiString::npos) {
+    rest.erase(0, colon + 1);
+    if (!rest.empty() && rest[0] == '\\') rest.erase(0, 1);
+  }
+  while (!rest.empty()) {
+    const size_t separator = rest.find('\\');
+    const AnsiString name = rest.substr(0, separator);
+    rest = separator == AnsiString::npos ? AnsiString() : rest.substr(separator + 1);
+    current = GetChildNamed(name, current);
+  }
+  SetSelectedItem(current);
+}
+
+void TCDirectoryOutline::Click() {
+  TCustomOutline::Click();
+  if (SelectedItem() <= 0) return;
+  AnsiString path = Items(SelectedItem()).FullPath();
+  // The drive item alone ("c:") would name the drive's current directory, not its root.
+  if (!path.empty() && path.back() == ':') path += '\\';
+  SetDirectory(path);
+}
+
+void TCDirectoryOutline::CreateWnd() {
+  TCustomOutline::CreateWnd();
+  if (FDriveLetter == 0) TakeCurrentDirectory();
+  if (!IsLoading()) BuildTree();
+}
+
+void TCDirectoryOutline::Loaded() {
+  TCustomOutline::Loaded();
+  AssignCaseProc();
+  BuildTree();
+}
+
+AnsiString TCDirectoryOutline::DisplayText(const TOutlineNode& node) const {
+  return TextFromUtf8(node.Text());
+}
+
+namespace Cdiroutl {
+void Register() {
+  RegisterComponentClass(TCDirectoryOutline::StaticClassInfo());
+}
+}  // namespace Cdiroutl
