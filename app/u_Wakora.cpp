@@ -1,6 +1,7 @@
 #include "app/u_Wakora.h"
 
 #include "app/Services.h"
+#include "controls-extra/Cdiroutl.h"
 #include "controls-extra/Cgauges.h"
 #include "controls-extra/Perfgrap.h"
 #include "controls-extra/Tflatcomboboxunit.h"
@@ -341,6 +342,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Perfgrap::Register();
     Cgauges::Register();
     Tflatcomboboxunit::Register();
+    Cdiroutl::Register();
     SystemLanguagePlatform().RequestTermination = [] { Application->Terminate(); };
     Application->CreateForm(Form1);
     Application->Run();

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "framework/win/ExtCtrls.h"
+#include "framework/win/Platform.h"
 #include "framework/win/StdCtrls.h"
 
 const TClassInfo& TGalleryForm::StaticClassInfo() {
@@ -20,11 +21,19 @@ const TClassInfo& TGalleryForm::StaticClassInfo() {
         .Field("VerticalGauge", &TGalleryForm::VerticalGauge)
         .Field("PieGauge", &TGalleryForm::PieGauge)
         .Field("NeedleGauge", &TGalleryForm::NeedleGauge)
+        .Field("DirectoryOutline", &TGalleryForm::DirectoryOutline)
         .Field("Timer1", &TGalleryForm::Timer1)
         .Method("Timer1Timer", &TGalleryForm::Timer1Timer)
         .Build();
   }();
   return info;
+}
+
+void TGalleryForm::Loaded() {
+  TForm::Loaded();
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) DirectoryOutline->SetDirectory(Utf8Path(folder, length));
 }
 
 void TGalleryForm::Timer1Timer(TObject*) {

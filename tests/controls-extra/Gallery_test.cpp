@@ -26,4 +26,14 @@ TEST(Gallery, TheTimerFeedsTheGraphsAndMovesTheGauges) {
   TObject::Free(gallery);
 }
 
+TEST(Gallery, TheDirectoryOutlineOpensAtTheSystemFolder) {
+  wintest::EnsureApplication();
+  auto* gallery = new TGalleryForm(Application);
+  gallery->LoadFromResource();
+  const TCDirectoryOutline* outline = gallery->DirectoryOutline;
+  EXPECT_EQ(outline->Items(1).Text(), "c:");
+  EXPECT_EQ(outline->Items(outline->SelectedItem()).FullPath(), "c:\\windows\\system32");
+  TObject::Free(gallery);
+}
+
 }  // namespace
