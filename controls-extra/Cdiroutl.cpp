@@ -57,8 +57,9 @@ void* const TCDirectoryOutline::APointer = const_cast<void**>(&TCDirectoryOutlin
 const TClassInfo& TCDirectoryOutline::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCDirectoryOutline>("TCDirectoryOutline", &TCustomOutline::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align", "BorderStyle", "Color", "Ctl3D",
-                    "Enabled", "Font", "ItemHeight"})
+          .Publish({"Left", "Top", "Width", "Height", "Align", "Anchors", "BorderStyle", "Color",
+                    "Constraints", "Ctl3D", "DragCursor", "DragMode", "Enabled", "Font",
+                    "ItemHeight"})
           // Stored against the set that construction makes, so that a stored outline reads
           // back as it was written.
           .Property("Options", &TCustomOutline::Options, &TCustomOutline::SetOptions,
@@ -66,9 +67,10 @@ const TClassInfo& TCDirectoryOutline::StaticClassInfo() {
           .Publish({"ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PictureClosed",
                     "PictureLeaf", "PictureOpen", "PopupMenu",  "ScrollBars",     "Style",
                     "ShowHint",    "TabOrder",    "TabStop",    "Visible",        "OnClick",
-                    "OnCollapse",  "OnDblClick",  "OnDrawItem", "OnEnter",        "OnExit",
-                    "OnExpand",    "OnKeyDown",   "OnKeyPress", "OnKeyUp",        "OnMouseDown",
-                    "OnMouseMove", "OnMouseUp"})
+                    "OnCollapse",  "OnDblClick",  "OnDragDrop", "OnDragOver",     "OnDrawItem",
+                    "OnEndDock",   "OnEndDrag",   "OnEnter",    "OnExit",         "OnExpand",
+                    "OnKeyDown",   "OnKeyPress",  "OnKeyUp",    "OnMouseDown",    "OnMouseMove",
+                    "OnMouseUp",   "OnStartDock", "OnStartDrag"})
           .Property("TextCase", &TCDirectoryOutline::TextCase, &TCDirectoryOutline::SetTextCase,
                     Default(TTextCase::tcLowerCase))
           .Property("OnChange", &TCDirectoryOutline::OnChange, &TCDirectoryOutline::OnChange)

@@ -285,12 +285,16 @@ TEST_F(MadeUpDriveTest, StoredOptionsReadBackAsTheyWereWritten) {
     auto* outline = new TCDirectoryOutline(&owner);
     outline->SetName("Outline1");
     outline->SetOptions(row.options);
+    outline->SetAnchors(akLeft | akBottom);
+    outline->SetDragMode(TDragMode::dmAutomatic);
     const AnsiString text = WriteComponentText(*outline);
     EXPECT_EQ(text.find("Options") != AnsiString::npos, row.written) << text;
     TComponent reader_owner(nullptr);
     auto* read = new TCDirectoryOutline(&reader_owner);
     ReadComponentText(*read, text);
     EXPECT_EQ(read->Options(), row.options) << text;
+    EXPECT_EQ(read->Anchors(), TAnchors(akLeft | akBottom)) << text;
+    EXPECT_EQ(read->DragMode(), TDragMode::dmAutomatic) << text;
   }
 }
 
