@@ -130,6 +130,12 @@ void TCustomOutline::SetBorderStyle(TBorderStyle style) {
   RecreateWnd();
 }
 
+void TCustomOutline::CMCtl3DChanged(TMessage& message) {
+  // The border is a sunken edge or a line: it goes with the window's styles.
+  if (border_style_ == TBorderStyle::bsSingle) RecreateWnd();
+  TCustomControl::CMCtl3DChanged(message);
+}
+
 void TCustomOutline::CreateParams(TCreateParams& params) {
   TCustomControl::CreateParams(params);
   if (border_style_ == TBorderStyle::bsSingle) {

@@ -103,6 +103,7 @@ class TCustomOutline : public TCustomControl {
   void WMGetDlgCode(TMessage& message) override;
   void WMSetFocus(TMessage& message) override;
   void WMKillFocus(TMessage& message) override;
+  void CMCtl3DChanged(TMessage& message) override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

@@ -97,10 +97,10 @@ TEST_F(OutlineTest, KeysMoveOpenAndCloseAsAUserExpects) {
       {"R", "c:", {1}, 0},        // opens, stays
       {"RR", "windows", {1}, 1},  // then goes to the first child
       {"RRDD", "d:", {1}, 3},     // windows' children stay hidden
-      {"RRDU", "windows", {1}, 3},   {"RE", "d:", {1}, 1},           {"REH", "c:", {1}, 2},
-      {"RRL", "c:", {1}, 2},                                // a closed item goes to its parent
-      {"RL", "c:", {1, -1}, 0},                             // an open one closes
-      {"+-", "c:", {1, -1}, 0},      {"UUU", "c:", {}, 0},  // nothing above the first row
+      {"RRDU", "windows", {1}, 3},   {"RE", "d:", {1}, 1},
+      {"REH", "c:", {1}, 2},         {"RRL", "c:", {1}, 2},  // a closed item goes to its parent
+      {"RL", "c:", {1, -1}, 0},                              // an open one closes
+      {"+-", "c:", {1, -1}, 0},      {"UUU", "c:", {}, 0},   // nothing above the first row
       {"+R+D", "system", {1, 2}, 2}, {"+R+D-", "system", {1, 2}, 2},  // "-" closes the selected
                                                                       // item only
   };
@@ -183,6 +183,13 @@ TEST_F(OutlineTest, ScrollBarsFollowTheRowsAndTheSelection) {
   outline_->SetScrollBars(TScrollStyle::ssNone);
   UpdateWindow(Handle());
   EXPECT_EQ(GetWindowLongA(Handle(), GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), 0);
+
+  // The border follows BorderStyle and Ctl3D: a sunken edge, a line, or none.
+  outline_->SetBorderStyle(TBorderStyle::bsSingle);
+  EXPECT_TRUE(GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  outline_->SetCtl3D(false);
+  EXPECT_FALSE(GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+  EXPECT_TRUE(GetWindowLongA(Handle(), GWL_STYLE) & WS_BORDER);
 }
 
 TEST_F(OutlineTest, OwnerDrawLeavesEachShownRowToTheHandler) {
