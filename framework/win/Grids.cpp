@@ -622,41 +622,18 @@ void TCustomGrid::WMMouseWheel(TMessage& message) {
 const TClassInfo& TDrawGrid::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TDrawGrid>("TDrawGrid", &TCustomGrid::StaticClassInfo())
-          .Publish({"Left",
-                    "Top",
-                    "Width",
-                    "Height",
-                    "Align",
-                    "BorderStyle",
-                    "Color",
-                    "ColCount",
-                    "Ctl3D",
-                    "DefaultColWidth",
-                    "DefaultRowHeight",
-                    "Enabled",
-                    "FixedColor",
-                    "FixedCols",
-                    "FixedRows",
-                    "Font",
-                    "GridLineWidth",
-                    "Options",
-                    "ParentColor",
-                    "ParentCtl3D",
-                    "ParentFont",
-                    "ParentShowHint",
-                    "PopupMenu",
-                    "RowCount",
-                    "ScrollBars",
-                    "ShowHint",
-                    "TabOrder",
-                    "TabStop",
-                    "Visible",
-                    "OnClick",
-                    "OnDblClick"})
+          .Publish({"Left", "Top", "Width", "Height", "Align", "Anchors", "BorderStyle", "Color",
+                    "ColCount", "Constraints", "Ctl3D", "DefaultColWidth", "DefaultRowHeight"})
+          .Publish({"DragCursor", "DragKind", "DragMode", "Enabled", "FixedColor", "FixedCols",
+                    "FixedRows", "Font", "GridLineWidth", "Options", "ParentColor", "ParentCtl3D"})
+          .Publish({"ParentFont", "ParentShowHint", "PopupMenu", "RowCount", "ScrollBars",
+                    "ShowHint", "TabOrder", "TabStop", "Visible"})
+          .Publish({"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver"})
           .Property("OnDrawCell", &TDrawGrid::OnDrawCell, &TDrawGrid::OnDrawCell)
-          .Publish({"OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown",
-                    "OnMouseMove", "OnMouseUp"})
+          .Publish({"OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress",
+                    "OnKeyUp", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
           .Property("OnSelectCell", &TDrawGrid::OnSelectCell, &TDrawGrid::OnSelectCell)
+          .Publish({"OnStartDock", "OnStartDrag"})
           .Build();
   return info;
 }

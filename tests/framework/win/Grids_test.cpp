@@ -235,6 +235,8 @@ TEST(GridForm, PropertiesStoreAndReadBack) {
       "    FixedCols = 2\n"
       "    Options = [goVertLine, goRowSelect, goTabs]\n"
       "    ScrollBars = ssNone\n"
+      "    Anchors = [akLeft, akTop, akRight]\n"
+      "    DragMode = dmAutomatic\n"
       "    BorderStyle = bsNone\n"
       "  end\n"
       "end\n");
@@ -244,6 +246,7 @@ TEST(GridForm, PropertiesStoreAndReadBack) {
   EXPECT_TRUE(grid->HasOption(TGridOption::goRowSelect));
   EXPECT_FALSE(grid->HasOption(TGridOption::goRangeSelect));
   EXPECT_EQ(grid->Selection(), (TGridRect{2, 1, 8, 1})) << "a row selection spans the row";
+  EXPECT_EQ(grid->DragMode(), TDragMode::dmAutomatic);
   const AnsiString written = WriteComponentText(form);
   TForm copy(nullptr);
   copy.LoadFromText(written);
