@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "tests/framework/win/GdiTest.h"
 #include "tests/framework/win/WinTest.h"
 
@@ -34,3 +36,34 @@ class LibraryControlTest : public GdiTest {
   TComponent owner_{nullptr};
   Control* control_ = nullptr;
 };
+
+// Which of `texts` a rectangle of the surface shows, written in one line in the middle of it in
+// `font` and `ink` on `paper`, as a control writes a mark or a name; "" for none of them. Only
+// the rectangle's inside is compared, clear of frames and focus marks at its edges, and only
+// the pixels that are wholly ink or paper: smoothed edges differ where a text is written twice.
+inline AnsiString TextInRect(TBitmap& surface, const RECT& rect,
+                             std::initializer_list<const char*> texts, TFont* font, TColor paper,
+                             TColor ink) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  for (const char* text : texts) {
+    TBitmap written;
+    Fill(written, width, height, ColorToRGB(paper));
+    TCanvas* canvas = written.Canvas();
+    canvas->Font()->Assign(font);
+    canvas->Font()->SetColor(ink);
+    canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+    const SIZE size = canvas->TextExtent(text);
+    canvas->TextOut((width - size.cx) / 2, (height - size.cy) / 2, text);
+    bool same = true;
+    for (int y = 4; y < height - 4 && same; ++y) {
+      for (int x = 4; x < width - 4 && same; ++x) {
+        const COLORREF expected = written.PixelAt(x, y);
+        if (expected != ColorToRGB(ink) && expected != ColorToRGB(paper)) continue;
+        same = expected == surface.PixelAt(rect.left + x, rect.top + y);
+      }
+    }
+    if (same) return text;
+  }
+  return "";
+}
