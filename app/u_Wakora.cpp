@@ -1,8 +1,10 @@
 #include "app/u_Wakora.h"
 
 #include "app/Services.h"
+#include "controls-extra/Ccalendr.h"
 #include "controls-extra/Cdiroutl.h"
 #include "controls-extra/Cgauges.h"
+#include "controls-extra/Cgrid.h"
 #include "controls-extra/Perfgrap.h"
 #include "controls-extra/Tflatcomboboxunit.h"
 #include "framework/win/Platform.h"
@@ -343,6 +345,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Cgauges::Register();
     Tflatcomboboxunit::Register();
     Cdiroutl::Register();
+    Cgrid::Register();
+    Ccalendr::Register();
     SystemLanguagePlatform().RequestTermination = [] { Application->Terminate(); };
     Application->CreateForm(Form1);
     Application->Run();
