@@ -22,6 +22,9 @@ const TClassInfo& TGalleryForm::StaticClassInfo() {
         .Field("PieGauge", &TGalleryForm::PieGauge)
         .Field("NeedleGauge", &TGalleryForm::NeedleGauge)
         .Field("DirectoryOutline", &TGalleryForm::DirectoryOutline)
+        .Field("ColorGrid1", &TGalleryForm::ColorGrid1)
+        .Field("ColorGrid2", &TGalleryForm::ColorGrid2)
+        .Field("Calendar1", &TGalleryForm::Calendar1)
         .Field("Timer1", &TGalleryForm::Timer1)
         .Method("Timer1Timer", &TGalleryForm::Timer1Timer)
         .Build();

@@ -3,13 +3,16 @@
 //
 // The panels stand in a grid with 8 pixels between them and around them: a row of two wide
 // panels (308 x 176) for the graphs, then rows of five narrow ones (118 x 158), then a wide
-// coloured panel (622 x 160) of flat combo boxes, one column per style. The directory outline
-// stands in a tall column of its own (240 x 518) on the right, open at the system folder.
-// Another control takes the next free cell, or a new row below, and the form grows by that row.
+// coloured panel (622 x 160) of flat combo boxes, one column per style. A column of panels
+// 240 wide stands on the right: the colour grids, the calendar, then the directory outline open
+// at the system folder. Another control takes the next free cell, or a new row below, and the
+// form grows by that row.
 #pragma once
 
+#include "controls-extra/Ccalendr.h"
 #include "controls-extra/Cdiroutl.h"
 #include "controls-extra/Cgauges.h"
+#include "controls-extra/Cgrid.h"
 #include "controls-extra/Perfgrap.h"
 #include "controls-extra/Tflatcomboboxunit.h"
 #include "framework/win/Forms.h"
@@ -27,6 +30,9 @@ class TGalleryForm : public TForm {
   TCGauge* VerticalGauge = nullptr;
   TCGauge* PieGauge = nullptr;
   TCGauge* NeedleGauge = nullptr;
+  TCColorGrid* ColorGrid1 = nullptr;
+  TCColorGrid* ColorGrid2 = nullptr;
+  TCCalendar* Calendar1 = nullptr;
   TCDirectoryOutline* DirectoryOutline = nullptr;
   TTimer* Timer1 = nullptr;
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/core/Filer.h"
 #include "tests/framework/win/WinTest.h"
 
 namespace {
@@ -33,6 +34,19 @@ TEST(Gallery, TheDirectoryOutlineOpensAtTheSystemFolder) {
   const TCDirectoryOutline* outline = gallery->DirectoryOutline;
   EXPECT_EQ(outline->Items(1).Text(), "c:");
   EXPECT_EQ(outline->Items(outline->SelectedItem()).FullPath(), "c:\\windows\\system32");
+  TObject::Free(gallery);
+}
+
+TEST(Gallery, ReadsTheColourGridsAndTheCalendar) {
+  wintest::EnsureApplication();
+  auto* gallery = new TGalleryForm(Application);
+  gallery->LoadFromResource();
+  ASSERT_NE(gallery->ColorGrid2, nullptr);
+  ASSERT_NE(gallery->Calendar1, nullptr);
+  EXPECT_EQ(gallery->ColorGrid2->GridOrdering(), TGridOrdering::go2x8);
+  EXPECT_EQ(gallery->ColorGrid2->BackgroundIndex(), 4);
+  EXPECT_EQ(WriteComponentText(*gallery).find("Day ="), AnsiString::npos)
+      << "the calendar's date is never stored";
   TObject::Free(gallery);
 }
 
