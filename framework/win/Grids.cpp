@@ -33,9 +33,8 @@ void CheckCounts(int count, int fixed, const char* what) {
 std::vector<int> ShownIndices(const TGridAxis& axis, int first, int length) {
   std::vector<int> shown;
   const int last = axis.LastVisible(first, length);
-  for (int i = 0; i <= last; ++i) {
-    if (i < axis.Fixed() || i >= first) shown.push_back(i);
-  }
+  for (int i = 0; i < axis.Fixed() && i <= last; ++i) shown.push_back(i);
+  for (int i = std::max(first, axis.Fixed()); i <= last; ++i) shown.push_back(i);
   return shown;
 }
 
