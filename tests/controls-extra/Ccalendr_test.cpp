@@ -13,13 +13,10 @@ namespace {
 
 // A calendar of 7 cells of 30 x 20 pixels each way on a shown form, with counters of its
 // events; February 2001 begins on a Thursday, which Monday first puts in column 3.
-class CalendarTest : public GdiTest {
+class CalendarTest : public LibraryFormTest {
  protected:
   void SetUp() override {
-    wintest::EnsureApplication();
-    GdiTest::SetUp();
-    form_ = new TForm(Application);
-    form_->SetBounds(60, 60, 300, 240);
+    LibraryFormTest::SetUp();
     calendar_ = new TCCalendar(form_);
     calendar_->SetBorderStyle(TBorderStyle::bsNone);
     calendar_->SetBounds(0, 0, 7 * 30 + 6, 7 * 20 + 6);
@@ -30,20 +27,13 @@ class CalendarTest : public GdiTest {
       day_at_click_ = calendar_->Day();
     };
     calendar_->SetParent(form_);
-    form_->Show();
-    wintest::Pump();
-  }
-  void TearDown() override {
-    delete form_;
-    wintest::Pump();
-    GdiTest::TearDown();
+    ShowForm();
   }
   void ClickCell(int col, int row) {
     wintest::Click(calendar_->Handle(), col * 31 + 15, row * 21 + 10);
   }
   TDateTime Date() const { return calendar_->CalendarDate(); }
 
-  TForm* form_ = nullptr;
   TCCalendar* calendar_ = nullptr;
   int changes_ = 0;
   int clicks_ = 0;

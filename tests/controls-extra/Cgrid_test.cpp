@@ -17,24 +17,15 @@ class TProbeGrid : public TCColorGrid {
 
 // A new 4 x 4 grid of 100 x 100 pixels (squares of 25 x 25) on a shown form, with counters of
 // its events.
-class ColorGridTest : public GdiTest {
+class ColorGridTest : public LibraryFormTest {
  protected:
   void SetUp() override {
-    wintest::EnsureApplication();
-    GdiTest::SetUp();
-    form_ = new TForm(Application);
-    form_->SetBounds(60, 60, 240, 200);
+    LibraryFormTest::SetUp();
     grid_ = new TProbeGrid(form_);
     grid_->SetParent(form_);
     grid_->OnChange = [this](TObject*) { ++changes_; };
     grid_->OnClick = [this](TObject*) { ++clicks_; };
-    form_->Show();
-    wintest::Pump();
-  }
-  void TearDown() override {
-    delete form_;
-    wintest::Pump();
-    GdiTest::TearDown();
+    ShowForm();
   }
   void Key(WPARAM key) {
     PostMessageA(grid_->Handle(), WM_KEYDOWN, key, 1);
@@ -59,7 +50,6 @@ class ColorGridTest : public GdiTest {
     return TextInRect(surface, r, {"VG", "HG", "VH"}, grid_->Font(), color, MarkTextColor(color));
   }
 
-  TForm* form_ = nullptr;
   TProbeGrid* grid_ = nullptr;
   int changes_ = 0;
   int clicks_ = 0;

@@ -1,5 +1,6 @@
-// The fixture of the library controls' tests under Wine: one control of the class under test,
-// painted on a surface of its size, and no GDI object left behind.
+// The fixtures of the library controls' tests under Wine: one control of the class under test,
+// painted on a surface of its size, or a form to place windowed controls on; and no GDI object
+// left behind.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,6 +36,29 @@ class LibraryControlTest : public GdiTest {
 
   TComponent owner_{nullptr};
   Control* control_ = nullptr;
+};
+
+// A shown form for a windowed control of the library, and no GDI object left behind.
+class LibraryFormTest : public GdiTest {
+ protected:
+  void SetUp() override {
+    wintest::EnsureApplication();
+    GdiTest::SetUp();
+    form_ = new TForm(Application);
+    form_->SetBounds(60, 60, 300, 240);
+  }
+  void TearDown() override {
+    delete form_;
+    wintest::Pump();
+    GdiTest::TearDown();
+  }
+  // Shows the form with what the test placed on it.
+  void ShowForm() {
+    form_->Show();
+    wintest::Pump();
+  }
+
+  TForm* form_ = nullptr;
 };
 
 // Which of `texts` a rectangle of the surface shows, written in one line in the middle of it in
