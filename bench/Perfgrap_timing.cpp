@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/Wintiming.h"
 #include "controls-extra/Perfgrap.h"
 #include "framework/win/Forms.h"
 
@@ -18,12 +19,6 @@ namespace {
 constexpr int kPoints = 8;
 constexpr int kUpdates = 2000;
 constexpr int kRounds = 15;
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(to.QuadPart - from.QuadPart) / frequency.QuadPart;
-}
 
 struct Timing {
   double fastest, median;  // microseconds per update
