@@ -7,7 +7,8 @@
 // an anchor to it, otherwise it is the current cell alone (goRowSelect: its whole row). The
 // user moves the current cell with the arrow, page, Home and End keys (and Tab with goTabs)
 // and with the left mouse button, dragging to extend a range; SelectCell may refuse a cell.
-// Every move by the user raises Click (OnClick); a move from code raises nothing.
+// Every move by the user, and a left press on a cell that may be current, raises Click
+// (OnClick) once; the release adds nothing, and a move from code raises nothing.
 //
 // Where the cells lie is computed by Gridlayout; this unit paints them, scrolls, and turns
 // keys and mouse into moves. Coordinates: client pixels, origin at the top left; cells by
