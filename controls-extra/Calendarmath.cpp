@@ -50,3 +50,9 @@ TDateParts StepMonth(TDateParts date, int delta, const TDaysPerMonth& days_per_m
   const int length = days_per_month(reached.Year, reached.Month);
   return {reached.Year, reached.Month, std::min(date.Day, length)};
 }
+
+TDateParts StepYear(TDateParts date, int delta) {
+  if (date.Month == 2 && date.Day == 29) date.Day = 28;
+  date.Year += delta;
+  return date;
+}

@@ -37,3 +37,6 @@ std::optional<TDateParts> TakeDateElement(TDateParts date, int index, int value,
 // days on; in the month reached, the same day, or its last day where it is shorter. A step
 // past the years 1 to 9999 gives all zeros.
 TDateParts StepMonth(TDateParts date, int delta, const TDaysPerMonth& days_per_month);
+// The date one year on (`delta` > 0) or back; 29 February becomes the 28th first, as the year
+// reached may not have it.
+TDateParts StepYear(TDateParts date, int delta);

@@ -122,8 +122,9 @@ void TCCalendar::PrevYear() {
 
 void TCCalendar::StepYear(int Delta) {
   const TDateParts date = DecodeDate(FShownDate);
-  if (IsLeapYear(date.Year) && date.Month == 2 && date.Day == 29) SetDateElement(3, 28);
-  SetDateElement(1, date.Year + Delta);
+  const TDateParts to = ::StepYear(date, Delta);
+  if (to.Day != date.Day) SetDateElement(3, to.Day);
+  SetDateElement(1, to.Year);
 }
 
 AnsiString TCCalendar::GetCellText(int ACol, int ARow) const {

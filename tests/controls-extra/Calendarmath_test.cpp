@@ -103,6 +103,11 @@ TEST(CalendarDates, AMonthStepKeepsTheDayOrTakesTheMonthsLast) {
         << c.from.Year << "-" << c.from.Month << "-" << c.from.Day << " by " << c.delta << " gave "
         << to.Year << "-" << to.Month << "-" << to.Day;
   }
+  const TDateParts leap_day{2004, 2, 29};
+  const TDateParts year_on = StepYear(leap_day, 1);
+  EXPECT_TRUE(year_on.Year == 2005 && year_on.Month == 2 && year_on.Day == 28);
+  const TDateParts years_back = StepYear(leap_day, -4);
+  EXPECT_EQ(years_back.Day, 28) << "the 29th goes even where the year reached has one";
 }
 
 }  // namespace

@@ -74,8 +74,10 @@ TEST_F(ColorGridTest, ArrowKeysWrapAroundTheFourByFourGrid) {
 TEST_F(ColorGridTest, FAndBChooseTheSelectedSquare) {
   grid_->SetSelection(5);
   Key('F');
+  grid_->SetSelection(6);
   Key('B');
-  EXPECT_EQ(grid_->ForegroundIndex() + grid_->BackgroundIndex(), 10);
+  EXPECT_EQ(grid_->ForegroundIndex(), 5);
+  EXPECT_EQ(grid_->BackgroundIndex(), 6);
   EXPECT_EQ(changes_ + clicks_, 4);
 
   // A switched-off colour ignores its key, unless a click may switch it on: then it takes the
