@@ -37,7 +37,7 @@ void TAniIconFile::DestroyFrameIcon(AniIconHandle icon) {
 }
 
 void TAniIconFile::Draw(TCanvas& canvas, const RECT& rect) {
-  HICON icon = static_cast<HICON>(FWalk.CurrentIcon());
+  HICON icon = CurrentIcon();
   if (icon) DrawIcon(canvas.Handle(), rect.left, rect.top, icon);
 }
 
@@ -281,7 +281,7 @@ void TAniIcon::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 
 POINT TAniIcon::FramePosition() const {
   if (!FCenter) return {0, 0};
-  const int icon_size = FAniFile->GetWidth();
+  const int icon_size = ScaleDesign(FAniFile->GetWidth());
   return {Width() > icon_size ? (Width() - icon_size) / 2 : 0,
           Height() > icon_size ? (Height() - icon_size) / 2 : 0};
 }
@@ -315,8 +315,13 @@ void TAniIcon::Paint() {
   }
 
   const POINT at = FramePosition();
-  FAniFile->Draw(canvas,
-                 RECT{at.x, at.y, at.x + FAniFile->GetWidth(), at.y + FAniFile->GetHeight()});
+  const int size = ScaleDesign(FAniFile->GetWidth());
+  if (size == FAniFile->GetWidth()) {
+    FAniFile->Draw(canvas, RECT{at.x, at.y, at.x + size, at.y + size});
+  } else if (HICON icon = FAniFile->CurrentIcon()) {
+    // On a screen of another resolution the frame is drawn at the scaled size.
+    DrawIconEx(canvas.Handle(), at.x, at.y, icon, size, size, 0, nullptr, DI_NORMAL);
+  }
 
   if (FButtonStyle && (FPressed || FMouseInside)) {
     RECT frame{0, 0, Width(), Height()};

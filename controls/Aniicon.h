@@ -95,6 +95,8 @@ class TAniIconFile : public TGraphic, private AniFrameSink {
   const int32_t* Rates() const { return FWalk.Rates(); }
   const int32_t* Sequence() const { return FWalk.Sequence(); }
   HICON Icon(int slot) const { return static_cast<HICON>(FWalk.Icon(slot)); }
+  // The frame the animation stands at now; null while there is none.
+  HICON CurrentIcon() const { return static_cast<HICON>(FWalk.CurrentIcon()); }
   int FrameIndex() const { return FWalk.FrameIndex(); }
   int Ticks() const { return FWalk.Ticks(); }
   int PlayableFrames() const { return FWalk.PlayableFrames(); }

@@ -450,6 +450,12 @@ void TCSpinEdit::CMExit(TMessage& message) {
   TCustomEdit::CMExit(message);
 }
 
+void TCSpinEdit::ChangeScale(int multiplier, int divider) {
+  if (FButton) FButton->SetWidth(MulDiv(FButton->Width(), multiplier, divider));
+  ScaleOwn(multiplier, divider);
+  LayoutField();
+}
+
 void TCSpinEdit::WMSize(TMessage& message) {
   TCustomEdit::WMSize(message);
   LayoutField();

@@ -72,6 +72,8 @@ class TCSpinButton : public TWinControl {
 
   void Loaded() override;
   // The width is at least 15; the height is split between the two arrows.
+  // The arrows follow the button's new size; they are not scaled a second time.
+  void ChangeScale(int multiplier, int divider) override { ScaleOwn(multiplier, divider); }
   void SetBounds(int left, int top, int width, int height) override;
   void Notification(TComponent* component, TOperation operation) override;
 
@@ -117,6 +119,8 @@ class TCSpinEdit : public TCustomEdit {
   DECLARE_CLASS_INFO()
  public:
   explicit TCSpinEdit(TComponent* owner);
+  // The field and its arrows grow together; the field places the arrows itself.
+  void ChangeScale(int multiplier, int divider) override;
   ~TCSpinEdit() override;
 
   // The text as an integer, not clamped. A text that is no integer is replaced by MinValue,

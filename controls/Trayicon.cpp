@@ -139,7 +139,10 @@ void TTrayIcon::FillDataStructure() {
   FIconData.uID = 0;
   FIconData.uFlags = kAllFlags;
   FIconData.uCallbackMessage = TrayCallbackMessage;
-  FIconData.hIcon = FIcon->Handle();
+  // The notification area shows small icons: the system's size, which grows with the screen's
+  // resolution, drawn from the file's nearest image.
+  FIconData.hIcon =
+      FIcon->HandleOfSize(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
   std::memset(FIconData.szTip, 0, sizeof(FIconData.szTip));
   std::memcpy(FIconData.szTip, FToolTip.data(),
               std::min(FToolTip.size(), sizeof(FIconData.szTip) - 1));

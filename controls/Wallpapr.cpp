@@ -31,8 +31,8 @@ void TWallpaper::Paint() {
   const int height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return;
   TCanvas* canvas = Canvas();
-  const int tile_width = FWallpaper->GetWidth();
-  const int tile_height = FWallpaper->GetHeight();
+  const int tile_width = ScaleDesign(FWallpaper->GetWidth());
+  const int tile_height = ScaleDesign(FWallpaper->GetHeight());
   // A bitmap without pixels in one direction cannot be tiled: it counts as no bitmap.
   if (FWallpaper->GetEmpty() || tile_width <= 0 || tile_height <= 0) {
     canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
@@ -44,8 +44,9 @@ void TWallpaper::Paint() {
   const int rows = height / tile_height + (height % tile_height ? 1 : 0);
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
-      canvas->Draw(client.left + column * tile_width, client.top + row * tile_height,
-                   FWallpaper.get());
+      const int left = client.left + column * tile_width;
+      const int top = client.top + row * tile_height;
+      canvas->StretchDraw(RECT{left, top, left + tile_width, top + tile_height}, FWallpaper.get());
     }
   }
 }

@@ -311,7 +311,7 @@ TBytes BmpFromDib(const TBytes& dib) {
   return file;
 }
 
-TIconImage ChooseIconImage(const TBytes& data) {
+TIconImage ChooseIconImage(const TBytes& data, int wanted_width, int wanted_height) {
   TLittleEndian in(data, kIconNotValid);
   if (in.U16(0) != 0 || in.U16(2) != 1) in.Fail();
   const int count = in.U16(4);
@@ -361,7 +361,8 @@ TIconImage ChooseIconImage(const TBytes& data) {
     if (bits == 0 && colors > 0) {
       while ((1 << bits) < colors) ++bits;
     }
-    const int distance = std::abs(image.Width - 32) + std::abs(image.Height - 32);
+    const int distance =
+        std::abs(image.Width - wanted_width) + std::abs(image.Height - wanted_height);
     if (best_bits < 0 || distance < best_distance ||
         (distance == best_distance && bits > best_bits)) {
       best = image;

@@ -54,6 +54,7 @@ struct TIconImage {
   int Height = 0;
 };
 
-// Checks an ICO file and picks the image nearest 32 x 32; of those, the one with the most
-// colours, and of those the first. Raises EReadError "Icon image is not valid".
-TIconImage ChooseIconImage(const TBytes& data);
+// Checks an ICO file and picks the image nearest the wanted size (32 x 32 unless told); of
+// those, the one with the most colours, and of those the first. Raises EReadError "Icon image
+// is not valid".
+TIconImage ChooseIconImage(const TBytes& data, int wanted_width = 32, int wanted_height = 32);

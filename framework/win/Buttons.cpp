@@ -276,8 +276,9 @@ int TSpeedButton::GlyphWidth() const {
 
 TButtonContentLayout TSpeedButton::ContentLayout() {
   const SIZE caption = MeasureCaption(Font(), Caption());
-  const int glyph_width = GlyphWidth();
-  const int glyph_height = glyph_width > 0 ? glyph_->GetHeight() : 0;
+  // The glyph is artwork for 96 pixels per inch.
+  const int glyph_width = ScaleDesign(GlyphWidth());
+  const int glyph_height = glyph_width > 0 ? ScaleDesign(glyph_->GetHeight()) : 0;
   return CalcButtonLayout(Width(), Height(), glyph_width, glyph_height, caption.cx, caption.cy,
                           layout_, margin_, spacing_, IsDown() ? 1 : 0);
 }
@@ -315,7 +316,7 @@ void TSpeedButton::PaintGlyph(TCanvas& canvas, const RECT& at) {
   }
   if (index >= num_glyphs_) index = 0;
   const RECT source{index * width, 0, (index + 1) * width, glyph_->GetHeight()};
-  glyph_->DrawTransparent(canvas.Handle(), at, source, transparent);
+  glyph_->DrawTransparent(canvas.Handle(), at, source, transparent, canvas.SmoothStretch());
 }
 
 void TSpeedButton::PaintCaption(TCanvas& canvas, const RECT& at) {

@@ -34,6 +34,10 @@ class TCanvas : public TPersistent {
   // The raster operation of Draw/CopyRect; SRCCOPY by default.
   DWORD CopyMode() const { return copy_mode_; }
   void SetCopyMode(DWORD rop) { copy_mode_ = rop; }
+  // Pictures drawn at another size than their own are resampled smoothly (artwork scaled for
+  // the screen's resolution) instead of pixel by pixel.
+  bool SmoothStretch() const { return smooth_stretch_; }
+  void SetSmoothStretch(bool smooth) { smooth_stretch_ = smooth; }
 
   void MoveTo(int x, int y);
   void LineTo(int x, int y);
@@ -87,4 +91,5 @@ class TCanvas : public TPersistent {
   TBrush brush_;
   TFont font_;
   DWORD copy_mode_ = SRCCOPY;
+  bool smooth_stretch_ = false;
 };

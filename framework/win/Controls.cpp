@@ -227,6 +227,15 @@ void TSizeConstraints::Assign(const TPersistent* source) {
   TPersistent::Assign(source);
 }
 
+void TSizeConstraints::Scale(int multiplier, int divider) {
+  TSizeLimits limits = limits_;
+  for (int TSizeLimits::*limit : {&TSizeLimits::MinWidth, &TSizeLimits::MinHeight,
+                                  &TSizeLimits::MaxWidth, &TSizeLimits::MaxHeight}) {
+    limits.*limit = MulDiv(limits.*limit, multiplier, divider);
+  }
+  Change(limits);
+}
+
 void TSizeConstraints::Change(const TSizeLimits& limits) {
   if (limits == limits_) return;
   limits_ = limits;
@@ -340,6 +349,19 @@ void TControl::SetParent(TWinControl* parent) {
     if (parent_font_) ParentFontChanged();
     if (parent_color_) ParentColorChanged();
   }
+}
+
+int TControl::PixelsPerInch() const {
+  return parent_ ? parent_->PixelsPerInch() : 96;
+}
+
+void TControl::ScaleOwn(int multiplier, int divider) {
+  if (multiplier == divider || divider == 0) return;
+  constraints_->Scale(multiplier, divider);
+  // An own font; one taken from the parent follows the parent's.
+  if (!parent_font_) font_->SetHeight(MulDiv(font_->Height(), multiplier, divider));
+  SetBounds(MulDiv(left_, multiplier, divider), MulDiv(top_, multiplier, divider),
+            MulDiv(width_, multiplier, divider), MulDiv(height_, multiplier, divider));
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
@@ -773,6 +795,8 @@ TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {}
 void TGraphicControl::PaintOn(HDC dc) {
   canvas_.SetHandle(dc);
   TScopeExit release([this] { canvas_.SetHandle(nullptr); });
+  // Artwork is stored for 96 pixels per inch; on another screen it is drawn scaled.
+  canvas_.SetSmoothStretch(PixelsPerInch() != 96);
   canvas_.Font()->Assign(Font());
   Paint();
 }

@@ -95,6 +95,8 @@ class TSizeConstraints : public TPersistent {
   void SetMaxHeight(int value) { SetLimit(&TSizeLimits::MaxHeight, value); }
   const TSizeLimits& Limits() const { return limits_; }
   void Assign(const TPersistent* source) override;
+  // Every limit set times multiplier / divider, for a new screen resolution.
+  void Scale(int multiplier, int divider);
 
   TNotifyEvent OnChange;
 
@@ -234,6 +236,16 @@ class TControl : public TComponent {
   // Above its siblings of the same kind (windowless ones are painted in list order).
   virtual void BringToFront();
 
+  // --- screen resolution. Form descriptions are laid out at 96 pixels per inch; a form read
+  // on a screen of another resolution scales itself and everything in it.
+  // The resolution this control is laid out for: its form's.
+  virtual int PixelsPerInch() const;
+  // A length of the stored layout or artwork in this control's pixels.
+  int ScaleDesign(int pixels) const { return MulDiv(pixels, PixelsPerInch(), 96); }
+  // Scales place, size, size limits and an own font by multiplier / divider; a windowed
+  // control its children too.
+  virtual void ChangeScale(int multiplier, int divider) { ScaleOwn(multiplier, divider); }
+
   // --- what assistive tools see of a windowless control (a windowed one is its window)
   virtual TAccessibleRole AccessibleRole() const { return TAccessibleRole::arNone; }
   virtual AnsiString AccessibleName() const { return StripAccelerator(Caption()); }
@@ -296,6 +308,8 @@ class TControl : public TComponent {
   // Ends the press as a left release outside the control: no click, and MouseUp sees it, so a
   // pressed look goes up and whatever the press started stops.
   virtual void CMCancelMode(TMessage& message);
+  // The control's own part of ChangeScale: place, size, limits, own font.
+  virtual void ScaleOwn(int multiplier, int divider);
   // Alt and a character: answers 1 when the character is our accelerator and we acted on it.
   virtual void CMDialogChar(TMessage& message) { message.Result = 0; }
 

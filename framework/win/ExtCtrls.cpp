@@ -189,12 +189,14 @@ void TImage::ApplyTransparent() {
 
 void TImage::ApplyAutoSize() {
   if (!auto_size_ || picture_->Width() <= 0 || picture_->Height() <= 0) return;
-  SetBounds(Left(), Top(), picture_->Width(), picture_->Height());
+  SetBounds(Left(), Top(), ScaleDesign(picture_->Width()), ScaleDesign(picture_->Height()));
 }
 
 RECT TImage::DestRect() const {
-  const TLayoutRect r = CalcPictureRect(Width(), Height(), picture_->Width(), picture_->Height(),
-                                        center_, stretch_, proportional_);
+  // The picture's own size is that of the artwork on a screen of 96 pixels per inch.
+  const TLayoutRect r =
+      CalcPictureRect(Width(), Height(), ScaleDesign(picture_->Width()),
+                      ScaleDesign(picture_->Height()), center_, stretch_, proportional_);
   return {r.Left, r.Top, r.Right, r.Bottom};
 }
 

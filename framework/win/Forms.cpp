@@ -307,6 +307,26 @@ void TForm::LoadFromResource() {
   LoadFromText(AnsiString(data, size));
 }
 
+void TForm::Loaded() {
+  // Laid out at 96 pixels per inch: on another screen everything is scaled before the
+  // controls finish their own loading (a label then sizes itself in its scaled font).
+  const int screen = ScreenPixelsPerInch();
+  if (screen != pixels_per_inch_) ChangeScale(screen, pixels_per_inch_);
+  TWinControl::Loaded();
+}
+
+void TForm::ScaleOwn(int multiplier, int divider) {
+  const int client_width = ClientWidth();
+  const int client_height = ClientHeight();
+  Constraints()->Scale(multiplier, divider);
+  if (!ParentFont()) Font()->SetHeight(MulDiv(Font()->Height(), multiplier, divider));
+  SetBounds(MulDiv(Left(), multiplier, divider), MulDiv(Top(), multiplier, divider), Width(),
+            Height());
+  SetClientWidth(MulDiv(client_width, multiplier, divider));
+  SetClientHeight(MulDiv(client_height, multiplier, divider));
+  pixels_per_inch_ = MulDiv(pixels_per_inch_, multiplier, divider);
+}
+
 void TForm::LoadFromText(const AnsiString& text) {
   ReadComponentText(*this, text);
 }
@@ -341,6 +361,19 @@ void TForm::WndProc(TMessage& message) {
     case WM_SHOWWINDOW:
       DefaultHandler(message);
       return;
+    case WM_DPICHANGED: {
+      // Moved to a screen of another resolution: the layout and the fonts follow, and the
+      // window takes the place the system suggests for it.
+      const int dpi = LOWORD(message.WParam);
+      if (dpi > 0) ChangeScale(dpi, pixels_per_inch_);
+      if (const auto* suggested = reinterpret_cast<const RECT*>(message.LParam)) {
+        SetWindowPos(handle_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      message.Result = 0;
+      return;
+    }
     default:
       break;
   }

@@ -38,6 +38,11 @@ class TForm : public TWinControl {
   bool OldCreateOrder() const { return old_create_order_; }
   void SetOldCreateOrder(bool value) { old_create_order_ = value; }
   RECT ClientRect() const override;
+  // The screen resolution the form is laid out for: 96, the resolution of form descriptions,
+  // until the form is read on (or moved to) a screen of another one.
+  int PixelsPerInch() const override { return pixels_per_inch_; }
+  // Scales the form for the screen once its description has been read.
+  void Loaded() override;
   void SetClientWidth(int width) override;
   void SetClientHeight(int height) override;
   TWinControl* ActiveControl() const { return active_control_; }
@@ -66,6 +71,8 @@ class TForm : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  // The client area scales; the frame is the system's.
+  void ScaleOwn(int multiplier, int divider) override;
   void CreateWnd() override;
   void WndProc(TMessage& message) override;
   void CMEnter(TMessage& message) override { message.Result = 0; }
@@ -86,6 +93,7 @@ class TForm : public TWinControl {
   // object, so that a control freed meanwhile leaves nothing dangling.
   HWND last_focus_ = nullptr;  // not owned
   bool closing_ = false;
+  int pixels_per_inch_ = 96;
 };
 
 using TExceptionEvent = TEvent<TObject*, const std::exception&>;

@@ -9,12 +9,6 @@ namespace {
 
 int live_gdi_objects = 0;
 
-int ScreenPixelsPerInch() {
-  TScreenDC screen;
-  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
-  return dpi > 0 ? dpi : 96;
-}
-
 TPropOptions WithIdents(TPropOptions options, const TIdentMap& idents) {
   options.Idents = &idents;
   return options;

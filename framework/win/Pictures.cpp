@@ -255,7 +255,7 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& rect) {
   if (!bitmap_) return;
   const RECT whole{0, 0, width_, height_};
   if (Transparent()) {
-    DrawTransparent(canvas.Handle(), rect, whole, TransparentColor());
+    DrawTransparent(canvas.Handle(), rect, whole, TransparentColor(), canvas.SmoothStretch());
     return;
   }
   TBitmapSourceDC source(canvas_dc_.get(), Handle());
@@ -265,14 +265,15 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& rect) {
   if (width == width_ && height == height_) {
     BitBlt(dc, rect.left, rect.top, width, height, source.Get(), 0, 0, canvas.CopyMode());
   } else {
-    TStretchMode mode(dc, COLORONCOLOR);
+    TStretchMode mode(dc, canvas.SmoothStretch() ? HALFTONE : COLORONCOLOR);
+    if (canvas.SmoothStretch()) SetBrushOrgEx(dc, 0, 0, nullptr);  // as HALFTONE asks
     StretchBlt(dc, rect.left, rect.top, width, height, source.Get(), 0, 0, width_, height_,
                canvas.CopyMode());
   }
 }
 
-void TBitmap::DrawTransparent(HDC dc, const RECT& dest, const RECT& source,
-                              COLORREF transparent) const {
+void TBitmap::DrawTransparent(HDC dc, const RECT& dest, const RECT& source, COLORREF transparent,
+                              bool smooth) const {
   if (!bitmap_) return;
   const int source_width = source.right - source.left;
   const int source_height = source.bottom - source.top;
@@ -290,6 +291,30 @@ void TBitmap::DrawTransparent(HDC dc, const RECT& dest, const RECT& source,
     TDCColors colors(image.Get(), GetTextColor(image.Get()), transparent);
     BitBlt(mask_dc.Get(), 0, 0, source_width, source_height, image.Get(), source.left, source.top,
            SRCCOPY);
+  }
+
+  if (smooth && (width != source_width || height != source_height) && width > 0 && height > 0) {
+    // The colours resampled smoothly; the see-through part follows the nearest source pixel,
+    // so that it keeps its edge. Both at the destination's size, then combined as below.
+    uint32_t* bits = nullptr;
+    TGdiObject scaled = CreateBitmap32(width, height, &bits);
+    TMemoryDC scaled_dc;
+    TSelectObject scaled_selection(scaled_dc.Get(), scaled.Get());
+    SetStretchBltMode(scaled_dc.Get(), HALFTONE);
+    SetBrushOrgEx(scaled_dc.Get(), 0, 0, nullptr);
+    StretchBlt(scaled_dc.Get(), 0, 0, width, height, image.Get(), source.left, source.top,
+               source_width, source_height, SRCCOPY);
+    TGdiObject scaled_mask(CreateBitmap(width, height, 1, 1, nullptr));
+    TMemoryDC scaled_mask_dc;
+    TSelectObject scaled_mask_selection(scaled_mask_dc.Get(), scaled_mask.Get());
+    SetStretchBltMode(scaled_mask_dc.Get(), COLORONCOLOR);
+    StretchBlt(scaled_mask_dc.Get(), 0, 0, width, height, mask_dc.Get(), 0, 0, source_width,
+               source_height, SRCCOPY);
+    TDCColors colors(dc, RGB(0, 0, 0), RGB(255, 255, 255));
+    BitBlt(dc, dest.left, dest.top, width, height, scaled_dc.Get(), 0, 0, SRCINVERT);
+    BitBlt(dc, dest.left, dest.top, width, height, scaled_mask_dc.Get(), 0, 0, SRCAND);
+    BitBlt(dc, dest.left, dest.top, width, height, scaled_dc.Get(), 0, 0, SRCINVERT);
+    return;
   }
 
   // dest ^= image; dest &= mask (transparent pixels keep dest ^ image, the others become 0);
@@ -321,6 +346,19 @@ TIcon::~TIcon() {
 
 void TIcon::ReleaseHandle() {
   handle_.Reset();
+  sized_.Reset();
+}
+
+HICON TIcon::HandleOfSize(int width, int height) {
+  if (data_.empty()) return Handle();
+  if (sized_ && sized_size_.cx == width && sized_size_.cy == height) return sized_.Get();
+  const TIconImage image = ChooseIconImage(data_, width, height);
+  HICON handle = CreateIconFromResourceEx(data_.data() + image.Offset, image.Size, TRUE, 0x00030000,
+                                          width, height, 0);
+  if (!handle) RaiseLastOSError("Cannot create an icon");
+  sized_.Reset(handle);
+  sized_size_ = {width, height};
+  return handle;
 }
 
 void TIcon::LoadFromStream(TStream* stream) {

@@ -79,8 +79,10 @@ class TBitmap : public TGraphic {
   COLORREF PixelAt(int x, int y) const;
   // The see-through colour of a transparent draw: the bottom-left pixel.
   COLORREF TransparentColor() const;
-  // Draws the part `source` of the bitmap at `dest`, leaving pixels of `transparent` untouched.
-  void DrawTransparent(HDC dc, const RECT& dest, const RECT& source, COLORREF transparent) const;
+  // Draws the part `source` of the bitmap at `dest`, leaving pixels of `transparent` untouched;
+  // `smooth` resamples a picture drawn at another size smoothly.
+  void DrawTransparent(HDC dc, const RECT& dest, const RECT& source, COLORREF transparent,
+                       bool smooth = false) const;
 
  private:
   // The canvas object lives as long as the bitmap; only its DC comes and goes with the pixels.
@@ -118,11 +120,17 @@ class TIcon : public TGraphic {
 
   // The icon's handle, made from the stored data on first use; null for an empty icon.
   HICON Handle();
+  // The icon at another size (the notification area's small icons): the nearest image of the
+  // file, scaled by the system where it differs; null for an empty icon. Made on first use
+  // and kept until the icon changes.
+  HICON HandleOfSize(int width, int height);
 
  private:
   void ReleaseHandle();
   TBytes data_;
   TIconHandle handle_;  // owned
+  TIconHandle sized_;   // owned: the last HandleOfSize
+  SIZE sized_size_{0, 0};
   int width_ = 0;
   int height_ = 0;
 };

@@ -66,3 +66,18 @@ AnsiString TextFromUtf8(const AnsiString& name) {
   WideCharToMultiByte(CP_ACP, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
   return text;
 }
+
+int ScreenPixelsPerInch() {
+  // GetDpiForSystem exists from Windows 10 on; before, the screen DC's answer is the same one.
+  using TGetDpiForSystem = UINT(WINAPI*)();
+  static const auto get_dpi_for_system = reinterpret_cast<TGetDpiForSystem>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForSystem")));
+  if (get_dpi_for_system) {
+    const UINT dpi = get_dpi_for_system();
+    if (dpi > 0) return static_cast<int>(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}

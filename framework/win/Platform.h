@@ -7,6 +7,10 @@
 
 #include "framework/core/Sysutils.h"
 
+// The screen's resolution in pixels per inch, as the system tells programs that are aware of
+// it (96 at 100 %, 144 at 150 %).
+int ScreenPixelsPerInch();
+
 // Raises EOutOfResources with the system's text for the last error: "<what>: <system text>".
 [[noreturn]] void RaiseLastOSError(const char* what);
 

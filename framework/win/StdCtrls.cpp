@@ -59,6 +59,11 @@ void TCustomLabel::Notification(TComponent* component, TOperation operation) {
   if (operation == TOperation::opRemove && component == focus_control_) focus_control_ = nullptr;
 }
 
+void TCustomLabel::ChangeScale(int multiplier, int divider) {
+  TGraphicControl::ChangeScale(multiplier, divider);
+  AdjustBounds();
+}
+
 AnsiString TCustomLabel::AccessibleName() const {
   return show_accel_char_ ? StripAccelerator(Caption()) : Caption();
 }

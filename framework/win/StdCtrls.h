@@ -85,6 +85,8 @@ class TCustomLabel : public TGraphicControl {
   void Notification(TComponent* component, TOperation operation) override;
   TAccessibleRole AccessibleRole() const override { return TAccessibleRole::arStaticText; }
   AnsiString AccessibleName() const override;
+  // An auto-sized label takes its text's size in the scaled font, not its old size scaled.
+  void ChangeScale(int multiplier, int divider) override;
   TWinControl* LabelledControl() const override { return focus_control_; }
 
  protected:

@@ -397,8 +397,22 @@ void TWinControl::ColorChanged() {
   NotifyControls(CM_PARENTCOLORCHANGED);
 }
 
+void TWinControl::ChangeScale(int multiplier, int divider) {
+  if (multiplier == divider || divider == 0) return;
+  // Our new size first, then the children's: each child's new place is then measured against
+  // our new client area, and the alignment runs once at the end.
+  ++align_held_;
+  {
+    TScopeExit release([this] { --align_held_; });
+    ScaleOwn(multiplier, divider);
+    const std::vector<TControl*> children = controls_;
+    for (TControl* child : children) child->ChangeScale(multiplier, divider);
+  }
+  AlignControls();
+}
+
 void TWinControl::AlignControls() {
-  if (IsLoading()) return;
+  if (IsLoading() || align_held_) return;
   const RECT area = ClientRect();
   std::vector<TAlignedChild> children;
   children.reserve(controls_.size());
@@ -916,6 +930,7 @@ void TCustomControl::WMPaint(TMessage& message) {
   {
     canvas_.SetHandle(dc.Get());
     TScopeExit release([this] { canvas_.SetHandle(nullptr); });
+    canvas_.SetSmoothStretch(PixelsPerInch() != 96);
     canvas_.Font()->Assign(Font());
     Paint();
   }

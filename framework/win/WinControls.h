@@ -93,6 +93,7 @@ class TWinControl : public TControl, public TMessageTarget {
   // Lays out children by their Align and Anchors, within their Constraints; called when the
   // client area changes.
   virtual void AlignControls();
+  void ChangeScale(int multiplier, int divider) override;
   // Paints the windowless children in creation order.
   void PaintControls(HDC dc) { graphic_host_.Paint(dc); }
 
@@ -194,6 +195,7 @@ class TWinControl : public TControl, public TMessageTarget {
 
   std::vector<TControl*> controls_;     // not owned
   std::vector<TWinControl*> tab_list_;  // windowed children in tab order, not owned
+  int align_held_ = 0;                  // above 0 while a change of scale lays children out itself
   bool tab_stop_ = false;
   bool ctl3d_ = true;
   bool parent_ctl3d_ = true;

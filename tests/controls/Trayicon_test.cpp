@@ -113,6 +113,11 @@ class RecordingMenu : public TPopupMenu {
 
 enum class Shell { Recorded, WineShell };
 
+// The icon the tray hands the shell: the system's small-icon size.
+HICON SmallIcon(TTrayIcon& tray) {
+  return tray.Icon()->HandleOfSize(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+}
+
 class TrayIconTest : public ::testing::TestWithParam<Shell> {
  protected:
   void SetUp() override {
@@ -170,7 +175,14 @@ TEST_P(TrayIconTest, AddHandsTheShellThe88ByteRecordOfItsCurrentState) {
   EXPECT_EQ(record.uID, 0u);
   EXPECT_EQ(record.uFlags, 7u);
   EXPECT_EQ(record.uCallbackMessage, 1025u);
-  EXPECT_EQ(record.hIcon, tray->Icon()->Handle());
+  EXPECT_EQ(record.hIcon, SmallIcon(*tray));
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(record.hIcon, &info));
+  BITMAP color{};
+  GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof color, &color);
+  EXPECT_EQ(color.bmWidth, GetSystemMetrics(SM_CXSMICON)) << "not the system's small icon";
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
   EXPECT_NE(record.hIcon, nullptr);
   EXPECT_EQ(Tip(record), "Wakora");
   // The rest of the tip is zeros, so the shell reads no leftovers of a longer earlier tip.
@@ -275,7 +287,7 @@ TEST_P(TrayIconTest, DeleteUsesTheRecordOfTheLastFill) {
   other.LoadFromFile(AnsiString(WAKORA_SOURCE_DIR) + "/app/res/Wakora.ico");
   tray->SetIcon(&other);
   const TNotifyIconData last_fill = tray->IconData();
-  EXPECT_EQ(last_fill.hIcon, tray->Icon()->Handle()) << "the new icon was not handed over";
+  EXPECT_EQ(last_fill.hIcon, SmallIcon(*tray)) << "the new icon was not handed over";
   EXPECT_EQ(Tip(last_fill), "changed");
   shell_calls.clear();
   EXPECT_TRUE(tray->DeleteIcon());

@@ -2,7 +2,10 @@
 // its anchored children, windowed and windowless, within theirs.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "framework/demo/DemoForm.h"
+#include "framework/win/StdCtrls.h"
 #include "tests/framework/win/WinTest.h"
 
 namespace {
@@ -77,6 +80,62 @@ TEST(Placement, FormSizedByTheSystemHoldsItsConstraintsAndMovesAnchoredChildren)
   corner->Constraints()->SetMinWidth(90);
   EXPECT_EQ(corner->Width(), 90);
   EXPECT_EQ(WindowSize(corner->Handle()).cx, 90);
+}
+
+}  // namespace
+
+namespace {
+
+// A form moved to a screen of 1.5 times the resolution: everything scales once, by its own
+// rule — places and sizes, own fonts, limits; aligned and anchored children keep their rule
+// against the scaled client area; an auto-sized label takes its text's size.
+TEST(Placement, AScaledFormScalesEachChildOnceByItsRule) {
+  wintest::EnsureApplication();
+  TForm form(nullptr);
+  form.SetBorderStyle(TFormBorderStyle::bsNone);
+  form.SetBounds(40, 40, 200, 100);
+  auto* filler = new TSwatch(&form);  // fills the form
+  filler->SetParent(&form);
+  filler->SetAlign(TAlign::alClient);
+  auto* corner = new TCounter(&form);  // 10 from the right, 10 from the bottom
+  corner->SetParent(&form);
+  corner->SetBounds(150, 60, 40, 30);
+  corner->SetAnchors(akRight | akBottom);
+  corner->Constraints()->SetMaxWidth(60);
+  auto* label = new TLabel(&form);
+  label->SetParent(&form);
+  label->SetLeft(8);
+  label->Font()->SetHeight(-12);
+  label->SetCaption("&Scaled");
+  form.Show();
+  wintest::Pump();
+  const int label_width = label->Width();
+
+  auto bounds = [](const TControl* control) {
+    const RECT r = control->BoundsRect();
+    return std::vector<int>{r.left, r.top, r.right, r.bottom};
+  };
+  form.ChangeScale(144, 96);
+  wintest::Pump();
+  EXPECT_EQ(form.PixelsPerInch(), 144);
+  EXPECT_EQ(form.ClientWidth(), 300);
+  EXPECT_EQ(form.ClientHeight(), 150);
+  EXPECT_EQ(bounds(filler), (std::vector<int>{0, 0, 300, 150}));
+  EXPECT_EQ(bounds(corner), (std::vector<int>{225, 90, 285, 135})) << "anchored or scaled twice";
+  EXPECT_EQ(corner->Constraints()->MaxWidth(), 90);
+  EXPECT_EQ(label->Left(), 12);
+  EXPECT_EQ(label->Font()->Height(), -18);
+  EXPECT_GT(label->Width(), label_width * 5 / 4) << "the label did not take its new text size";
+  EXPECT_LT(label->Width(), label_width * 7 / 4);
+
+  // And back, as the system says it when the window moves to a screen of 96 pixels per inch.
+  RECT suggested{40, 40, 240, 140};
+  SendMessageA(form.Handle(), WM_DPICHANGED, MAKEWPARAM(96, 96),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(form.PixelsPerInch(), 96);
+  EXPECT_EQ(form.ClientWidth(), 200);
+  EXPECT_EQ(bounds(corner), (std::vector<int>{150, 60, 190, 90}));
+  EXPECT_EQ(label->Font()->Height(), -12);
 }
 
 }  // namespace
