@@ -204,10 +204,16 @@ class Lexer {
   Token current_;
 };
 
+// The digits are checked while reading, so each is 0-9, A-F or a-f. The artwork of a form is
+// tens of thousands of digits, read on every start.
+uint8_t HexValue(char c) {
+  return static_cast<uint8_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+}
+
 TBytes DecodeHex(const AnsiString& digits) {
   TBytes bytes(digits.size() / 2);
   for (size_t i = 0; i < bytes.size(); ++i) {
-    bytes[i] = static_cast<uint8_t>(std::stoi(digits.substr(i * 2, 2), nullptr, 16));
+    bytes[i] = static_cast<uint8_t>(HexValue(digits[i * 2]) << 4 | HexValue(digits[i * 2 + 1]));
   }
   return bytes;
 }

@@ -112,7 +112,7 @@ const char* const kForm = R"(object Form: TTestForm
     Visible = False
     Shape = stCircle
     Data = {
-      00FF10}
+      00fF10}
     Items.Strings = (
       'a'
       #252)
