@@ -164,7 +164,9 @@ void TWinControl::InsertControl(TControl* control) {
   controls_.push_back(control);
   if (auto* window = dynamic_cast<TWinControl*>(control)) {
     tab_list_.push_back(window);
-    if (handle_) window->Handle();
+    // A control still being read gets its window once read (Loaded): made now, many a
+    // property read after would make it again.
+    if (handle_ && !window->IsLoading()) window->Handle();
   }
 }
 
@@ -218,6 +220,7 @@ void TWinControl::Loaded() {
     SetTabOrder(order);
   }
   AlignControls();
+  if (!handle_ && Parent() && Parent()->HandleAllocated()) Handle();
 }
 
 void TWinControl::UpdateTabOrderZ() {

@@ -945,4 +945,26 @@ TEST_F(StdCtrlsTest, SystemControlsAnswerWMGetFontWithTheFormsFont) {
   EXPECT_GT(form_->Label2->Height(), label_height) << "the label kept its old font";
 }
 
+// Every window made while the form was read, so that a window destroyed by then was made twice.
+std::vector<HWND>* made_windows = nullptr;
+LRESULT CALLBACK RecordCreation(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HCBT_CREATEWND) made_windows->push_back(reinterpret_cast<HWND>(wparam));
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+TEST(StdCtrlsReading, IntoAFormWithAWindowMakesEachWindowOnce) {
+  wintest::EnsureApplication();
+  auto* form = new TStdForm(nullptr);
+  form->Handle();  // as when a control asks for its window while the form is read
+  std::vector<HWND> made;
+  made_windows = &made;
+  HHOOK hook = SetWindowsHookExA(WH_CBT, RecordCreation, nullptr, GetCurrentThreadId());
+  form->LoadFromText(kStdForm);
+  UnhookWindowsHookEx(hook);
+  EXPECT_TRUE(form->ComboBox1->HandleAllocated()) << "read into a window, it has its own";
+  EXPECT_FALSE(made.empty());
+  for (HWND window : made) EXPECT_TRUE(IsWindow(window)) << "a window was made again";
+  delete form;
+}
+
 }  // namespace
