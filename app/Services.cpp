@@ -84,7 +84,10 @@ TAlarmServices SystemAlarmServices() {
   services.LowerCase = [](const AnsiString& text) { return locale::LowerCase(text); };
   services.ModulePath = ModulePath;
   services.PlaySound = [](const AnsiString& file, UINT flags) {
-    sndPlaySoundW(WidePath(file).c_str(), flags);
+    // The sound library loads with the first sound, not with the program.
+    static const auto play =
+        SystemFunction<BOOL(WINAPI*)(const wchar_t*, UINT)>(L"winmm.dll", "sndPlaySoundW");
+    if (play) play(WidePath(file).c_str(), flags);
   };
   services.ShellExecute = [](const AnsiString& verb, const AnsiString& file,
                              const AnsiString& parameters, const AnsiString& folder, int show) {

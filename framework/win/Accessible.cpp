@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/win/Platform.h"
 #include "framework/win/WinControls.h"
 
 namespace {
@@ -25,29 +26,22 @@ struct TAccessibilityLibrary {
   bool Ready = false;
 };
 
-template <class T>
-T Entry(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                : nullptr;
-}
-
 const TAccessibilityLibrary& Library() {
   static const TAccessibilityLibrary library = [] {
     TAccessibilityLibrary lib;
-    HMODULE ole32 = LoadLibraryA("ole32.dll");
-    HMODULE oleaut32 = LoadLibraryA("oleaut32.dll");
-    HMODULE oleacc = LoadLibraryA("oleacc.dll");
     // The objects cross to their clients through COM; the thread may not have it yet.
-    if (auto initialize = Entry<TAccessibilityLibrary::TInitialize>(ole32, "CoInitializeEx")) {
+    if (auto initialize =
+            SystemFunction<TAccessibilityLibrary::TInitialize>(L"ole32.dll", "CoInitializeEx")) {
       initialize(nullptr, COINIT_APARTMENTTHREADED);
     }
-    lib.CreateStandard =
-        Entry<TAccessibilityLibrary::TCreateStandard>(oleacc, "CreateStdAccessibleObject");
-    lib.ResultFromObject =
-        Entry<TAccessibilityLibrary::TResultFromObject>(oleacc, "LresultFromObject");
-    lib.ObjectFromWindow =
-        Entry<TAccessibilityLibrary::TObjectFromWindow>(oleacc, "AccessibleObjectFromWindow");
-    lib.AllocString = Entry<TAccessibilityLibrary::TAllocString>(oleaut32, "SysAllocStringLen");
+    lib.CreateStandard = SystemFunction<TAccessibilityLibrary::TCreateStandard>(
+        L"oleacc.dll", "CreateStdAccessibleObject");
+    lib.ResultFromObject = SystemFunction<TAccessibilityLibrary::TResultFromObject>(
+        L"oleacc.dll", "LresultFromObject");
+    lib.ObjectFromWindow = SystemFunction<TAccessibilityLibrary::TObjectFromWindow>(
+        L"oleacc.dll", "AccessibleObjectFromWindow");
+    lib.AllocString =
+        SystemFunction<TAccessibilityLibrary::TAllocString>(L"oleaut32.dll", "SysAllocStringLen");
     lib.Ready =
         lib.CreateStandard && lib.ResultFromObject && lib.ObjectFromWindow && lib.AllocString;
     return lib;

@@ -46,8 +46,26 @@ bool Has(TOpenOptions options, TOpenOption option) {
 
 }  // namespace
 
-BOOL(WINAPI* TOpenDialog::RunDialog)(OPENFILENAMEW* dialog) = GetOpenFileNameW;
-DWORD(WINAPI* TOpenDialog::DialogError)() = CommDlgExtendedError;
+namespace {
+
+// The dialog library loads when a dialog first opens, not with the program.
+BOOL WINAPI SystemOpenFileName(OPENFILENAMEW* dialog) {
+  static const auto run =
+      SystemFunction<BOOL(WINAPI*)(OPENFILENAMEW*)>(L"comdlg32.dll", "GetOpenFileNameW");
+  if (!run) RaiseLastOSError("The file dialog is missing");
+  return run(dialog);
+}
+
+DWORD WINAPI SystemDialogError() {
+  static const auto error =
+      SystemFunction<DWORD(WINAPI*)()>(L"comdlg32.dll", "CommDlgExtendedError");
+  return error ? error() : 0;
+}
+
+}  // namespace
+
+BOOL(WINAPI* TOpenDialog::RunDialog)(OPENFILENAMEW* dialog) = SystemOpenFileName;
+DWORD(WINAPI* TOpenDialog::DialogError)() = SystemDialogError;
 
 const TEnumInfo& OpenOptionInfo() {
   static const TEnumInfo info{{"ofReadOnly",

@@ -21,6 +21,17 @@ void RaiseLastOSError(const char* what) {
   throw EOutOfResources(Format("%s: %s", what, text.c_str()));
 }
 
+FARPROC SystemProcedure(const wchar_t* library, const char* name) {
+  // A full path: a library of that name beside the program must not be taken instead.
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const std::wstring path = std::wstring(folder, length) + L"\\" + library;
+  HMODULE module = GetModuleHandleW(path.c_str());
+  if (!module) module = LoadLibraryW(path.c_str());
+  return module ? GetProcAddress(module, name) : nullptr;
+}
+
 AnsiString ModulePath() {
   // GetModuleFileNameW cuts the path short, without an error on older systems, when the
   // buffer is too small: grow it until the answer leaves room to spare.

@@ -14,6 +14,15 @@ int ScreenPixelsPerInch();
 // Raises EOutOfResources with the system's text for the last error: "<what>: <system text>".
 [[noreturn]] void RaiseLastOSError(const char* what);
 
+// A function of a system library that the program needs only now and then (the file dialog,
+// sound, accessibility), loaded from the system folder on its first use, so that starting the
+// program does not pay for the library. Null when the library or the function is missing.
+FARPROC SystemProcedure(const wchar_t* library, const char* name);
+template <class T>
+T SystemFunction(const wchar_t* library, const char* name) {
+  return reinterpret_cast<T>(reinterpret_cast<void*>(SystemProcedure(library, name)));
+}
+
 // The running program's full path in UTF-8, however long (GetModuleFileNameW, grown until it
 // fits); the empty text when the system cannot tell.
 AnsiString ModulePath();

@@ -108,15 +108,19 @@ class OpenDialogTest : public exttest::FormTest {
     form_->LoadFromText(kForm);
     dialog_ = Find<TOpenDialog>("OpenDialog1");
     fake = &fake_;
+    system_run_ = TOpenDialog::RunDialog;
+    system_error_ = TOpenDialog::DialogError;
     TOpenDialog::RunDialog = FakeRun;
     TOpenDialog::DialogError = FakeError;
   }
   void TearDown() override {
-    TOpenDialog::RunDialog = GetOpenFileNameW;
-    TOpenDialog::DialogError = CommDlgExtendedError;
+    TOpenDialog::RunDialog = system_run_;
+    TOpenDialog::DialogError = system_error_;
     fake = nullptr;
     FormTest::TearDown();
   }
+  BOOL(WINAPI* system_run_)(OPENFILENAMEW*) = nullptr;
+  DWORD(WINAPI* system_error_)() = nullptr;
   void Accept(const AnsiString& answer, WORD file_offset = 0) {
     fake_.Result = TRUE;
     fake_.Answer = answer;
@@ -379,6 +383,14 @@ TEST(OpenDialogLive, CancelAnswersFalse) {
   EXPECT_FALSE(dialog.Execute());
   EXPECT_FALSE(watcher.GaveUp());
   EXPECT_EQ(dialog.FileName(), "kept.wav");
+}
+
+TEST(SystemFunctions, ComeFromTheSystemFolderOrNotAtAll) {
+  const FARPROC error = SystemProcedure(L"comdlg32.dll", "CommDlgExtendedError");
+  EXPECT_NE(error, nullptr);
+  EXPECT_EQ(error, GetProcAddress(GetModuleHandleW(L"comdlg32.dll"), "CommDlgExtendedError"));
+  EXPECT_EQ(SystemProcedure(L"comdlg32.dll", "NoSuchFunction"), nullptr);
+  EXPECT_EQ(SystemProcedure(L"no-such-library.dll", "CommDlgExtendedError"), nullptr);
 }
 
 }  // namespace
