@@ -14,11 +14,19 @@ const TClassInfo& TTimer::StaticClassInfo() {
   return info;
 }
 
-TTimer::TTimer(TComponent* owner)
-    : TComponent(owner), window_([this](TMessage& message) { return WndProc(message); }) {}
+TTimer::TTimer(TComponent* owner) : TComponent(owner) {}
 
 TTimer::~TTimer() {
-  KillTimer(window_.Handle(), kTimerId);
+  if (window_) KillTimer(window_->Handle(), kTimerId);
+}
+
+HWND TTimer::Handle() const {
+  if (!window_) {
+    auto* self = const_cast<TTimer*>(this);
+    window_ = std::make_unique<TMessageWindow>(
+        [self](TMessage& message) { return self->WndProc(message); });
+  }
+  return window_->Handle();
 }
 
 bool TTimer::WndProc(TMessage& message) {
@@ -29,10 +37,9 @@ bool TTimer::WndProc(TMessage& message) {
 }
 
 void TTimer::UpdateTimer() {
-  KillTimer(window_.Handle(), kTimerId);
-  if (enabled_ && interval_ > 0 && !IsLoading()) {
-    SetTimer(window_.Handle(), kTimerId, interval_, nullptr);
-  }
+  const bool runs = enabled_ && interval_ > 0 && !IsLoading();
+  if (window_) KillTimer(window_->Handle(), kTimerId);
+  if (runs) SetTimer(Handle(), kTimerId, interval_, nullptr);
 }
 
 void TTimer::SetEnabled(bool enabled) {

@@ -1,7 +1,11 @@
-// TTimer: a window timer on a hidden window of its own, delivered by the message loop.
+// TTimer: a window timer on a hidden window of its own, delivered by the message loop. The
+// window is made when the timer first runs (or its handle is asked for): a form may hold
+// timers that stay off for a long time.
 #pragma once
 
 #include <windows.h>
+
+#include <memory>
 
 #include "framework/core/Classes.h"
 #include "framework/core/Typinfo.h"
@@ -18,7 +22,7 @@ class TTimer : public TComponent {
   unsigned Interval() const { return interval_; }
   void SetInterval(unsigned interval);
   // The hidden window that receives WM_TIMER (tests send it the message directly).
-  HWND Handle() const { return window_.Handle(); }
+  HWND Handle() const;
   void Loaded() override;
 
   TNotifyEvent OnTimer;
@@ -32,5 +36,5 @@ class TTimer : public TComponent {
 
   bool enabled_ = true;
   unsigned interval_ = 1000;
-  TMessageWindow window_;  // owned
+  mutable std::unique_ptr<TMessageWindow> window_;  // owned; made on first use
 };

@@ -101,8 +101,19 @@ TEST_F(DemoFormTest, ClicksSentAsMouseMessagesReachBothKindsOfControl) {
   EXPECT_EQ(form_->Swatch1->Fill(), clBlue);
 }
 
+int UtilityWindows() {
+  int count = 0;
+  for (HWND window = nullptr;
+       (window = FindWindowExA(HWND_MESSAGE, window, "WeftUtility", nullptr));)
+    ++count;
+  return count;
+}
+
 TEST_F(DemoFormTest, TimerFiresOnItsMessage) {
+  const int windows = UtilityWindows();
   form_->Timer1->SetEnabled(true);
+  EXPECT_EQ(UtilityWindows(), windows + 1)
+      << "a timer read as off gets its window when it first runs";
   SendMessageA(form_->Timer1->Handle(), WM_TIMER, 1, 0);
   SendMessageA(form_->Timer1->Handle(), WM_TIMER, 1, 0);
   EXPECT_EQ(form_->Ticks, 2);
