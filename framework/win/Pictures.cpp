@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <utility>
 
 #include "framework/core/Imagefile.h"
 
@@ -67,6 +68,60 @@ class TDCColors {
   COLORREF old_text_;
   COLORREF old_background_;
 };
+
+// The colours of a part of an image scaled smoothly, with no trace of the key colour: a pixel
+// at the edge of the see-through part is averaged from the image's own colours only. The key
+// pixels are made black, the image and a map of where it is opaque are resampled alike, and
+// each result is divided by how much of it was opaque.
+TGdiObject ScaleWithoutKeyColour(HDC image, const RECT& source, int width, int height, COLORREF key,
+                                 uint32_t** bits) {
+  const int source_width = source.right - source.left;
+  const int source_height = source.bottom - source.top;
+  uint32_t* colour_bits = nullptr;
+  uint32_t* cover_bits = nullptr;
+  TGdiObject colour = CreateBitmap32(source_width, source_height, &colour_bits);
+  TGdiObject cover = CreateBitmap32(source_width, source_height, &cover_bits);
+  TMemoryDC colour_dc;
+  TSelectObject colour_selection(colour_dc.Get(), colour.Get());
+  BitBlt(colour_dc.Get(), 0, 0, source_width, source_height, image, source.left, source.top,
+         SRCCOPY);
+  GdiFlush();
+  const uint32_t key_pixel = GetRValue(key) << 16 | GetGValue(key) << 8 | GetBValue(key);
+  const size_t source_pixels = static_cast<size_t>(source_width) * source_height;
+  for (size_t i = 0; i < source_pixels; ++i) {
+    const bool see_through = (colour_bits[i] & 0xFFFFFF) == key_pixel;
+    if (see_through) colour_bits[i] = 0;
+    cover_bits[i] = see_through ? 0 : 0xFFFFFF;
+  }
+
+  uint32_t* scaled_cover_bits = nullptr;
+  TGdiObject scaled = CreateBitmap32(width, height, bits);
+  TGdiObject scaled_cover = CreateBitmap32(width, height, &scaled_cover_bits);
+  TMemoryDC cover_dc;
+  TSelectObject cover_selection(cover_dc.Get(), cover.Get());
+  for (auto [target, from] :
+       {std::pair{scaled.Get(), colour_dc.Get()}, std::pair{scaled_cover.Get(), cover_dc.Get()}}) {
+    TMemoryDC scaled_dc;
+    TSelectObject selection(scaled_dc.Get(), target);
+    SetStretchBltMode(scaled_dc.Get(), HALFTONE);
+    SetBrushOrgEx(scaled_dc.Get(), 0, 0, nullptr);
+    StretchBlt(scaled_dc.Get(), 0, 0, width, height, from, 0, 0, source_width, source_height,
+               SRCCOPY);
+  }
+  GdiFlush();
+  const size_t pixels = static_cast<size_t>(width) * height;
+  for (size_t i = 0; i < pixels; ++i) {
+    const uint32_t opaque = scaled_cover_bits[i] & 0xFF;
+    if (opaque == 0 || opaque == 255) continue;
+    uint32_t pixel = 0;
+    for (int shift : {0, 8, 16}) {
+      const uint32_t channel = ((*bits)[i] >> shift & 0xFF) * 255 / opaque;
+      pixel |= std::min<uint32_t>(channel, 255) << shift;
+    }
+    (*bits)[i] = pixel;
+  }
+  return scaled;
+}
 
 }  // namespace
 
@@ -297,13 +352,10 @@ void TBitmap::DrawTransparent(HDC dc, const RECT& dest, const RECT& source, COLO
     // The colours resampled smoothly; the see-through part follows the nearest source pixel,
     // so that it keeps its edge. Both at the destination's size, then combined as below.
     uint32_t* bits = nullptr;
-    TGdiObject scaled = CreateBitmap32(width, height, &bits);
+    TGdiObject scaled =
+        ScaleWithoutKeyColour(image.Get(), source, width, height, transparent, &bits);
     TMemoryDC scaled_dc;
     TSelectObject scaled_selection(scaled_dc.Get(), scaled.Get());
-    SetStretchBltMode(scaled_dc.Get(), HALFTONE);
-    SetBrushOrgEx(scaled_dc.Get(), 0, 0, nullptr);
-    StretchBlt(scaled_dc.Get(), 0, 0, width, height, image.Get(), source.left, source.top,
-               source_width, source_height, SRCCOPY);
     TGdiObject scaled_mask(CreateBitmap(width, height, 1, 1, nullptr));
     TMemoryDC scaled_mask_dc;
     TSelectObject scaled_mask_selection(scaled_mask_dc.Get(), scaled_mask.Get());

@@ -410,6 +410,21 @@ TEST_F(CanvasTest, DrawTransparentWithAnyKeyColourAndSourcePart) {
   EXPECT_EQ(dest.PixelAt(0, 1), RGB(0, 0, 255));
   EXPECT_EQ(dest.PixelAt(1, 1), RGB(255, 0, 0));
   EXPECT_EQ(dest.PixelAt(2, 0), RGB(0, 0, 255));
+
+  // Scaled smoothly, the edge of the see-through part takes no tint of the key colour.
+  Paint(image, {"rm", "rr"});
+  Fill(dest, 6, 6, RGB(0, 0, 255));
+  image.DrawTransparent(dest.Canvas()->Handle(), RECT{0, 0, 6, 6}, RECT{0, 0, 2, 2},
+                        RGB(255, 0, 255), true);
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 6; ++x) {
+      const COLORREF pixel = dest.PixelAt(x, y);
+      if (pixel == RGB(0, 0, 255)) continue;
+      EXPECT_TRUE(GetRValue(pixel) > 240 && GetBValue(pixel) < 16) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(dest.PixelAt(5, 0), RGB(0, 0, 255));
+  EXPECT_EQ(dest.PixelAt(0, 5), RGB(255, 0, 0));
 }
 
 TEST_F(CanvasTest, BrushCopyPutsTheBrushWhereTheKeyColourWas) {
