@@ -34,13 +34,13 @@ bool HasTip(const TControl* control) {
 // THintWindow
 
 THintWindow::THintWindow(HWND owner) {
-  TWindowSpec spec;
-  spec.ClassName = kHintClass;
-  spec.ClassStyle = CS_SAVEBITS;
-  spec.Style = WS_POPUP | WS_BORDER;
-  spec.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
-  spec.Parent = owner;
-  window_.Reset(CreateBoundWindow(*this, spec));
+  TWindowRequest request;
+  request.ClassName = kHintClass;
+  request.ClassStyle = CS_SAVEBITS;
+  request.Style = WS_POPUP | WS_BORDER;
+  request.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+  request.Parent = owner;
+  window_.Reset(CreateBoundWindow(*this, request));
 }
 
 THintWindow::~THintWindow() {

@@ -65,18 +65,18 @@ void DefaultExceptionHook(const std::exception& error) {
 
 TExceptionHook exception_hook = DefaultExceptionHook;
 
-void RegisterFrameworkClass(const TWindowSpec& spec, HINSTANCE instance) {
+void RegisterFrameworkClass(const TWindowRequest& request, HINSTANCE instance) {
   WNDCLASSA existing{};
-  if (GetClassInfoA(instance, spec.ClassName, &existing)) return;
+  if (GetClassInfoA(instance, request.ClassName, &existing)) return;
   WNDCLASSA wc{};
-  wc.style = spec.ClassStyle;
+  wc.style = request.ClassStyle;
   wc.lpfnWndProc = FrameworkWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = spec.ClassIcon;
+  wc.hIcon = request.ClassIcon;
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = spec.ClassName;
+  wc.lpszClassName = request.ClassName;
   if (!RegisterClassA(&wc)) {
-    RaiseLastOSError(Format("Cannot register the window class %s", spec.ClassName).c_str());
+    RaiseLastOSError(Format("Cannot register the window class %s", request.ClassName).c_str());
   }
 }
 
@@ -87,21 +87,21 @@ LRESULT CallPrevious(HWND window, const TMessage& message, WNDPROC previous) {
                   : DefWindowProcA(window, message.Msg, message.WParam, message.LParam);
 }
 
-HWND CreateBoundWindow(TMessageTarget& target, const TWindowSpec& spec) {
+HWND CreateBoundWindow(TMessageTarget& target, const TWindowRequest& request) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (!spec.SystemClass) RegisterFrameworkClass(spec, instance);
+  if (!request.SystemClass) RegisterFrameworkClass(request, instance);
   TCreation creation{&target, nullptr, creating};
   creating = &creation;
   HHOOK hook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
-  HWND window =
-      CreateWindowExA(spec.ExStyle, spec.ClassName, spec.Caption, spec.Style, spec.X, spec.Y,
-                      spec.Width, spec.Height, spec.Parent, spec.Menu, instance, nullptr);
+  HWND window = CreateWindowExA(request.ExStyle, request.ClassName, request.Caption, request.Style,
+                                request.X, request.Y, request.Width, request.Height, request.Parent,
+                                request.Menu, instance, nullptr);
   const DWORD error = GetLastError();
   if (hook) UnhookWindowsHookEx(hook);
   creating = creation.Outer;
   if (!window) {
     SetLastError(error);
-    RaiseLastOSError(Format("Cannot create a window of class %s", spec.ClassName).c_str());
+    RaiseLastOSError(Format("Cannot create a window of class %s", request.ClassName).c_str());
   }
   // Without the hook (refused by the system) the window is bound now, before anyone sees it.
   Bind(window, &target);
@@ -171,29 +171,29 @@ void ReportException() noexcept {
 // TMessageWindow
 
 TMessageWindow::TMessageWindow(THandler handler, TKind kind) : handler_(std::move(handler)) {
-  TWindowSpec spec;
-  spec.ClassName = kUtilityClass;
-  spec.ClassStyle = 0;
+  TWindowRequest request;
+  request.ClassName = kUtilityClass;
+  request.ClassStyle = 0;
   if (kind == TKind::MessageOnly) {
-    spec.Parent = HWND_MESSAGE;
+    request.Parent = HWND_MESSAGE;
   } else {
-    spec.Style = WS_POPUP;
+    request.Style = WS_POPUP;
   }
-  window_.Reset(CreateBoundWindow(*this, spec));
+  window_.Reset(CreateBoundWindow(*this, request));
 }
 
 TMessageWindow::TMessageWindow(THandler handler, DWORD style, DWORD ex_style, const char* caption,
                                int x, int y)
     : handler_(std::move(handler)) {
-  TWindowSpec spec;
-  spec.ClassName = kUtilityClass;
-  spec.ClassStyle = 0;
-  spec.Caption = caption;
-  spec.Style = style;
-  spec.ExStyle = ex_style;
-  spec.X = x;
-  spec.Y = y;
-  window_.Reset(CreateBoundWindow(*this, spec));
+  TWindowRequest request;
+  request.ClassName = kUtilityClass;
+  request.ClassStyle = 0;
+  request.Caption = caption;
+  request.Style = style;
+  request.ExStyle = ex_style;
+  request.X = x;
+  request.Y = y;
+  window_.Reset(CreateBoundWindow(*this, request));
 }
 
 TMessageWindow::~TMessageWindow() {

@@ -79,7 +79,7 @@ LRESULT CallPrevious(HWND window, const TMessage& message, WNDPROC previous);
 
 // What CreateBoundWindow creates. A SystemClass ("EDIT", "COMBOBOX"...) is taken over; otherwise
 // ClassName is registered once as a framework class with the given class style and icon.
-struct TWindowSpec {
+struct TWindowRequest {
   const char* ClassName = nullptr;
   bool SystemClass = false;
   UINT ClassStyle = CS_DBLCLKS;
@@ -94,7 +94,7 @@ struct TWindowSpec {
 
 // The one wrapper around CreateWindowEx. Binds `target` to the new window before its first
 // message. Raises EOutOfResources with the system's error text when the window cannot be made.
-HWND CreateBoundWindow(TMessageTarget& target, const TWindowSpec& spec);
+HWND CreateBoundWindow(TMessageTarget& target, const TWindowRequest& request);
 // Takes over a window someone else created (a combo box's edit and list): its messages reach
 // `target` from now on. Nothing when it is bound already.
 void BindWindow(HWND window, TMessageTarget& target);

@@ -108,22 +108,22 @@ void TWinControl::CreateWnd() {
     throw EConvertError(Format("Control '%s' has no parent window", Name().c_str()));
   }
   static int next_id = 100;
-  TWindowSpec spec;
+  TWindowRequest request;
   const bool system_class = !params.SystemClass.empty();
-  spec.ClassName = system_class ? params.SystemClass.c_str() : params.WinClassName.c_str();
-  spec.SystemClass = system_class;
-  spec.ClassStyle = params.ClassStyle;
-  spec.Caption = params.Caption.c_str();
-  spec.Style = params.Style;
-  spec.ExStyle = params.ExStyle;
-  spec.X = params.X;
-  spec.Y = params.Y;
-  spec.Width = params.Width;
-  spec.Height = params.Height;
-  spec.Parent = params.WndParent;
-  spec.Menu = (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(next_id++) : nullptr;
+  request.ClassName = system_class ? params.SystemClass.c_str() : params.WinClassName.c_str();
+  request.SystemClass = system_class;
+  request.ClassStyle = params.ClassStyle;
+  request.Caption = params.Caption.c_str();
+  request.Style = params.Style;
+  request.ExStyle = params.ExStyle;
+  request.X = params.X;
+  request.Y = params.Y;
+  request.Width = params.Width;
+  request.Height = params.Height;
+  request.Parent = params.WndParent;
+  request.Menu = (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(next_id++) : nullptr;
   // The window binds to us before its first message; TargetMessage takes its handle then.
-  HWND window = CreateBoundWindow(*this, spec);
+  HWND window = CreateBoundWindow(*this, request);
   handle_ = window;
   default_proc_ = BoundPrevious(window);
 }
