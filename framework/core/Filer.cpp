@@ -1,6 +1,5 @@
 #include "framework/core/Filer.h"
 
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -20,6 +19,18 @@ struct Token {
   double Float = 0;
   int Line = 1;
 };
+
+// Form texts are 8-bit and their syntax is ASCII; these stay inline in the hot loops, where the
+// C library's classifiers cost a call each (a form's artwork is tens of thousands of digits).
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsHexDigit(char c) {
+  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 [[noreturn]] void Fail(int line, const AnsiString& message) {
   throw EParserError(Format("Line %d: %s", line, message.c_str()));
@@ -52,10 +63,8 @@ class Lexer {
     }
   }
 
-  static bool IdentStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; }
-  static bool IdentPart(char c) {
-    return IdentStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '.';
-  }
+  static bool IdentStart(char c) { return IsLetter(c) || c == '_'; }
+  static bool IdentPart(char c) { return IdentStart(c) || IsDigit(c) || c == '.'; }
 
   void Advance() {
     SkipBlanks();
@@ -68,7 +77,7 @@ class Lexer {
       while (pos_ < text_.size() && IdentPart(text_[pos_])) ++pos_;
       current_.Kind = TokenKind::Ident;
       current_.Text = AnsiString(text_.substr(start, pos_ - start));
-    } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '$') {
+    } else if (IsDigit(c) || c == '-' || c == '$') {
       ReadNumber();
     } else if (c == '\'' || c == '#') {
       ReadString();
@@ -86,10 +95,10 @@ class Lexer {
     if (text_[pos_] == '-') ++pos_;
     if (pos_ < text_.size() && text_[pos_] == '$') {
       ++pos_;
-      while (pos_ < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+      while (pos_ < text_.size() && IsHexDigit(text_[pos_])) ++pos_;
     } else {
       while (pos_ < text_.size() &&
-             (std::isdigit(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '.' ||
+             (IsDigit(text_[pos_]) || text_[pos_] == '.' ||
               text_[pos_] == 'e' || text_[pos_] == 'E' ||
               ((text_[pos_] == '-' || text_[pos_] == '+') &&
                (text_[pos_ - 1] == 'e' || text_[pos_ - 1] == 'E')))) {
@@ -154,7 +163,7 @@ class Lexer {
       } else if (pos_ < text_.size() && text_[pos_] == '#') {
         ++pos_;
         const size_t start = pos_;
-        while (pos_ < text_.size() && std::isdigit(static_cast<unsigned char>(text_[pos_]))) ++pos_;
+        while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
         if (start == pos_ || pos_ - start > 3) Fail(line_, "Invalid character code after #");
         const int code = std::atoi(AnsiString(text_.substr(start, pos_ - start)).c_str());
         if (code > 255) Fail(line_, "Invalid character code after #");
@@ -187,7 +196,7 @@ class Lexer {
       if (c == '\n') {
         ++line_;
       } else if (c == ' ' || c == '\t' || c == '\r') {
-      } else if (std::isxdigit(static_cast<unsigned char>(c))) {
+      } else if (IsHexDigit(c)) {
         digits += c;
       } else {
         Fail(line_, Format("Invalid hex digit '%c' in binary data", c));
@@ -227,7 +236,7 @@ constexpr int kMaxNesting = 100;
 bool HasLinePrefix(const AnsiString& message) {
   if (message.rfind("Line ", 0) != 0) return false;
   size_t i = 5;
-  while (i < message.size() && std::isdigit(static_cast<unsigned char>(message[i]))) ++i;
+  while (i < message.size() && IsDigit(message[i])) ++i;
   return i > 5 && message.compare(i, 2, ": ") == 0;
 }
 
