@@ -1,5 +1,7 @@
 #include "framework/win/Messages.h"
 
+#include <mutex>
+#include <unordered_map>
 #include <utility>
 
 #include "framework/win/Platform.h"
@@ -8,37 +10,60 @@ namespace {
 
 // What a bound window carries: its target and, for a taken-over window, its previous procedure.
 struct TBinding {
-  TMessageTarget* Target;  // not owned
-  WNDPROC Previous;
+  TMessageTarget* Target = nullptr;  // not owned
+  WNDPROC Previous = nullptr;
 };
 
-const char kBindingProperty[] = "WeftBinding";
 const char kUtilityClass[] = "WeftUtility";
 
-TBinding* BindingOf(HWND window) {
-  return window ? static_cast<TBinding*>(GetPropA(window, kBindingProperty)) : nullptr;
+// The bindings live in the process, not on the windows: every message looks its window up, and
+// a window property costs a round trip to the window server where the system keeps them (under
+// Wine, tens of microseconds each). An entry goes with its window's WM_NCDESTROY or an unbind.
+// Only the thread of a window handles its messages, but the table is the process's: a lock.
+std::mutex binding_lock;
+std::unordered_map<HWND, TBinding>& Bindings() {
+  // Never destroyed: windows may still go after the statics of the process have.
+  static auto* bindings = new std::unordered_map<HWND, TBinding>();
+  return *bindings;
 }
 
-void Bind(HWND window, TMessageTarget* target) {
-  if (BindingOf(window)) return;
-  auto* binding = new TBinding{target, nullptr};
-  SetPropA(window, kBindingProperty, binding);
+bool FindBinding(HWND window, TBinding& binding) {
+  if (!window) return false;
+  std::lock_guard<std::mutex> hold(binding_lock);
+  auto found = Bindings().find(window);
+  if (found == Bindings().end()) return false;
+  binding = found->second;
+  return true;
+}
+
+// A new window's handle may be a dead one's that somehow went unseen: `fresh` replaces any entry.
+void Bind(HWND window, TMessageTarget* target, bool fresh) {
   const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
-  if (current != FrameworkWindowProc) {
-    binding->Previous = current;
+  const TBinding binding{target, current != FrameworkWindowProc ? current : nullptr};
+  {
+    std::lock_guard<std::mutex> hold(binding_lock);
+    auto [entry, added] = Bindings().try_emplace(window, binding);
+    if (!added && !fresh) return;
+    entry->second = binding;
+  }
+  if (binding.Previous) {
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameworkWindowProc));
   }
 }
 
 // Forgets the binding; a taken-over window gets its own procedure back unless it is gone.
 void Forget(HWND window, bool restore_procedure) {
-  TBinding* binding = BindingOf(window);
-  if (!binding) return;
-  RemovePropA(window, kBindingProperty);
-  if (restore_procedure && binding->Previous) {
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(binding->Previous));
+  TBinding binding;
+  {
+    std::lock_guard<std::mutex> hold(binding_lock);
+    auto found = Bindings().find(window);
+    if (found == Bindings().end()) return;
+    binding = found->second;
+    Bindings().erase(found);
   }
-  delete binding;
+  if (restore_procedure && binding.Previous) {
+    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(binding.Previous));
+  }
 }
 
 // The window being created by CreateBoundWindow on this thread and its target. The creation
@@ -54,7 +79,7 @@ thread_local TCreation* creating = nullptr;
 LRESULT CALLBACK CreationHook(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HCBT_CREATEWND && creating && !creating->Bound) {
     creating->Bound = reinterpret_cast<HWND>(wparam);
-    Bind(creating->Bound, creating->Target);
+    Bind(creating->Bound, creating->Target, true);
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
@@ -104,12 +129,12 @@ HWND CreateBoundWindow(TMessageTarget& target, const TWindowRequest& request) {
     RaiseLastOSError(Format("Cannot create a window of class %s", request.ClassName).c_str());
   }
   // Without the hook (refused by the system) the window is bound now, before anyone sees it.
-  Bind(window, &target);
+  if (!creation.Bound) Bind(window, &target, true);
   return window;
 }
 
 void BindWindow(HWND window, TMessageTarget& target) {
-  if (window) Bind(window, &target);
+  if (window) Bind(window, &target, false);
 }
 
 void UnbindWindow(HWND window) {
@@ -117,27 +142,27 @@ void UnbindWindow(HWND window) {
 }
 
 TMessageTarget* BoundTarget(HWND window) {
-  TBinding* binding = BindingOf(window);
-  return binding ? binding->Target : nullptr;
+  TBinding binding;
+  return FindBinding(window, binding) ? binding.Target : nullptr;
 }
 
 WNDPROC BoundPrevious(HWND window) {
-  TBinding* binding = BindingOf(window);
-  return binding ? binding->Previous : nullptr;
+  TBinding binding;
+  return FindBinding(window, binding) ? binding.Previous : nullptr;
 }
 
 LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
-  TBinding* binding = BindingOf(window);
-  if (!binding) return DefWindowProcA(window, msg, wparam, lparam);
-  TMessageTarget* target = binding->Target;
-  WNDPROC previous = binding->Previous;
+  TBinding binding;
+  if (!FindBinding(window, binding)) return DefWindowProcA(window, msg, wparam, lparam);
+  TMessageTarget* target = binding.Target;
+  WNDPROC previous = binding.Previous;
   TMessage message{msg, wparam, lparam, 0};
   try {
     target->TargetMessage(window, message, previous);
   } catch (...) {
     ReportException();
   }
-  if (msg == WM_NCDESTROY && BindingOf(window)) {
+  if (msg == WM_NCDESTROY && FindBinding(window, binding)) {
     Forget(window, false);
     try {
       target->TargetWindowGone(window);
