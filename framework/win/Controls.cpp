@@ -563,7 +563,7 @@ void TControl::Loaded() {
 }
 
 void TControl::Invalidate() {
-  if (!parent_ || !parent_->HandleAllocated()) return;
+  if (!parent_ || !parent_->HandleAllocated() || !IsWindowVisible(parent_->WindowHandle())) return;
   const POINT origin = OriginInWindow();
   const POINT parent_origin = parent_->OriginInWindow();
   RECT r{origin.x - parent_origin.x, origin.y - parent_origin.y, 0, 0};

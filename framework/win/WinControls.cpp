@@ -206,8 +206,12 @@ void TWinControl::SetTabOrder(int order) {
   }
   if (!Parent() || order < 0) return;
   auto& list = Parent()->tab_list_;
-  list.erase(std::remove(list.begin(), list.end(), this), list.end());
-  order = std::min<int>(order, static_cast<int>(list.size()));
+  const auto old_place = std::find(list.begin(), list.end(), this);
+  if (old_place == list.end()) return;
+  order = std::min<int>(order, static_cast<int>(list.size()) - 1);
+  // Read from a form text, a control mostly names the place it has already.
+  if (old_place - list.begin() == order) return;
+  list.erase(old_place);
   list.insert(list.begin() + order, this);
   Parent()->UpdateTabOrderZ();
 }
@@ -225,12 +229,17 @@ void TWinControl::Loaded() {
 
 void TWinControl::UpdateTabOrderZ() {
   if (!handle_) return;
-  // The dialog manager walks siblings in z-order: put them in tab order, first on top.
+  // The dialog manager walks siblings in z-order: keep them in tab order, first on top. Windows
+  // come in below their elder siblings, so mostly nothing moves; each window that is not right
+  // below the one before it in tab order goes there.
+  HWND above = nullptr;
   for (TWinControl* child : tab_list_) {
-    if (child->handle_) {
-      SetWindowPos(child->handle_, HWND_BOTTOM, 0, 0, 0, 0,
+    if (!child->handle_) continue;
+    if (above && GetWindow(child->handle_, GW_HWNDPREV) != above) {
+      SetWindowPos(child->handle_, above, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
+    above = child->handle_;
   }
 }
 
@@ -353,7 +362,8 @@ void TWinControl::SetText(const AnsiString& text) {
 }
 
 void TWinControl::Invalidate() {
-  if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+  // A window that is not on screen is painted whole when it comes: no call to the window server.
+  if (handle_ && IsWindowVisible(handle_)) InvalidateRect(handle_, nullptr, TRUE);
 }
 
 void TWinControl::Update() {

@@ -271,6 +271,13 @@ TEST_F(ExtCtrlsTest, PanelChildrenArePlacedInsideItInTabOrder) {
   EXPECT_EQ(first->TabOrder(), 0);
   EXPECT_EQ(second->TabOrder(), 1);
   EXPECT_EQ(panel->TabOrder(), 0);
+  // The windows follow the tab order, first on top: read in the other order, and moved.
+  EXPECT_EQ(GetWindow(first->Handle(), GW_HWNDNEXT), second->Handle());
+  second->SetTabOrder(0);
+  EXPECT_EQ(GetWindow(second->Handle(), GW_HWNDNEXT), first->Handle());
+  second->SetTabOrder(5);
+  EXPECT_EQ(second->TabOrder(), 1);
+  EXPECT_EQ(GetWindow(first->Handle(), GW_HWNDNEXT), second->Handle());
 }
 
 TEST_F(ExtCtrlsTest, PanelCaptionIsDrawnCentred) {
