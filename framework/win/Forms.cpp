@@ -328,6 +328,8 @@ void TForm::ScaleOwn(int multiplier, int divider) {
 }
 
 void TForm::LoadFromText(const AnsiString& text) {
+  // The controls that get windows while the form is read.
+  TCreationBurst burst;
   ReadComponentText(*this, text);
 }
 

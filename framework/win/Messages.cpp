@@ -75,6 +75,9 @@ struct TCreation {
   TCreation* Outer = nullptr;
 };
 thread_local TCreation* creating = nullptr;
+// The creation hook kept by the outermost TCreationBurst of this thread, and how deep they nest.
+thread_local HHOOK burst_hook = nullptr;
+thread_local int burst_depth = 0;
 
 LRESULT CALLBACK CreationHook(int code, WPARAM wparam, LPARAM lparam) {
   if (code == HCBT_CREATEWND && creating && !creating->Bound) {
@@ -117,7 +120,8 @@ HWND CreateBoundWindow(TMessageTarget& target, const TWindowRequest& request) {
   if (!request.SystemClass) RegisterFrameworkClass(request, instance);
   TCreation creation{&target, nullptr, creating};
   creating = &creation;
-  HHOOK hook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
+  HHOOK hook =
+      burst_hook ? nullptr : SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
   HWND window = CreateWindowExA(request.ExStyle, request.ClassName, request.Caption, request.Style,
                                 request.X, request.Y, request.Width, request.Height, request.Parent,
                                 request.Menu, instance, nullptr);
@@ -131,6 +135,19 @@ HWND CreateBoundWindow(TMessageTarget& target, const TWindowRequest& request) {
   // Without the hook (refused by the system) the window is bound now, before anyone sees it.
   if (!creation.Bound) Bind(window, &target, true);
   return window;
+}
+
+TCreationBurst::TCreationBurst() {
+  if (burst_depth++ == 0) {
+    burst_hook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
+  }
+}
+
+TCreationBurst::~TCreationBurst() {
+  if (--burst_depth == 0 && burst_hook) {
+    UnhookWindowsHookEx(burst_hook);
+    burst_hook = nullptr;
+  }
 }
 
 void BindWindow(HWND window, TMessageTarget& target) {

@@ -104,6 +104,17 @@ void UnbindWindow(HWND window);
 TMessageTarget* BoundTarget(HWND window);
 WNDPROC BoundPrevious(HWND window);
 
+// While one lives on a thread, the hook that binds new windows stays installed there: a form and
+// its controls are made in a row, and installing and removing the hook for each window costs two
+// round trips to the window server. Scopes nest; the outermost one removes the hook.
+class TCreationBurst {
+ public:
+  TCreationBurst();
+  ~TCreationBurst();
+  TCreationBurst(const TCreationBurst&) = delete;
+  TCreationBurst& operator=(const TCreationBurst&) = delete;
+};
+
 // The framework's window procedure; every framework class and every taken-over window uses it.
 LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) noexcept;
 

@@ -77,6 +77,7 @@ void TWinControl::CreateHandle() {
   if (handle_) return;
   if (Parent()) Parent()->Handle();
   if (handle_) return;  // the parent's creation made ours
+  TCreationBurst burst;  // ours and our children's
   CreateWnd();
   HandleCreated();
   for (TControl* child : controls_) {
