@@ -76,15 +76,25 @@ AniWalk::~AniWalk() {
 void AniWalk::ReleaseIcons() {
   // Every slot, not only up to the first empty one: a frame the system refused leaves a hole
   // with icons after it.
-  for (AniIconHandle& icon : FIcons) {
-    if (icon) sink_.DestroyFrameIcon(icon);
-    icon = nullptr;
+  for (int slot = 0; slot < kAniMaxFrames; ++slot) {
+    if (FIcons[slot]) sink_.DestroyFrameIcon(FIcons[slot]);
+    FIcons[slot] = nullptr;
+    TBytes().swap(FImages[slot]);
   }
+}
+
+AniIconHandle AniWalk::Icon(int slot) const {
+  if (!FImages[slot].empty()) {
+    TBytes image;
+    image.swap(FImages[slot]);
+    FIcons[slot] = sink_.CreateFrameIcon(slot, image.data(), static_cast<int>(image.size()));
+  }
+  return FIcons[slot];
 }
 
 int AniWalk::PlayableFrames() const {
   int count = 0;
-  while (count < kAniMaxFrames && FIcons[count]) ++count;
+  while (count < kAniMaxFrames && Icon(count)) ++count;
   return count;
 }
 
@@ -159,11 +169,10 @@ void AniWalk::ReadFrames(TStream& data) {
       SkipBytes(data, image_size);
       continue;
     }
-    uint8_t image[kAniImageBufferSize];
-    data.ReadBuffer(image, image_size);
-    if (image_size > 0) {
-      FIcons[frame] = sink_.CreateFrameIcon(frame, image, static_cast<int>(image_size));
-    }
+    TBytes image(static_cast<size_t>(image_size));
+    data.ReadBuffer(image.data(), image_size);
+    // Its icon is made when it is first wanted.
+    if (image_size > 0) FImages[frame] = std::move(image);
   }
 }
 
@@ -173,12 +182,12 @@ void AniWalk::Step() {
   if (FRates[FFrameIndex] >= FTicks) return;
   FTicks = 0;
   FFrameIndex = FFrameIndex >= kAniMaxFrames - 1 ? 0 : FFrameIndex + 1;
-  if (!FIcons[FFrameIndex]) FFrameIndex = 0;
+  if (!Icon(FFrameIndex)) FFrameIndex = 0;
   if (OnFrameChange) OnFrameChange();
 }
 
 void AniWalk::SetFrame(int index) {
   if (index < 0 || index > kAniMaxFrames - 1) index = 0;
-  FFrameIndex = FIcons[index] ? index : 0;
+  FFrameIndex = Icon(index) ? index : 0;
   FTicks = 0;
 }

@@ -7,6 +7,11 @@
 // (when a new frame list replaces them, on ReleaseIcons and in its destructor). The sink is not
 // owned and must outlive the walk.
 //
+// A decoded frame keeps its image bytes until its icon is first asked for (drawn, stepped onto,
+// selected): a system icon is costly to make, and a window that starts animating shows only
+// its first frame at once. A frame the sink refuses is a null icon from then on, exactly as
+// if it had been refused while decoding.
+//
 // The walk reads the file in one forward pass with fixed buffers. A chunk larger than its
 // buffer is read as far as the buffer goes and the rest is skipped; a frame whose image does
 // not fit the image buffer gets no icon. Reading past the end of the data raises EReadError.
@@ -89,9 +94,11 @@ class AniWalk {
   const AniHeader& Header() const { return FHeader; }
   const int32_t* Rates() const { return FRates; }
   const int32_t* Sequence() const { return FSequence; }
-  AniIconHandle Icon(int slot) const { return FIcons[slot]; }
-  AniIconHandle CurrentIcon() const { return FIcons[FFrameIndex]; }
-  // Decoded frames before the first empty slot, where the animation wraps to frame 0.
+  // The frame's icon, made now if it is still an image; null for no frame or a refused one.
+  AniIconHandle Icon(int slot) const;
+  AniIconHandle CurrentIcon() const { return Icon(FFrameIndex); }
+  // Decoded frames before the first empty slot, where the animation wraps to frame 0. Makes
+  // the icons of all of them.
   int PlayableFrames() const;
   int FrameIndex() const { return FFrameIndex; }
   int Ticks() const { return FTicks; }
@@ -102,8 +109,11 @@ class AniWalk {
  private:
   void ReadFrames(TStream& data);
 
-  AniFrameSink& sink_;                       // not owned
-  AniIconHandle FIcons[kAniMaxFrames] = {};  // owned, given back through sink_
+  AniFrameSink& sink_;  // not owned
+  // A slot holds an icon (owned, given back through sink_) or, until it is first wanted, the
+  // image it is to be made from; never both. The icons are made on demand, hence mutable.
+  mutable AniIconHandle FIcons[kAniMaxFrames] = {};
+  mutable TBytes FImages[kAniMaxFrames];
   int32_t FRates[kAniRateSlots] = {};        // by frame number; only 0..63 are played
   int32_t FSequence[kAniRateSlots] = {};     // kept as read; playback is in stored order
   AniHeader FHeader = {};

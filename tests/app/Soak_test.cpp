@@ -120,6 +120,9 @@ class SoakTest : public apptest::WindowTest {
     TOpenDialog::RunDialog = DialogCancels;
     StartWindow();
     Form1->DateTimePicker1->SetTime(EncodeTime(12, 0, 0, 0));
+    // The animation's frames become icons as it first reaches them; a run that plays it once
+    // has them all. Made now, they are part of every first reading.
+    ASSERT_EQ(Form1->AniIcon1->AniFile()->PlayableFrames(), 15);
   }
   void TearDown() override {
     WindowTest::TearDown();

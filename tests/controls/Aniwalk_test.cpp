@@ -160,6 +160,7 @@ TEST(AniWalkTest, GeneratedFilesDecodeToTheirFramesAndRates) {
     AniWalk walk(sink);
     TMemoryStream data = DataFile(c.file);
     walk.AniDecode(data);
+    EXPECT_TRUE(sink.made.empty()) << "a frame's icon is made when it is first wanted";
     EXPECT_EQ(walk.PlayableFrames(), c.frames);
     EXPECT_EQ(walk.Header().FrameCount, c.header_count);
     ASSERT_EQ(sink.made.size(), static_cast<size_t>(c.frames));
@@ -234,8 +235,9 @@ TEST(AniWalkTest, NewFramesReplaceTheOldOnesAndEveryIconIsDestroyedOnce) {
     walk.AniDecode(first);
     walk.SetFrame(4);
     walk.Step();
+    ASSERT_EQ(sink.live.size(), 1u) << "the frame stepped onto";
     walk.AniDecode(second);
-    EXPECT_EQ(sink.live.size(), 1u);
+    EXPECT_TRUE(sink.live.empty()) << "the old icons go at once; the new frame waits";
     EXPECT_EQ(walk.FrameIndex(), 0) << "the clock starts again";
     EXPECT_EQ(walk.Ticks(), 0);
     ExpectNoLeak(walk, sink);
@@ -254,6 +256,7 @@ TEST(AniWalkTest, RefusedFrameEndsTheAnimationButIconsAfterItAreStillReleased) {
     TMemoryStream data = DataFile("wakora.ani");
     walk.AniDecode(data);
     EXPECT_EQ(walk.PlayableFrames(), 2);
+    for (int slot = 3; slot < 15; ++slot) EXPECT_NE(walk.Icon(slot), nullptr);
     EXPECT_EQ(sink.live.size(), 14u);
     walk.SetFrame(1);
     for (int i = 0; i < 5; ++i) walk.Step();
