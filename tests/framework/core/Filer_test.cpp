@@ -179,6 +179,8 @@ TEST(FormText, BadInputNamesTheLineAndLeaksNothing) {
        "Line 3: Invalid hex digit 'G' in binary data"},
       {"odd hex", "object Form: TTestForm\n  Data = {ABC}\nend\n",
        "Line 2: Binary data has an odd number of hex digits"},
+      {"8-bit hex", "object Form: TTestForm\n  Data = {0\xB2}\nend\n",
+       "Line 2: Invalid hex digit '\xB2' in binary data"},
       {"unknown handler", "object Form: TTestForm\n  OnClick = Nothing\nend\n",
        "Line 2: Handler Nothing not found in TTestForm"},
       {"trailing garbage", "object Form: TTestForm\nend\nextra\n",

@@ -280,6 +280,20 @@ TEST_F(ExtCtrlsTest, PanelChildrenArePlacedInsideItInTabOrder) {
   EXPECT_EQ(GetWindow(first->Handle(), GW_HWNDNEXT), second->Handle());
 }
 
+TEST_F(ExtCtrlsTest, WhatChangesWhileTheFormIsHiddenIsDrawnNewWhenItShows) {
+  // Hidden windows are not invalidated; showing them must paint them whole.
+  auto* panel = Find<TPanel>("Panel1");
+  auto* bevel = Find<TBevel>("Bevel2");
+  form_->Hide();
+  wintest::Pump();
+  panel->SetColor(clRed);
+  bevel->SetShape(TBevelShape::bsSpacer);
+  form_->Show();
+  wintest::Pump();
+  EXPECT_EQ(wintest::PixelAt(panel->Handle(), 10, 40), RGB(255, 0, 0)) << "windowed";
+  EXPECT_EQ(PixelOf(bevel, 0, 0), RGB(255, 0, 0)) << "windowless: its edge is gone";
+}
+
 TEST_F(ExtCtrlsTest, PanelCaptionIsDrawnCentred) {
   auto* panel = Find<TPanel>("Panel1");
   panel->SetBevelOuter(TBevelCut::bvNone);

@@ -140,6 +140,29 @@ TEST(WindowProcedureEntry, AMessageWindowLeavesNoWindowAndNoBindingBehind) {
   EXPECT_FALSE(IsWindow(handle));
 }
 
+TEST(WindowProcedureEntry, WindowsMadeInAndAfterNestedBurstsHearTheirFirstMessage) {
+  std::vector<UINT> seen;
+  auto make = [&seen] {
+    seen.clear();
+    TMessageWindow window([&seen](TMessage& message) {
+      seen.push_back(message.Msg);
+      return false;
+    });
+  };
+  {
+    TCreationBurst outer;
+    {
+      TCreationBurst inner;
+      make();
+      EXPECT_TRUE(Saw(seen, WM_NCCREATE)) << "inside";
+    }
+    make();
+    EXPECT_TRUE(Saw(seen, WM_NCCREATE)) << "after the inner one";
+  }
+  make();
+  EXPECT_TRUE(Saw(seen, WM_NCCREATE)) << "after both: the window brings its own hook again";
+}
+
 // --- guards
 
 TEST(Guards, EveryGuardLetsGoOfItsHandleOnEveryWayOut) {
