@@ -338,8 +338,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitWakoraGlobals();
   try {
     InitApplication();
-    Application->Initialize();
+    // The icon first: the windows made from here on carry it from their start.
     Application->SetIconResource("MAINICON");
+    Application->Initialize();
     // The program carries the library's controls: a form description it reads may name them.
     Perfgrap::Register();
     Cgauges::Register();

@@ -150,6 +150,10 @@ void TForm::CreateParams(TCreateParams& params) {
   params.Style = WindowStyle();
   params.ExStyle = WindowExStyle();
   params.WndParent = Application ? Application->Handle() : nullptr;
+  if (Application) {
+    params.ClassIcon = Application->Icon();
+    params.ClassSmallIcon = Application->SmallIcon();
+  }
   if (position_ == TPosition::poScreenCenter) {
     params.X = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
     params.Y = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
@@ -440,7 +444,7 @@ HWND TApplication::Handle() {
   window_ = std::make_unique<TMessageWindow>(
       [this](TMessage& message) { return WndProc(message); },
       WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, title_.c_str(), x,
-      y);
+      y, icon_, small_icon_);
   ApplyIcon(window_->Handle());
   hints_.SetTimerWindow(window_->Handle());
   return window_->Handle();
@@ -462,6 +466,13 @@ void TApplication::SetIconResource(const AnsiString& name) {
 
 void TApplication::ApplyIcon(HWND window) const {
   if (!icon_) return;
+  // A window whose class carries the icons shows them already; setting them on the window
+  // makes the system convert them for the desktop again, milliseconds each.
+  if (reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)) == icon_ &&
+      (!small_icon_ ||
+       reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICONSM)) == small_icon_)) {
+    return;
+  }
   SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   if (small_icon_)
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));

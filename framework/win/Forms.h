@@ -107,10 +107,14 @@ class TApplication : public TComponent {
   // The hidden window that carries the taskbar button; created on first use.
   HWND Handle();
   // The program's icon from its resources, for its forms and its taskbar window. Without one
-  // they show the system's default.
+  // they show the system's default. Called before Initialize, it costs least: the windows get
+  // it through their classes instead of one by one.
   void SetIconResource(const AnsiString& name);
   // Gives a window the program's icon (big and small).
   void ApplyIcon(HWND window) const;
+  // The icons SetIconResource loaded; null before. Windows made after it carry them.
+  HICON Icon() const { return icon_; }
+  HICON SmallIcon() const { return small_icon_; }
   const AnsiString& Title() const { return title_; }
   void SetTitle(const AnsiString& title);
   TForm* MainForm() const { return main_form_; }

@@ -96,14 +96,16 @@ TExceptionHook exception_hook = DefaultExceptionHook;
 void RegisterFrameworkClass(const TWindowRequest& request, HINSTANCE instance) {
   WNDCLASSA existing{};
   if (GetClassInfoA(instance, request.ClassName, &existing)) return;
-  WNDCLASSA wc{};
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
   wc.style = request.ClassStyle;
   wc.lpfnWndProc = FrameworkWindowProc;
   wc.hInstance = instance;
   wc.hIcon = request.ClassIcon;
+  wc.hIconSm = request.ClassSmallIcon;
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.lpszClassName = request.ClassName;
-  if (!RegisterClassA(&wc)) {
+  if (!RegisterClassExA(&wc)) {
     RaiseLastOSError(Format("Cannot register the window class %s", request.ClassName).c_str());
   }
 }
@@ -225,11 +227,13 @@ TMessageWindow::TMessageWindow(THandler handler, TKind kind) : handler_(std::mov
 }
 
 TMessageWindow::TMessageWindow(THandler handler, DWORD style, DWORD ex_style, const char* caption,
-                               int x, int y)
+                               int x, int y, HICON icon, HICON small_icon)
     : handler_(std::move(handler)) {
   TWindowRequest request;
   request.ClassName = kUtilityClass;
   request.ClassStyle = 0;
+  request.ClassIcon = icon;
+  request.ClassSmallIcon = small_icon;
   request.Caption = caption;
   request.Style = style;
   request.ExStyle = ex_style;

@@ -83,7 +83,8 @@ struct TWindowRequest {
   const char* ClassName = nullptr;
   bool SystemClass = false;
   UINT ClassStyle = CS_DBLCLKS;
-  HICON ClassIcon = nullptr;  // not owned; the class keeps it
+  HICON ClassIcon = nullptr;       // not owned; the class keeps them
+  HICON ClassSmallIcon = nullptr;  // null: the system makes one from ClassIcon
   const char* Caption = "";
   DWORD Style = 0;
   DWORD ExStyle = 0;
@@ -135,8 +136,10 @@ class TMessageWindow : private TMessageTarget {
   using THandler = std::function<bool(TMessage& message)>;
   enum class TKind { MessageOnly, HiddenTopLevel };
   explicit TMessageWindow(THandler handler, TKind kind = TKind::MessageOnly);
-  // A top-level window of the given styles and caption (the application's window).
-  TMessageWindow(THandler handler, DWORD style, DWORD ex_style, const char* caption, int x, int y);
+  // A top-level window of the given styles and caption (the application's window). The icons
+  // go to the class when this window is the first of it.
+  TMessageWindow(THandler handler, DWORD style, DWORD ex_style, const char* caption, int x, int y,
+                 HICON icon = nullptr, HICON small_icon = nullptr);
   ~TMessageWindow();
   TMessageWindow(const TMessageWindow&) = delete;
   TMessageWindow& operator=(const TMessageWindow&) = delete;

@@ -114,6 +114,8 @@ void TWinControl::CreateWnd() {
   request.ClassName = system_class ? params.SystemClass.c_str() : params.WinClassName.c_str();
   request.SystemClass = system_class;
   request.ClassStyle = params.ClassStyle;
+  request.ClassIcon = params.ClassIcon;
+  request.ClassSmallIcon = params.ClassSmallIcon;
   request.Caption = params.Caption.c_str();
   request.Style = params.Style;
   request.ExStyle = params.ExStyle;

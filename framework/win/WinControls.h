@@ -114,6 +114,7 @@ class TWinControl : public TControl, public TMessageTarget {
     AnsiString SystemClass;
     UINT ClassStyle = CS_DBLCLKS;
     AnsiString WinClassName;  // our own class's name; the class name of the control by default
+    HICON ClassIcon = nullptr, ClassSmallIcon = nullptr;  // our own class's, when it is new
   };
   virtual void CreateParams(TCreateParams& params);
   // Creates the window from CreateParams; then CreateWnd's callers create the children's.

@@ -218,6 +218,26 @@ TEST_F(WindowTest, WithoutLanguageFilesTheWindowShowsOnceWithEmptyCaptions) {
   EXPECT_EQ(Form1->ComboBox1->Items()->Count(), 1);
 }
 
+// The icon a window shows: its own, else its class's.
+HICON ShownIcon(HWND window, WPARAM type) {
+  auto icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, type, 0));
+  if (icon) return icon;
+  return reinterpret_cast<HICON>(
+      GetClassLongPtrA(window, type == ICON_BIG ? GCLP_HICON : GCLP_HICONSM));
+}
+
+TEST_F(WindowTest, TheTaskbarWindowAndTheFormShowTheProgramsIcon) {
+  // The taskbar window is older than the icon here; the form is made after it.
+  Application->SetIconResource("MAINICON");
+  ASSERT_NE(Application->Icon(), nullptr);
+  ASSERT_NE(Application->SmallIcon(), nullptr);
+  CreateMainWindow();
+  for (HWND window : {Application->Handle(), Form1->Handle()}) {
+    EXPECT_EQ(ShownIcon(window, ICON_BIG), Application->Icon());
+    EXPECT_EQ(ShownIcon(window, ICON_SMALL), Application->SmallIcon());
+  }
+}
+
 TEST_F(WindowTest, TheApplicationWindowFollowsTheFormsVisibility) {
   CreateMainWindow();
   HWND app = Application->Handle();
