@@ -79,7 +79,8 @@ case "$cmd" in
     start_display
     load_state
     create_prefix
-    wineserver -p >/dev/null 2>&1 </dev/null
+    # Refused when this prefix's server runs already: then it is warm.
+    wineserver -p >/dev/null 2>&1 </dev/null || true
     if ! { [ -f "$state/desktop.pid" ] && kill -0 "$(cat "$state/desktop.pid")" 2>/dev/null; }; then
       setsid wine explorer "/desktop=$desktop_name,$desktop_size" >/dev/null 2>&1 </dev/null &
       echo $! >"$state/desktop.pid"
