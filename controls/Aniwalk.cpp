@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -85,8 +86,7 @@ void AniWalk::ReleaseIcons() {
 
 AniIconHandle AniWalk::Icon(int slot) const {
   if (!FImages[slot].empty()) {
-    TBytes image;
-    image.swap(FImages[slot]);
+    const TBytes image = std::move(FImages[slot]);  // leaves the slot's image empty
     FIcons[slot] = sink_.CreateFrameIcon(slot, image.data(), static_cast<int>(image.size()));
   }
   return FIcons[slot];

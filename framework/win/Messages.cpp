@@ -52,18 +52,20 @@ void Bind(HWND window, TMessageTarget* target, bool fresh) {
 }
 
 // Forgets the binding; a taken-over window gets its own procedure back unless it is gone.
-void Forget(HWND window, bool restore_procedure) {
+// False when the window was not bound.
+bool Forget(HWND window, bool restore_procedure) {
   TBinding binding;
   {
     std::lock_guard<std::mutex> hold(binding_lock);
     auto found = Bindings().find(window);
-    if (found == Bindings().end()) return;
+    if (found == Bindings().end()) return false;
     binding = found->second;
     Bindings().erase(found);
   }
   if (restore_procedure && binding.Previous) {
     SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(binding.Previous));
   }
+  return true;
 }
 
 // The window being created by CreateBoundWindow on this thread and its target. The creation
@@ -120,18 +122,14 @@ LRESULT CallPrevious(HWND window, const TMessage& message, WNDPROC previous) {
 HWND CreateBoundWindow(TMessageTarget& target, const TWindowRequest& request) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   if (!request.SystemClass) RegisterFrameworkClass(request, instance);
+  TCreationBurst burst;  // the creation hook, unless an outer burst keeps it already
   TCreation creation{&target, nullptr, creating};
   creating = &creation;
-  HHOOK hook =
-      burst_hook ? nullptr : SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
   HWND window = CreateWindowExA(request.ExStyle, request.ClassName, request.Caption, request.Style,
                                 request.X, request.Y, request.Width, request.Height, request.Parent,
                                 request.Menu, instance, nullptr);
-  const DWORD error = GetLastError();
-  if (hook) UnhookWindowsHookEx(hook);
   creating = creation.Outer;
   if (!window) {
-    SetLastError(error);
     RaiseLastOSError(Format("Cannot create a window of class %s", request.ClassName).c_str());
   }
   // Without the hook (refused by the system) the window is bound now, before anyone sees it.
@@ -181,8 +179,7 @@ LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT msg, WPARAM wparam, LPARA
   } catch (...) {
     ReportException();
   }
-  if (msg == WM_NCDESTROY && FindBinding(window, binding)) {
-    Forget(window, false);
+  if (msg == WM_NCDESTROY && Forget(window, false)) {
     try {
       target->TargetWindowGone(window);
     } catch (...) {
