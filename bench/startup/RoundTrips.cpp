@@ -5,6 +5,7 @@
 //
 //   RoundTrips
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 
@@ -75,6 +76,32 @@ int main() {
     DestroyWindow(CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, window,
                                   nullptr, instance, nullptr));
   });
+  // Made and destroyed apart: a top-level window's cost lies mostly in the making.
+  static HWND made[100];
+  auto make_and_destroy = [&](const char* name, HWND parent, DWORD style) {
+    char label[80];
+    std::snprintf(label, sizeof label, "CreateWindowEx (%s)", name);
+    Time(label, 100, [&](int i) {
+      made[i] = CreateWindowExA(0, "RoundTrips", "", style, 0, 0, 0, 0, parent, nullptr, instance,
+                                nullptr);
+    });
+    std::snprintf(label, sizeof label, "DestroyWindow (%s)", name);
+    Time(label, 100, [&](int i) { DestroyWindow(made[i]); });
+  };
+  make_and_destroy("hidden popup", nullptr, WS_POPUP);
+  make_and_destroy("message-only", HWND_MESSAGE, 0);
+  make_and_destroy("hidden child", window, WS_CHILD);
+  // A tray icon's change: a call into the shell's process, which waits for its answer.
+  NOTIFYICONDATAA tray{};
+  tray.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  tray.hWnd = window;
+  tray.uFlags = NIF_TIP;
+  Shell_NotifyIconA(NIM_ADD, &tray);
+  Time("Shell_NotifyIcon NIM_MODIFY", 100, [&](int i) {
+    tray.szTip[0] = static_cast<char>('a' + i % 26);
+    sink += Shell_NotifyIconA(NIM_MODIFY, &tray);
+  });
+  Shell_NotifyIconA(NIM_DELETE, &tray);
   DestroyWindow(window);
   std::printf("(checksum %ld)\n", static_cast<long>(sink & 1));
   return 0;
