@@ -91,9 +91,9 @@ void DrawParentImage(TControl* Control, TCanvas* Dest) {
 }
 
 void GetFontMetrics(TFont* Font, TEXTMETRICA& Metrics) {
-  TScreenDC screen;
-  TSelectObject font(screen.Get(), Font->Handle());
-  GetTextMetricsA(screen.Get(), &Metrics);
+  TMeasuringDC measuring;
+  TSelectObject font(measuring.Get(), Font->Handle());
+  GetTextMetricsA(measuring.Get(), &Metrics);
 }
 
 int GetFontHeight(TFont* Font) {

@@ -496,10 +496,10 @@ int TCSpinEdit::GetMinHeight() {
   TEXTMETRICA system_metrics{};
   TEXTMETRICA font_metrics{};
   {
-    const TScreenDC screen;
-    GetTextMetricsA(screen.Get(), &system_metrics);
-    const TSelectObject selection(screen.Get(), Font()->Handle());
-    GetTextMetricsA(screen.Get(), &font_metrics);
+    const TMeasuringDC measuring;
+    GetTextMetricsA(measuring.Get(), &system_metrics);
+    const TSelectObject selection(measuring.Get(), Font()->Handle());
+    GetTextMetricsA(measuring.Get(), &font_metrics);
   }
   const int smaller = std::min(system_metrics.tmHeight, font_metrics.tmHeight);
   return GetSystemMetrics(SM_CYBORDER) * 4 + smaller / 4 + font_metrics.tmHeight + 2;

@@ -65,6 +65,8 @@ int main() {
     sink += reinterpret_cast<LONG_PTR>(GetWindow(second, GW_HWNDPREV));
   });
   Time("InvalidateRect", 5000, [&](int) { InvalidateRect(first, nullptr, TRUE); });
+  Time("GetDC (screen) + ReleaseDC", 2000, [&](int) { ReleaseDC(nullptr, GetDC(nullptr)); });
+  Time("CreateCompatibleDC + DeleteDC", 2000, [&](int) { DeleteDC(CreateCompatibleDC(nullptr)); });
   Time("SetWindowsHookEx + UnhookWindowsHookEx", 2000, [&](int) {
     UnhookWindowsHookEx(SetWindowsHookExA(WH_CBT, PassOn, nullptr, GetCurrentThreadId()));
   });

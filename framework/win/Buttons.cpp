@@ -8,10 +8,10 @@ namespace {
 // The caption's size as drawn: an accelerator's '&' takes no room.
 SIZE MeasureCaption(TFont* font, const AnsiString& caption) {
   if (caption.empty()) return SIZE{0, 0};
-  TScreenDC screen;
-  TSelectObject selection(screen.Get(), font->Handle());
+  TMeasuringDC measuring;
+  TSelectObject selection(measuring.Get(), font->Handle());
   RECT r{0, 0, 0, 0};
-  DrawTextA(screen.Get(), caption.data(), static_cast<int>(caption.size()), &r,
+  DrawTextA(measuring.Get(), caption.data(), static_cast<int>(caption.size()), &r,
             DT_CALCRECT | DT_SINGLELINE);
   return SIZE{r.right - r.left, r.bottom - r.top};
 }

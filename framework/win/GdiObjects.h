@@ -103,13 +103,15 @@ class TStretchMode {
   int old_;
 };
 
-// The screen's DC for the lifetime of the object.
-class TScreenDC {
+// A DC of the screen's kind for measuring text, for the lifetime of the object: a memory DC,
+// which measures as the screen does (same resolution, same default font) but, unlike the
+// screen's own DC, costs no round trip to the window server.
+class TMeasuringDC {
  public:
-  TScreenDC() : dc_(GetDC(nullptr)) {}
-  ~TScreenDC() { ReleaseDC(nullptr, dc_); }
-  TScreenDC(const TScreenDC&) = delete;
-  TScreenDC& operator=(const TScreenDC&) = delete;
+  TMeasuringDC() : dc_(CreateCompatibleDC(nullptr)) {}
+  ~TMeasuringDC() { DeleteDC(dc_); }
+  TMeasuringDC(const TMeasuringDC&) = delete;
+  TMeasuringDC& operator=(const TMeasuringDC&) = delete;
   HDC Get() const { return dc_; }
 
  private:

@@ -183,10 +183,10 @@ TBitmap* TCustomOutline::PictureFor(const TOutlineNode& node) const {
 
 int TCustomOutline::TextWidth(const TOutlineNode& node) const {
   const AnsiString text = DisplayText(node);
-  TScreenDC screen;
-  TSelectObject font(screen.Get(), Font()->Handle());
+  TMeasuringDC measuring;
+  TSelectObject font(measuring.Get(), Font()->Handle());
   SIZE size{};
-  GetTextExtentPoint32A(screen.Get(), text.data(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32A(measuring.Get(), text.data(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 

@@ -17,10 +17,10 @@ TPropOptions ColorDefault(TColor color) {
 
 // The height of the font's character cells, from the screen.
 int FontCellHeight(TFont* font) {
-  TScreenDC screen;
-  TSelectObject selected(screen.Get(), font->Handle());
+  TMeasuringDC measuring;
+  TSelectObject selected(measuring.Get(), font->Handle());
   TEXTMETRICA metrics{};
-  GetTextMetricsA(screen.Get(), &metrics);
+  GetTextMetricsA(measuring.Get(), &metrics);
   return metrics.tmHeight;
 }
 
@@ -188,9 +188,9 @@ void TCustomLabel::AdjustBounds() {
   const AnsiString text = DisplayText();
   RECT extent{0, 0, word_wrap_ ? Width() : 0, 0};
   {
-    TScreenDC screen;
-    TSelectObject font(screen.Get(), Font()->Handle());
-    DrawTextA(screen.Get(), text.data(), static_cast<int>(text.size()), &extent,
+    TMeasuringDC measuring;
+    TSelectObject font(measuring.Get(), Font()->Handle());
+    DrawTextA(measuring.Get(), text.data(), static_cast<int>(text.size()), &extent,
               TextFlags() | DT_CALCRECT);
   }
   const int width = word_wrap_ ? Width() : extent.right - extent.left;

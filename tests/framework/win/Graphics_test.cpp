@@ -74,7 +74,7 @@ TEST_F(OwnershipTest, SelectingIntoNoDCRaises) {
 
 TEST_F(OwnershipTest, CanvasLetsGoWithTheDCsOwnObjectsAndStateRestored) {
   TMemoryDC dc;
-  TGdiObject bitmap(CreateCompatibleBitmap(TScreenDC().Get(), 20, 20));
+  TGdiObject bitmap(CreateBitmap(20, 20, 1, 32, nullptr));
   TSelectObject selection(dc.Get(), bitmap.Get());
   const HGDIOBJ pen = GetCurrentObject(dc.Get(), OBJ_PEN);
   const HGDIOBJ brush = GetCurrentObject(dc.Get(), OBJ_BRUSH);
