@@ -366,7 +366,10 @@ void TCustomCheckBox::CreateParams(TCreateParams& params) {
 
 void TCustomCheckBox::HandleCreated() {
   TButtonControl::HandleCreated();
-  SendMessageA(handle_, BM_SETCHECK, static_cast<WPARAM>(state_), 0);
+  // A new window comes unchecked.
+  if (state_ != TCheckBoxState::cbUnchecked) {
+    SendMessageA(handle_, BM_SETCHECK, static_cast<WPARAM>(state_), 0);
+  }
 }
 
 void TCustomCheckBox::Toggle() {
@@ -442,7 +445,8 @@ void TRadioButton::CreateParams(TCreateParams& params) {
 
 void TRadioButton::HandleCreated() {
   TButtonControl::HandleCreated();
-  SendMessageA(handle_, BM_SETCHECK, checked_ ? BST_CHECKED : 0, 0);
+  // A new window comes unchecked.
+  if (checked_) SendMessageA(handle_, BM_SETCHECK, BST_CHECKED, 0);
 }
 
 void TRadioButton::Clicked() {

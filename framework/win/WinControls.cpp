@@ -370,7 +370,8 @@ void TWinControl::Invalidate() {
 }
 
 void TWinControl::Update() {
-  if (handle_) UpdateWindow(handle_);
+  // A hidden window has nothing to paint; it is painted whole when it shows.
+  if (handle_ && IsWindowVisible(handle_)) UpdateWindow(handle_);
 }
 
 bool TWinControl::Showing() const {
