@@ -1,5 +1,6 @@
 #include "framework/win/Messages.h"
 
+#include <cstring>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
@@ -68,11 +69,10 @@ bool Forget(HWND window, bool restore_procedure) {
   return true;
 }
 
-// The window being created by CreateBoundWindow on this thread and its target. The creation
-// hook binds the first window created while it is set: the one CreateWindowEx makes, before
-// its first message; windows that it creates in turn (a combo box's edit and list) are not it.
+// The window being created by CreateBoundWindow on this thread, and its target.
 struct TCreation {
   TMessageTarget* Target;
+  const TWindowRequest* Request;
   HWND Bound = nullptr;
   TCreation* Outer = nullptr;
 };
@@ -81,10 +81,49 @@ thread_local TCreation* creating = nullptr;
 thread_local HHOOK burst_hook = nullptr;
 thread_local int burst_depth = 0;
 
-LRESULT CALLBACK CreationHook(int code, WPARAM wparam, LPARAM lparam) {
+bool SameClassName(const char* announced, const char* requested) {
+  if (_stricmp(announced, requested) == 0) return true;
+  // A class redirected by the program's manifest (the version 6 controls) may be announced
+  // under its versioned name, "6.0.x.y!Edit".
+  const char* bang = std::strrchr(announced, '!');
+  return bang && _stricmp(bang + 1, requested) == 0;
+}
+
+// Whether the window the system announces is the one the request asked for. While one
+// CreateWindowEx runs, the system may make other windows first and announce them to the same
+// hook: on Windows the first top-level window of a thread brings the thread's IME window (and
+// the text services' window), made inside its creation, and another CBT hook may make windows
+// of its own there. The first window announced is therefore not necessarily ours; binding one
+// of those would leave our window deaf to its first messages and hand the stranger to an
+// object that later destroys it.
+bool IsRequestedWindow(const TWindowRequest& request, const CREATESTRUCTA& announced) {
+  if (IS_INTRESOURCE(announced.lpszClass)) {
+    // Announced by its atom: look the requested class's atom up (rare, so not paid up front).
+    WNDCLASSEXA info{};
+    info.cbSize = sizeof info;
+    const HINSTANCE owner = request.SystemClass ? nullptr : GetModuleHandleA(nullptr);
+    const ATOM atom = static_cast<ATOM>(GetClassInfoExA(owner, request.ClassName, &info));
+    if (atom == 0 || atom != LOWORD(reinterpret_cast<ULONG_PTR>(announced.lpszClass))) return false;
+  } else if (!announced.lpszClass || !SameClassName(announced.lpszClass, request.ClassName)) {
+    return false;
+  }
+  // A message-only window's parent may be announced as the hidden root of such windows.
+  return request.Parent == HWND_MESSAGE || announced.hwndParent == request.Parent;
+}
+
+LRESULT CALLBACK CreationHook(int code, WPARAM wparam, LPARAM lparam) noexcept {
   if (code == HCBT_CREATEWND && creating && !creating->Bound) {
-    creating->Bound = reinterpret_cast<HWND>(wparam);
-    Bind(creating->Bound, creating->Target, true);
+    const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lparam);
+    if (create && create->lpcs && IsRequestedWindow(*creating->Request, *create->lpcs)) {
+      const HWND window = reinterpret_cast<HWND>(wparam);
+      try {
+        Bind(window, creating->Target, true);
+        creating->Bound = window;
+      } catch (...) {
+        // Unbound, the window is bound once CreateWindowEx returns.
+        ReportException();
+      }
+    }
   }
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
@@ -123,7 +162,7 @@ HWND CreateBoundWindow(TMessageTarget& target, const TWindowRequest& request) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   if (!request.SystemClass) RegisterFrameworkClass(request, instance);
   TCreationBurst burst;  // the creation hook, unless an outer burst keeps it already
-  TCreation creation{&target, nullptr, creating};
+  TCreation creation{&target, &request, nullptr, creating};
   creating = &creation;
   HWND window = CreateWindowExA(request.ExStyle, request.ClassName, request.Caption, request.Style,
                                 request.X, request.Y, request.Width, request.Height, request.Parent,

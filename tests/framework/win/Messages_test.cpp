@@ -163,6 +163,58 @@ TEST(WindowProcedureEntry, WindowsMadeInAndAfterNestedBurstsHearTheirFirstMessag
   EXPECT_TRUE(Saw(seen, WM_NCCREATE)) << "after both: the window brings its own hook again";
 }
 
+// Windows makes a thread's IME window inside the creation of its first top-level window, so its
+// HCBT_CREATEWND may reach the framework's hook while the requested window is being made. A CBT
+// hook installed after the framework's is called before it, and makes such a stranger.
+HHOOK decoy_hook = nullptr;
+HWND decoy = nullptr;
+LRESULT CALLBACK DecoyHook(int code, WPARAM wparam, LPARAM lparam) {
+  static bool making = false;
+  if (code == HCBT_CREATEWND && !decoy && !making) {
+    making = true;
+    decoy =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    making = false;
+  }
+  return CallNextHookEx(decoy_hook, code, wparam, lparam);
+}
+
+// Remembers which window sent which message.
+struct TWindowLog final : TMessageTarget {
+  void TargetMessage(HWND window, TMessage& message, WNDPROC previous) override {
+    seen.push_back({window, message.Msg});
+    message.Result = CallPrevious(window, message, previous);
+  }
+  bool Heard(HWND window, UINT msg) const {
+    return std::find(seen.begin(), seen.end(), std::make_pair(window, msg)) != seen.end();
+  }
+  std::vector<std::pair<HWND, UINT>> seen;
+};
+
+TEST(WindowProcedureEntry, AWindowMadeInsideTheCreationIsNeitherBoundNorDestroyed) {
+  TWindowLog log;
+  HWND window = nullptr;
+  {
+    TCreationBurst burst;  // the framework's hook is in place before the decoy's
+    decoy = nullptr;
+    decoy_hook = SetWindowsHookExA(WH_CBT, DecoyHook, nullptr, GetCurrentThreadId());
+    ASSERT_NE(decoy_hook, nullptr);
+    TWindowRequest request;
+    request.ClassName = "WeftDecoyTest";
+    request.Style = WS_POPUP;
+    window = CreateBoundWindow(log, request);
+    UnhookWindowsHookEx(decoy_hook);
+  }
+  ASSERT_NE(decoy, nullptr) << "the decoy hook never ran";
+  EXPECT_TRUE(log.Heard(window, WM_NCCREATE)) << "the requested window missed its first messages";
+  EXPECT_TRUE(log.Heard(window, WM_CREATE));
+  EXPECT_EQ(BoundTarget(decoy), nullptr) << "the stranger was taken for ours";
+  EXPECT_FALSE(log.Heard(decoy, WM_NCCREATE));
+  DestroyWindow(window);
+  EXPECT_TRUE(IsWindow(decoy));
+  DestroyWindow(decoy);
+}
+
 // --- guards
 
 TEST(Guards, EveryGuardLetsGoOfItsHandleOnEveryWayOut) {
