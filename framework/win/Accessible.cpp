@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -156,213 +157,243 @@ class TAccessibleObject final : public IAccessible {
 
   // --- IAccessible
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    return standard_->get_accParent(parent);
+    return Connected([&]() -> HRESULT { return standard_->get_accParent(parent); });
   }
 
   HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
     if (!count) return E_POINTER;
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (!ListsChildren()) return standard_->get_accChildCount(count);
-    *count = static_cast<LONG>(Children().size());
-    return S_OK;
+    return Connected([&]() -> HRESULT {
+      if (!ListsChildren()) return standard_->get_accChildCount(count);
+      *count = static_cast<LONG>(Children().size());
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (!ListsChildren()) return standard_->get_accChild(child, object);
-    TControl* entry = Entry(child);
-    if (!entry) return E_INVALIDARG;
-    auto* window = dynamic_cast<TWinControl*>(entry);
-    if (!window) return S_FALSE;  // a simple element of ours: the client asks us about it
-    return Library().ObjectFromWindow(window->Handle(), static_cast<DWORD>(OBJID_CLIENT),
-                                      IID_IDispatch, reinterpret_cast<void**>(object));
+    return Connected([&]() -> HRESULT {
+      if (!ListsChildren()) return standard_->get_accChild(child, object);
+      TControl* entry = Entry(child);
+      if (!entry) return E_INVALIDARG;
+      auto* window = dynamic_cast<TWinControl*>(entry);
+      if (!window) return S_FALSE;  // a simple element of ours: the client asks us about it
+      return Library().ObjectFromWindow(window->Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                        IID_IDispatch, reinterpret_cast<void**>(object));
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
     if (!name) return E_POINTER;
     *name = nullptr;
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) {
-      if (const TControl* label = NamingLabel(TopOf(*control_), control_)) {
-        *name = MakeString(StripAccelerator(label->Caption()));
-        return S_OK;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) {
+        if (const TControl* label = NamingLabel(TopOf(*control_), control_)) {
+          *name = MakeString(StripAccelerator(label->Caption()));
+          return S_OK;
+        }
+        return standard_->get_accName(child, name);
       }
-      return standard_->get_accName(child, name);
-    }
-    TControl* entry = Element(child);
-    if (!entry) return E_INVALIDARG;
-    *name = MakeString(entry->AccessibleName());
-    return S_OK;
+      TControl* entry = Element(child);
+      if (!entry) return E_INVALIDARG;
+      *name = MakeString(entry->AccessibleName());
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->get_accValue(child, value);
-    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->get_accValue(child, value);
+      return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->get_accDescription(child, description);
-    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->get_accDescription(child, description);
+      return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
     if (!role) return E_POINTER;
-    if (!control_) return RPC_E_DISCONNECTED;
-    // The framework knows its controls' roles; the standard object only sees a window class.
-    TControl* entry = IsSelf(child) ? control_ : Element(child);
-    if (IsSelf(child) && control_->AccessibleRole() == TAccessibleRole::arNone) {
-      return standard_->get_accRole(child, role);
-    }
-    if (!entry) return E_INVALIDARG;
-    role->vt = VT_I4;
-    role->lVal = RoleCode(entry->AccessibleRole());
-    return S_OK;
+    return Connected([&]() -> HRESULT {
+      // The framework knows its controls' roles; the standard object only sees a window class.
+      TControl* entry = IsSelf(child) ? control_ : Element(child);
+      if (IsSelf(child) && control_->AccessibleRole() == TAccessibleRole::arNone) {
+        return standard_->get_accRole(child, role);
+      }
+      if (!entry) return E_INVALIDARG;
+      role->vt = VT_I4;
+      role->lVal = RoleCode(entry->AccessibleRole());
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     if (!state) return E_POINTER;
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->get_accState(child, state);
-    TControl* entry = Element(child);
-    if (!entry) return E_INVALIDARG;
-    LONG flags = 0;
-    if (!entry->Visible()) flags |= STATE_SYSTEM_INVISIBLE;
-    if (!entry->Enabled()) flags |= STATE_SYSTEM_UNAVAILABLE;
-    if (entry->AccessibleRole() == TAccessibleRole::arStaticText) flags |= STATE_SYSTEM_READONLY;
-    if (entry->MouseInside()) flags |= STATE_SYSTEM_HOTTRACKED;
-    state->vt = VT_I4;
-    state->lVal = flags;
-    return S_OK;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->get_accState(child, state);
+      TControl* entry = Element(child);
+      if (!entry) return E_INVALIDARG;
+      LONG flags = 0;
+      if (!entry->Visible()) flags |= STATE_SYSTEM_INVISIBLE;
+      if (!entry->Enabled()) flags |= STATE_SYSTEM_UNAVAILABLE;
+      if (entry->AccessibleRole() == TAccessibleRole::arStaticText) flags |= STATE_SYSTEM_READONLY;
+      if (entry->MouseInside()) flags |= STATE_SYSTEM_HOTTRACKED;
+      state->vt = VT_I4;
+      state->lVal = flags;
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->get_accHelp(child, help);
-    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->get_accHelp(child, help);
+      return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->get_accHelpTopic(file, child, topic);
-    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->get_accHelpTopic(file, child, topic);
+      return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
     if (!shortcut) return E_POINTER;
     *shortcut = nullptr;
-    if (!control_) return RPC_E_DISCONNECTED;
-    AnsiString caption;
-    if (IsSelf(child)) {
-      const TControl* label = NamingLabel(TopOf(*control_), control_);
-      if (!label) return standard_->get_accKeyboardShortcut(child, shortcut);
-      caption = label->Caption();
-    } else if (TControl* entry = Element(child)) {
-      caption = entry->Caption();
-    } else {
-      return E_INVALIDARG;
-    }
-    const char key = AcceleratorOf(caption);
-    if (!key) return S_FALSE;
-    *shortcut = MakeString(AnsiString("Alt+") + UpperCaseCp1252(key));
-    return S_OK;
+    return Connected([&]() -> HRESULT {
+      AnsiString caption;
+      if (IsSelf(child)) {
+        const TControl* label = NamingLabel(TopOf(*control_), control_);
+        if (!label) return standard_->get_accKeyboardShortcut(child, shortcut);
+        caption = label->Caption();
+      } else if (TControl* entry = Element(child)) {
+        caption = entry->Caption();
+      } else {
+        return E_INVALIDARG;
+      }
+      const char key = AcceleratorOf(caption);
+      if (!key) return S_FALSE;
+      *shortcut = MakeString(AnsiString("Alt+") + UpperCaseCp1252(key));
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    return standard_->get_accFocus(focus);
+    return Connected([&]() -> HRESULT { return standard_->get_accFocus(focus); });
   }
 
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    return standard_->get_accSelection(selection);
+    return Connected([&]() -> HRESULT { return standard_->get_accSelection(selection); });
   }
 
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
     if (!action) return E_POINTER;
     *action = nullptr;
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->get_accDefaultAction(child, action);
-    TControl* entry = Element(child);
-    if (!entry) return E_INVALIDARG;
-    if (entry->AccessibleRole() != TAccessibleRole::arPushButton) return DISP_E_MEMBERNOTFOUND;
-    *action = MakeString("Press");
-    return S_OK;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->get_accDefaultAction(child, action);
+      TControl* entry = Element(child);
+      if (!entry) return E_INVALIDARG;
+      if (entry->AccessibleRole() != TAccessibleRole::arPushButton) return DISP_E_MEMBERNOTFOUND;
+      *action = MakeString("Press");
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->accSelect(flags, child);
-    return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->accSelect(flags, child);
+      return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
                                         VARIANT child) override {
     if (!left || !top || !width || !height) return E_POINTER;
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->accLocation(left, top, width, height, child);
-    TControl* entry = Element(child);
-    if (!entry) return E_INVALIDARG;
-    const POINT origin = entry->ClientToScreen({0, 0});
-    *left = origin.x;
-    *top = origin.y;
-    *width = entry->Width();
-    *height = entry->Height();
-    return S_OK;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->accLocation(left, top, width, height, child);
+      TControl* entry = Element(child);
+      if (!entry) return E_INVALIDARG;
+      const POINT origin = entry->ClientToScreen({0, 0});
+      *left = origin.x;
+      *top = origin.y;
+      *width = entry->Width();
+      *height = entry->Height();
+      return S_OK;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(start)) return standard_->accNavigate(direction, start, end);
-    return Element(start) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(start)) return standard_->accNavigate(direction, start, end);
+      return Element(start) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* child) override {
     if (!child) return E_POINTER;
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (!ListsChildren()) return standard_->accHitTest(x, y, child);
-    const std::vector<TControl*> children = Children();
-    // Later children lie above earlier ones.
-    for (size_t i = children.size(); i-- > 0;) {
-      TControl* entry = children[i];
-      const POINT origin = entry->ClientToScreen({0, 0});
-      if (x < origin.x || y < origin.y || x >= origin.x + entry->Width() ||
-          y >= origin.y + entry->Height()) {
-        continue;
+    return Connected([&]() -> HRESULT {
+      if (!ListsChildren()) return standard_->accHitTest(x, y, child);
+      const std::vector<TControl*> children = Children();
+      // Later children lie above earlier ones.
+      for (size_t i = children.size(); i-- > 0;) {
+        TControl* entry = children[i];
+        const POINT origin = entry->ClientToScreen({0, 0});
+        if (x < origin.x || y < origin.y || x >= origin.x + entry->Width() ||
+            y >= origin.y + entry->Height()) {
+          continue;
+        }
+        if (auto* window = dynamic_cast<TWinControl*>(entry)) {
+          child->vt = VT_DISPATCH;
+          return Library().ObjectFromWindow(window->Handle(), static_cast<DWORD>(OBJID_CLIENT),
+                                            IID_IDispatch,
+                                            reinterpret_cast<void**>(&child->pdispVal));
+        }
+        child->vt = VT_I4;
+        child->lVal = static_cast<LONG>(i + 1);
+        return S_OK;
       }
-      if (auto* window = dynamic_cast<TWinControl*>(entry)) {
-        child->vt = VT_DISPATCH;
-        return Library().ObjectFromWindow(window->Handle(), static_cast<DWORD>(OBJID_CLIENT),
-                                          IID_IDispatch,
-                                          reinterpret_cast<void**>(&child->pdispVal));
-      }
-      child->vt = VT_I4;
-      child->lVal = static_cast<LONG>(i + 1);
-      return S_OK;
-    }
-    return standard_->accHitTest(x, y, child);
+      return standard_->accHitTest(x, y, child);
+    });
   }
 
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->accDoDefaultAction(child);
-    TControl* entry = Element(child);
-    if (!entry) return E_INVALIDARG;
-    return entry->AccessiblePress() ? S_OK : DISP_E_MEMBERNOTFOUND;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->accDoDefaultAction(child);
+      TControl* entry = Element(child);
+      if (!entry) return E_INVALIDARG;
+      return entry->AccessiblePress() ? S_OK : DISP_E_MEMBERNOTFOUND;
+    });
   }
 
   HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-    if (!control_) return RPC_E_DISCONNECTED;
-    if (IsSelf(child)) return standard_->put_accValue(child, value);
-    return E_NOTIMPL;
+    return Connected([&]() -> HRESULT {
+      if (IsSelf(child)) return standard_->put_accValue(child, value);
+      return E_NOTIMPL;
+    });
   }
 
  private:
+  // Runs a method's body while the control lives. A COM method must never unwind into its
+  // caller: what the body throws (a handler that the default action runs, an allocation) goes
+  // to the application's exception display, and the caller gets an error.
+  template <class Body>
+  HRESULT Connected(Body&& body) noexcept {
+    if (!control_) return CO_E_OBJNOTCONNECTED;
+    try {
+      return body();
+    } catch (const std::bad_alloc&) {
+      ReportException();
+      return E_OUTOFMEMORY;
+    } catch (...) {
+      ReportException();
+      return E_FAIL;
+    }
+  }
   static bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
   }

@@ -15,8 +15,10 @@
 // nothing at start-up.
 //
 // Ownership: the objects are reference-counted COM objects held by their clients. A control
-// owns none of them; when it goes it disconnects the one it handed out, which then answers
-// every call with "disconnected" instead of touching the control.
+// owns none of them; when it or its window goes it disconnects the one it handed out, which
+// then answers every call with CO_E_OBJNOTCONNECTED instead of touching the control. No method
+// lets an exception out: it goes to the application's exception display, the caller gets an
+// error.
 #pragma once
 
 #include <windows.h>
@@ -41,5 +43,5 @@ enum class TAccessibleRole {
 // The answer to WM_GETOBJECT(wparam, lparam) of `control`'s window, or 0 to let the system
 // answer (another object id, or the library unavailable).
 LRESULT AnswerAccessibleObject(TWinControl& control, WPARAM wparam, LPARAM lparam);
-// The control goes: its object, if it handed one out, lets go of it.
+// The control or its window goes: its object, if it handed one out, lets go of it.
 void DisconnectAccessibleObject(TWinControl& control);

@@ -535,8 +535,15 @@ bool TApplication::PreTranslate(MSG& msg) {
 }
 
 void TApplication::Dispatch(MSG& msg) {
-  hints_.Observe(msg);
-  if (PreTranslate(msg)) return;
+  // The loop runs handlers of its own (Alt and a letter presses a button): like the window
+  // procedure, it shows what they throw and goes on with the next message.
+  try {
+    hints_.Observe(msg);
+    if (PreTranslate(msg)) return;
+  } catch (...) {
+    ReportException();
+    return;
+  }
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
 }

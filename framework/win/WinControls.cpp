@@ -21,6 +21,9 @@ void TWinControl::TargetMessage(HWND window, TMessage& message, WNDPROC previous
 
 void TWinControl::TargetWindowGone(HWND window) {
   if (handle_ != window) return;
+  // The system destroyed the window (its parent went): a screen reader's object of it must
+  // not reach the standard object of a dead window.
+  DisconnectAccessibleObject(*this);
   handle_ = nullptr;
   default_proc_ = nullptr;
 }
@@ -76,7 +79,7 @@ HWND TWinControl::Handle() {
 void TWinControl::CreateHandle() {
   if (handle_) return;
   if (Parent()) Parent()->Handle();
-  if (handle_) return;  // the parent's creation made ours
+  if (handle_) return;   // the parent's creation made ours
   TCreationBurst burst;  // ours and our children's
   CreateWnd();
   HandleCreated();

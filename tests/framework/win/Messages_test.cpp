@@ -2,9 +2,11 @@
 // its window is created and destroyed, what an exception does there, and that every guard lets
 // go of its handle on every way out of its scope.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <stdexcept>
 
+#include "framework/win/Buttons.h"
 #include "framework/win/StdCtrls.h"
 #include "tests/framework/win/WinTest.h"
 
@@ -213,6 +215,106 @@ TEST(WindowProcedureEntry, AWindowMadeInsideTheCreationIsNeitherBoundNorDestroye
   DestroyWindow(window);
   EXPECT_TRUE(IsWindow(decoy));
   DestroyWindow(decoy);
+}
+
+// --- every other way in from the system: the loop's own path and the screen reader's objects
+
+// A form with a windowless button whose handler throws, pressed by Alt and its letter or by a
+// screen reader, and an edit for the reader to hold on to.
+class ThrowingButtonTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    form_ = new TForm(Application);
+    button_ = new TSpeedButton(form_);
+    button_->SetParent(form_);
+    button_->SetCaption("&Go");
+    button_->SetBounds(8, 8, 60, 24);
+    button_->OnClick = [](TObject*) { throw ERangeError("the handler broke"); };
+    edit_ = new TEdit(form_);
+    edit_->SetParent(form_);
+    edit_->SetBounds(8, 40, 60, 21);
+    form_->Show();
+    wintest::Pump();
+  }
+  void TearDown() override {
+    TObject::Free(form_);
+    wintest::Pump();
+    CoUninitialize();
+  }
+  static IAccessible* ObjectOf(HWND window) {
+    IAccessible* object = nullptr;
+    AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                               reinterpret_cast<void**>(&object));
+    return object;
+  }
+  // The next message after the failure is handled as usual.
+  static void ExpectTheLoopGoesOn() {
+    bool handled = false;
+    TMessageWindow next([&handled](TMessage& message) {
+      handled = handled || message.Msg == WM_USER;
+      return false;
+    });
+    PostMessageA(next.Handle(), WM_USER, 0, 0);
+    Application->ProcessMessages();
+    EXPECT_TRUE(handled);
+  }
+  wintest::ExceptionRecorder shown_;
+  TForm* form_ = nullptr;
+  TSpeedButton* button_ = nullptr;
+  TEdit* edit_ = nullptr;
+};
+
+TEST_F(ThrowingButtonTest, AltAndItsLetterShowsTheErrorAndTheLoopGoesOn) {
+  PostMessageA(edit_->Handle(), WM_SYSCHAR, 'g', 1 | (1 << 29));
+  Application->ProcessMessages();
+  ASSERT_EQ(shown_.messages.size(), 1u);
+  EXPECT_EQ(shown_.messages[0], "the handler broke");
+  ExpectTheLoopGoesOn();
+}
+
+TEST_F(ThrowingButtonTest, AScreenReadersPressShowsTheErrorAndAnswersAFailure) {
+  IAccessible* object = ObjectOf(form_->Handle());
+  ASSERT_NE(object, nullptr);
+  VARIANT button;
+  button.vt = VT_I4;
+  button.lVal = 1;  // the first child listed: the button
+  BSTR name = nullptr;
+  ASSERT_EQ(object->get_accName(button, &name), S_OK);
+  EXPECT_STREQ(name, L"Go");
+  SysFreeString(name);
+  EXPECT_TRUE(FAILED(object->accDoDefaultAction(button)));
+  ASSERT_EQ(shown_.messages.size(), 1u);
+  EXPECT_EQ(shown_.messages[0], "the handler broke");
+  object->Release();
+  ExpectTheLoopGoesOn();
+}
+
+TEST_F(ThrowingButtonTest, AReaderObjectOutlivingItsWindowOrControlAnswersNotConnected) {
+  IAccessible* of_edit = ObjectOf(edit_->Handle());
+  IAccessible* of_form = ObjectOf(form_->Handle());
+  ASSERT_NE(of_edit, nullptr);
+  ASSERT_NE(of_form, nullptr);
+  VARIANT self;
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  LONG count = 0;
+  // The system destroys the windows (not the framework): the controls live on.
+  DestroyWindow(form_->Handle());
+  EXPECT_EQ(of_edit->get_accName(self, &name), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(of_form->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
+  of_form->Release();
+  // A new window, a new object; then the control itself goes.
+  of_form = ObjectOf(form_->Handle());
+  ASSERT_NE(of_form, nullptr);
+  EXPECT_EQ(of_form->get_accChildCount(&count), S_OK);
+  TObject::Free(form_);
+  form_ = nullptr;
+  EXPECT_EQ(of_form->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
+  of_form->Release();
+  of_edit->Release();
+  EXPECT_TRUE(shown_.messages.empty());
 }
 
 // --- guards
