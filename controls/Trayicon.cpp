@@ -49,16 +49,26 @@ const TClassInfo& TTrayIcon::StaticClassInfo() {
 TTrayIcon::TTrayIcon(TComponent* owner)
     : TComponent(owner),
       FIcon(std::make_unique<TIcon>()),
-      // Never shown. A top-level window, since a message-only one hears no broadcasts.
-      FWindow([this](TMessage& message) { return WndProc(message); },
-              TMessageWindow::TKind::HiddenTopLevel) {
+      // Message-only: a hidden top-level window costs the program several milliseconds at
+      // start-up and shows up among its windows. The broadcast it would hear comes through
+      // the application's window instead.
+      FWindow([this](TMessage& message) { return WndProc(message); }, "TTrayIcon") {
   // The form description reads the picture straight into the icon object ("Icon.Data"), so
   // every change of the picture, not only SetIcon, reaches the tray.
   FIcon->OnChange = [this](TObject*) { ModifyIcon(); };
+  if (Application) {
+    FTaskbarHook = Application->HookMainWindow([this](TMessage& message) {
+      // The shell broadcasts it to the top-level windows when the taskbar is made again.
+      const UINT taskbar_created = TaskbarCreatedMessage();
+      if (taskbar_created != 0 && message.Msg == taskbar_created && IconShown()) AddIcon();
+      return false;
+    });
+  }
   SetShowApp(false);
 }
 
 TTrayIcon::~TTrayIcon() {
+  if (Application) Application->UnhookMainWindow(FTaskbarHook);
   FMappingHandle.Reset();
   if (IconShown()) DeleteIcon();
   FIcon->OnChange = nullptr;
@@ -82,8 +92,6 @@ bool TTrayIcon::WndProc(TMessage& message) {
         break;
     }
   } else {
-    const UINT taskbar_created = TaskbarCreatedMessage();
-    if (taskbar_created != 0 && message.Msg == taskbar_created && IconShown()) AddIcon();
     return false;
   }
   message.Result = 0;

@@ -118,6 +118,7 @@ class TTrayIcon : public TComponent {
   bool FShowApp = false;
   bool FShowDesigning = false;
   UINT FMessageID = 0;
+  int FTaskbarHook = 0;    // on the application's window, for the shell's broadcast
   TMessageWindow FWindow;  // owned: hears the shell; last, so that it sees every field made
 };
 

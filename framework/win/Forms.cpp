@@ -405,11 +405,37 @@ TApplication::~TApplication() {
 }
 
 void TApplication::Initialize() {
+  // A drive without a medium (an empty card reader) fails a file call quietly instead of
+  // stopping the program with the system's "no disk" box.
+  SetErrorMode(SetErrorMode(SEM_FAILCRITICALERRORS) | SEM_FAILCRITICALERRORS);
   InitCommonControls(ICC_WIN95_CLASSES | ICC_DATE_CLASSES);
   Handle();
 }
 
+int TApplication::HookMainWindow(TWindowHook hook) {
+  static int last_hook = 0;
+  hooks_.emplace_back(++last_hook, std::make_shared<TWindowHook>(std::move(hook)));
+  return last_hook;
+}
+
+void TApplication::UnhookMainWindow(int hook) {
+  std::erase_if(hooks_, [hook](const auto& entry) { return entry.first == hook; });
+}
+
+bool TApplication::CallHooks(TMessage& message) {
+  if (hooks_.empty()) return false;
+  // A hook may unhook itself or another one: walk a copy, and skip the ones gone meanwhile.
+  const auto hooks = hooks_;
+  for (const auto& [id, hook] : hooks) {
+    const bool still_hooked = std::any_of(
+        hooks_.begin(), hooks_.end(), [id = id](const auto& entry) { return entry.first == id; });
+    if (still_hooked && (*hook)(message)) return true;
+  }
+  return false;
+}
+
 bool TApplication::WndProc(TMessage& message) {
+  if (CallHooks(message)) return true;
   switch (message.Msg) {
     case WM_CLOSE:
       if (main_form_) main_form_->Close();

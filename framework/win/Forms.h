@@ -10,7 +10,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "framework/win/Hints.h"
@@ -170,10 +172,19 @@ class TApplication : public TComponent {
   void AddForm(TForm* form);
   void RemoveForm(TForm* form);
 
+  // Lets `hook` see the messages of the application's window before the application does; it
+  // answers whether it handled one. The window is top-level, so it hears the broadcasts that a
+  // message-only window never gets (the shell's "TaskbarCreated"). A hook may unhook itself or
+  // others while it runs. Answers the number to unhook it with.
+  using TWindowHook = std::function<bool(TMessage& message)>;
+  int HookMainWindow(TWindowHook hook);
+  void UnhookMainWindow(int hook);
+
   TExceptionEvent OnException;
 
  private:
   bool WndProc(TMessage& message);
+  bool CallHooks(TMessage& message);
   bool PreTranslate(MSG& msg);
   void Dispatch(MSG& msg);
 
@@ -184,7 +195,8 @@ class TApplication : public TComponent {
   TForm* main_form_ = nullptr;  // owned as a component
   std::vector<TForm*> forms_;   // not owned (the application owns them as components)
   bool terminated_ = false;
-  THintTracker hints_;  // its timers run on window_
+  std::vector<std::pair<int, std::shared_ptr<TWindowHook>>> hooks_;  // in the order hooked
+  THintTracker hints_;                                               // its timers run on window_
 };
 
 // The one application object; created by InitApplication, freed by DoneApplication.

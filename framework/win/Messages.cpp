@@ -250,15 +250,13 @@ void ReportException() noexcept {
 // ---------------------------------------------------------------------------------------------
 // TMessageWindow
 
-TMessageWindow::TMessageWindow(THandler handler, TKind kind) : handler_(std::move(handler)) {
+TMessageWindow::TMessageWindow(THandler handler, const char* caption)
+    : handler_(std::move(handler)) {
   TWindowRequest request;
   request.ClassName = kUtilityClass;
   request.ClassStyle = 0;
-  if (kind == TKind::MessageOnly) {
-    request.Parent = HWND_MESSAGE;
-  } else {
-    request.Style = WS_POPUP;
-  }
+  request.Caption = caption;
+  request.Parent = HWND_MESSAGE;
   window_.Reset(CreateBoundWindow(*this, request));
 }
 

@@ -127,15 +127,16 @@ TExceptionHook SetExceptionHook(TExceptionHook hook);
 // Hands the exception being handled (call it inside a catch block) to the hook; never throws.
 void ReportException() noexcept;
 
-// A hidden window whose messages go to a handler: message-only by default; a hidden top-level
-// window when it must also hear broadcasts (message-only windows hear none), and the
-// application's taskbar window. All of them are of the one framework class "WeftUtility".
-// The handler answers whether it handled the message; the others go to DefWindowProc.
+// A hidden window whose messages go to a handler: a message-only window, or a top-level one
+// (the application's taskbar window, which must also hear broadcasts that message-only windows
+// never get). All of them are of the one framework class "WeftUtility". The handler answers
+// whether it handled the message; the others go to DefWindowProc.
 class TMessageWindow : private TMessageTarget {
  public:
   using THandler = std::function<bool(TMessage& message)>;
-  enum class TKind { MessageOnly, HiddenTopLevel };
-  explicit TMessageWindow(THandler handler, TKind kind = TKind::MessageOnly);
+  // A message-only window. `caption` tells it from the program's other hidden ones (for a tool
+  // or a test that looks for it).
+  explicit TMessageWindow(THandler handler, const char* caption = "");
   // A top-level window of the given styles and caption (the application's window). The icons
   // go to the class when this window is the first of it.
   TMessageWindow(THandler handler, DWORD style, DWORD ex_style, const char* caption, int x, int y,

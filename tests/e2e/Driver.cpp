@@ -146,6 +146,16 @@ HWND Program::TopWindow(const char* class_name, const char* title) const {
   return find.found;
 }
 
+HWND Program::MessageWindow(const char* class_name, const char* title) const {
+  for (HWND window = nullptr;
+       (window = FindWindowExA(HWND_MESSAGE, window, class_name, title)) != nullptr;) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == info_.dwProcessId) return window;
+  }
+  return nullptr;
+}
+
 namespace {
 
 struct FindDialog {

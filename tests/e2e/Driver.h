@@ -40,11 +40,14 @@ class Program {
 
   // A top-level window of the program by class (and title when given), or null.
   HWND TopWindow(const char* class_name, const char* title = nullptr) const;
+  // A message-only window of the program by class and title, or null.
+  HWND MessageWindow(const char* class_name, const char* title) const;
   // The window, a form of class TForm1; the application's taskbar window, a utility window
-  // titled with the program's name; the tray icon's hidden utility window has no title.
+  // titled with the program's name; the tray icon's hidden window, a message-only utility
+  // window titled with its control's class.
   HWND MainWindow() const { return TopWindow("TForm1"); }
   HWND ApplicationWindow() const { return TopWindow("WeftUtility", title_.c_str()); }
-  HWND TrayWindow() const { return TopWindow("WeftUtility", ""); }
+  HWND TrayWindow() const { return MessageWindow("WeftUtility", "TTrayIcon"); }
   // A visible dialog of the program: a message box (Wine keeps hidden ones of its own).
   HWND MessageBoxWindow() const;
   // A child of the main window by class, the n-th in z-order.

@@ -149,6 +149,42 @@ TEST_F(DemoFormTest, ApplicationWindowIsVisibleExactlyWhileAFormIs) {
   EXPECT_TRUE(IsWindowVisible(app));
 }
 
+TEST_F(DemoFormTest, ApplicationKeepsTheSystemsNoDiskBoxAway) {
+  const UINT mode = SetErrorMode(0);
+  SetErrorMode(mode);
+  EXPECT_TRUE(mode & SEM_FAILCRITICALERRORS);
+}
+
+// The hooks of the application's window see its messages in the order hooked, may unhook
+// themselves and others while they run, and stop the message when one handles it.
+TEST_F(DemoFormTest, ApplicationWindowHooksMayUnhookWhileTheyRun) {
+  std::vector<int> heard;
+  int first = 0, second = 0, third = 0;
+  first = Application->HookMainWindow([&](TMessage& message) {
+    if (message.Msg != WM_USER + 7) return false;
+    heard.push_back(1);
+    Application->UnhookMainWindow(first);
+    Application->UnhookMainWindow(second);
+    return false;
+  });
+  second = Application->HookMainWindow([&](TMessage& message) {
+    if (message.Msg == WM_USER + 7) heard.push_back(2);
+    return false;
+  });
+  third = Application->HookMainWindow([&](TMessage& message) {
+    if (message.Msg != WM_USER + 7) return false;
+    heard.push_back(3);
+    message.Result = 42;
+    return true;
+  });
+  EXPECT_EQ(SendMessageA(Application->Handle(), WM_USER + 7, 0, 0), 42);
+  EXPECT_EQ(SendMessageA(Application->Handle(), WM_USER + 7, 0, 0), 42);
+  EXPECT_EQ(heard, (std::vector<int>{1, 3, 3})) << "an unhooked hook was called";
+  Application->UnhookMainWindow(third);
+  EXPECT_EQ(SendMessageA(Application->Handle(), WM_USER + 7, 0, 0), 0);
+  EXPECT_EQ(heard.size(), 3u);
+}
+
 TEST_F(DemoFormTest, WritingTheFormGivesTextThatReadsBackTheSame) {
   const AnsiString written = WriteComponentText(*form_);
   TDemoForm copy(nullptr);
