@@ -28,6 +28,7 @@ void TCanvas::SetHandle(HDC dc) {
   if (dc_) {
     // Puts back the pen, brush, font, colours, clipping and origin the DC had when bound.
     RestoreDC(dc_, saved_state_);
+    UnwatchDC(dc_, false);
     dc_ = nullptr;
     saved_state_ = 0;
     selected_pen_ = selected_brush_ = selected_font_ = nullptr;
@@ -35,6 +36,7 @@ void TCanvas::SetHandle(HDC dc) {
   if (dc) {
     saved_state_ = SaveDC(dc);
     dc_ = dc;
+    WatchDC(dc);
   }
 }
 

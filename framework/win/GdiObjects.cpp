@@ -3,11 +3,47 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace {
 
 int live_gdi_objects = 0;
+int refused_gdi_operations = 0;
+const char* last_refused_gdi_operation = "";
+
+// Our live objects by handle, and the watched DCs with how many watches each has. Never
+// destroyed: objects may still go after the statics of the process have.
+std::unordered_set<HGDIOBJ>& OwnedHandles() {
+  static auto* handles = new std::unordered_set<HGDIOBJ>();
+  return *handles;
+}
+std::unordered_map<HDC, int>& WatchedDCs() {
+  static auto* dcs = new std::unordered_map<HDC, int>();
+  return *dcs;
+}
+
+void Refuse(const char* what) {
+  ++refused_gdi_operations;
+  last_refused_gdi_operation = what;
+  OutputDebugStringA(what);
+}
+
+// The kinds a DC holds one of at a time, as GetCurrentObject names them.
+constexpr UINT kSelectedKinds[] = {OBJ_PEN, OBJ_BRUSH, OBJ_FONT, OBJ_BITMAP};
+
+bool SelectedInWatchedDC(HGDIOBJ object) {
+  UINT kind = GetObjectType(object);
+  if (kind == OBJ_EXTPEN) kind = OBJ_PEN;
+  if (std::find(std::begin(kSelectedKinds), std::end(kSelectedKinds), kind) ==
+      std::end(kSelectedKinds)) {
+    return false;
+  }
+  return std::any_of(WatchedDCs().begin(), WatchedDCs().end(), [&](const auto& watched) {
+    return GetCurrentObject(watched.first, kind) == object;
+  });
+}
 
 TPropOptions WithIdents(TPropOptions options, const TIdentMap& idents) {
   options.Idents = &idents;
@@ -23,9 +59,41 @@ int LiveGdiObjects() {
   return live_gdi_objects;
 }
 
+int RefusedGdiOperations() {
+  return refused_gdi_operations;
+}
+
+const char* LastRefusedGdiOperation() {
+  return last_refused_gdi_operation;
+}
+
+void WatchDC(HDC dc) {
+  ++WatchedDCs()[dc];
+}
+
+void UnwatchDC(HDC dc, bool ending) {
+  auto found = WatchedDCs().find(dc);
+  if (found == WatchedDCs().end()) return;
+  if (--found->second == 0) WatchedDCs().erase(found);
+  if (!ending) return;
+  static const char* const kStillSelected[] = {
+      "A DC was released or deleted with our pen still selected into it",
+      "A DC was released or deleted with our brush still selected into it",
+      "A DC was released or deleted with our font still selected into it",
+      "A DC was released or deleted with our bitmap still selected into it",
+  };
+  for (size_t i = 0; i < std::size(kSelectedKinds); ++i) {
+    if (OwnedHandles().count(GetCurrentObject(dc, kSelectedKinds[i]))) {
+      Refuse(kStillSelected[i]);
+      return;
+    }
+  }
+}
+
 TGdiObject::TGdiObject(HGDIOBJ handle) {
   if (!handle) RaiseLastOSError("Cannot create a GDI object");
   handle_ = handle;
+  OwnedHandles().insert(handle_);
   ++live_gdi_objects;
 }
 
@@ -45,26 +113,38 @@ TGdiObject& TGdiObject::operator=(TGdiObject&& other) noexcept {
 void TGdiObject::Reset(HGDIOBJ handle) {
   if (handle == handle_) return;
   if (handle_) {
+    if (SelectedInWatchedDC(handle_)) {
+      Refuse("A GDI object was deleted while it was selected into a DC");
+    }
+    OwnedHandles().erase(handle_);
     DeleteObject(handle_);
     --live_gdi_objects;
   }
   handle_ = handle;
-  if (handle_) ++live_gdi_objects;
+  if (handle_) {
+    OwnedHandles().insert(handle_);
+    ++live_gdi_objects;
+  }
 }
 
 HGDIOBJ TGdiObject::Release() {
   HGDIOBJ handle = handle_;
-  if (handle) --live_gdi_objects;
+  if (handle) {
+    OwnedHandles().erase(handle);
+    --live_gdi_objects;
+  }
   handle_ = nullptr;
   return handle;
 }
 
 TMemoryDC::TMemoryDC() : dc_(CreateCompatibleDC(nullptr)) {
   if (!dc_) RaiseLastOSError("Cannot create a memory device context");
+  WatchDC(dc_);
   ++live_gdi_objects;
 }
 
 TMemoryDC::~TMemoryDC() {
+  UnwatchDC(dc_, true);
   DeleteDC(dc_);
   --live_gdi_objects;
 }

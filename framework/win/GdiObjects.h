@@ -13,6 +13,7 @@
 #include "framework/core/Classes.h"
 #include "framework/core/Colors.h"
 #include "framework/core/Typinfo.h"
+#include "framework/win/Handles.h"
 #include "framework/win/Platform.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -20,6 +21,12 @@
 
 // Live GDI objects (pens, brushes, fonts, bitmaps, regions, memory DCs, icons) created by us.
 int LiveGdiObjects();
+// What Windows refuses and Wine lets pass, on the DCs the framework watches (see WatchDC): a
+// GDI object of ours deleted while selected (Windows keeps it, leaked), and a DC released or
+// deleted with one of our objects still selected. The tests fail when the count grows.
+int RefusedGdiOperations();
+// What the last refused operation was, for the test's message.
+const char* LastRefusedGdiOperation();
 
 // Owns one GDI object (HPEN, HBRUSH, HFONT, HBITMAP, HRGN). Raises EOutOfResources with the
 // system's error text when given a null handle to take over from a failed creation.
@@ -42,7 +49,7 @@ class TGdiObject {
   HGDIOBJ handle_ = nullptr;  // owned
 };
 
-// A memory DC compatible with the screen; counted like the GDI objects.
+// A memory DC compatible with the screen; counted like the GDI objects, and watched.
 class TMemoryDC {
  public:
   TMemoryDC();
@@ -103,20 +110,10 @@ class TStretchMode {
   int old_;
 };
 
-// A DC of the screen's kind for measuring text, for the lifetime of the object: a memory DC,
-// which measures as the screen does (same resolution, same default font) but, unlike the
-// screen's own DC, costs no round trip to the window server.
-class TMeasuringDC {
- public:
-  TMeasuringDC() : dc_(CreateCompatibleDC(nullptr)) {}
-  ~TMeasuringDC() { DeleteDC(dc_); }
-  TMeasuringDC(const TMeasuringDC&) = delete;
-  TMeasuringDC& operator=(const TMeasuringDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
+// A DC of the screen's kind for measuring text: a memory DC, which measures as the screen does
+// (same resolution, same default font) but, unlike the screen's own DC, costs no round trip to
+// the window server.
+using TMeasuringDC = TMemoryDC;
 
 COLORREF ColorToRGB(TColor color);
 

@@ -4,6 +4,7 @@
 //   TWindowHandle   a window; DestroyWindow
 //   TKernelHandle   a kernel object (file mapping, event, waitable timer); CloseHandle
 //   TPaintDC        BeginPaint / EndPaint around one WM_PAINT
+//   TWindowDC       GetDC / ReleaseDC
 //   TSavedDC        SaveDC / RestoreDC: whatever a block selects or clips into a DC goes back
 //   TScopeExit      runs a function when the scope ends
 //
@@ -68,6 +69,14 @@ class TKernelHandle {
   HANDLE handle_ = nullptr;  // owned
 };
 
+// The framework watches the DCs it draws on for what Windows refuses and Wine lets pass
+// (counted in GdiObjects): a GDI object of ours deleted while it is selected into one of them,
+// and a DC released or deleted while one of our objects is still selected into it. Watches
+// nest: a memory DC that a canvas draws on is watched twice.
+void WatchDC(HDC dc);
+// Ends one watch; `ending`: the DC is about to be released or deleted, so it is checked first.
+void UnwatchDC(HDC dc, bool ending);
+
 // The DC of one WM_PAINT: BeginPaint now, EndPaint when it goes. A WM_PAINT or WM_PRINTCLIENT
 // that brings its own DC in WPARAM uses that one instead and ends nothing.
 class TPaintDC {
@@ -75,8 +84,12 @@ class TPaintDC {
   TPaintDC(HWND window, WPARAM given_dc)
       : window_(window), dc_(reinterpret_cast<HDC>(given_dc)), began_(given_dc == 0) {
     if (began_) dc_ = BeginPaint(window, &paint_);
+    if (dc_) WatchDC(dc_);
   }
   ~TPaintDC() {
+    // A given DC is its caller's, who may have selected our objects into it (a control that
+    // draws in the font we gave it): only the paint we began ends here.
+    if (dc_) UnwatchDC(dc_, began_);
     if (began_) EndPaint(window_, &paint_);
   }
   TPaintDC(const TPaintDC&) = delete;
@@ -89,6 +102,27 @@ class TPaintDC {
   HDC dc_;       // owned by the window while painting
   bool began_;
   PAINTSTRUCT paint_{};
+};
+
+// A window's DC (or the screen's, for a null window): GetDC now, ReleaseDC when it goes.
+class TWindowDC {
+ public:
+  explicit TWindowDC(HWND window) : window_(window), dc_(GetDC(window)) {
+    if (dc_) WatchDC(dc_);
+  }
+  ~TWindowDC() {
+    if (!dc_) return;
+    UnwatchDC(dc_, true);
+    ReleaseDC(window_, dc_);
+  }
+  TWindowDC(const TWindowDC&) = delete;
+  TWindowDC& operator=(const TWindowDC&) = delete;
+
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;  // not owned
+  HDC dc_;       // owned: released
 };
 
 // Saves a DC's state (selected objects, clipping, origin, modes) and restores it when it goes.

@@ -56,11 +56,9 @@ void THintWindow::ActivateHint(POINT at, const AnsiString& text) {
 
   RECT text_rect{0, 0, kMaxTextWidth, 0};
   {
-    HDC dc = GetDC(window_.Get());
-    TScopeExit release([&] { ReleaseDC(window_.Get(), dc); });
-    TSavedDC saved(dc);
-    SelectObject(dc, font_.Get());
-    DrawTextA(dc, text_.c_str(), static_cast<int>(text_.size()), &text_rect,
+    const TWindowDC dc(window_.Get());
+    TSelectObject font(dc.Get(), font_.Get());
+    DrawTextA(dc.Get(), text_.c_str(), static_cast<int>(text_.size()), &text_rect,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   }
   RECT frame{0, 0, text_rect.right + 2 * kMarginX, text_rect.bottom + 2 * kMarginY};

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "framework/core/Filer.h"
 #include "tests/framework/win/GdiTest.h"
+#include "tests/framework/win/StrictGdi.h"
 
 namespace {
 
@@ -70,6 +72,59 @@ TEST_F(OwnershipTest, SelectObjectPutsBackWhatWasSelected) {
 TEST_F(OwnershipTest, SelectingIntoNoDCRaises) {
   TGdiObject pen(CreatePen(PS_SOLID, 1, RGB(255, 0, 0)));
   EXPECT_THROW(TSelectObject(nullptr, pen.Get()), EOutOfResources);
+}
+
+// Wine lets these pass; Windows refuses the delete (the object leaks) and keeps our object in a
+// DC it releases. The framework counts them, and every test fails that does one unawares.
+TEST_F(OwnershipTest, StrictCountCatchesWhatWindowsRefusesAndNothingElse) {
+  const auto pen = [] { return TGdiObject(CreatePen(PS_SOLID, 1, RGB(1, 2, 3))); };
+  const struct {
+    const char* what;
+    std::function<void()> run;
+    int refused;
+  } cases[] = {
+      {"a bitmap deleted while selected",
+       [] {
+         TMemoryDC dc;
+         TGdiObject bitmap(CreateCompatibleBitmap(dc.Get(), 4, 4));
+         SelectObject(dc.Get(), bitmap.Get());
+         bitmap.Reset();
+       },
+       1},
+      {"a memory DC deleted with our pen selected",
+       [&] {
+         TGdiObject owned = pen();
+         TMemoryDC dc;
+         SelectObject(dc.Get(), owned.Get());
+       },
+       1},
+      {"a window DC released with our pen selected",
+       [&] {
+         TGdiObject owned = pen();
+         TWindowDC dc(nullptr);
+         SelectObject(dc.Get(), owned.Get());
+       },
+       1},
+      {"selections undone in order before the DC goes",
+       [&] {
+         TMemoryDC dc;
+         TGdiObject bitmap(CreateCompatibleBitmap(dc.Get(), 4, 4));
+         TSelectObject holds(dc.Get(), bitmap.Get());
+         TCanvas canvas;
+         canvas.SetHandle(dc.Get());
+         canvas.Rectangle(0, 0, 3, 3);
+         canvas.SetHandle(nullptr);  // letting go of a DC is no release
+       },
+       0},
+  };
+  int expected = 0;
+  for (const auto& c : cases) {
+    const int before = RefusedGdiOperations();
+    c.run();
+    EXPECT_EQ(RefusedGdiOperations() - before, c.refused) << c.what;
+    expected += c.refused;
+  }
+  ExpectRefusedGdiOperations(expected);
 }
 
 TEST_F(OwnershipTest, CanvasLetsGoWithTheDCsOwnObjectsAndStateRestored) {
