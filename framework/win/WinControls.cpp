@@ -870,8 +870,12 @@ void TWinControl::WMMouseLeave(TMessage& message) {
 }
 
 void TWinControl::WMCaptureChanged(TMessage& message) {
-  TDragTracker::CaptureChanged(handle_, reinterpret_cast<HWND>(message.LParam));
-  graphic_host_.CaptureChanged(reinterpret_cast<HWND>(message.LParam));
+  const HWND new_owner = reinterpret_cast<HWND>(message.LParam);
+  TDragTracker::CaptureChanged(handle_, new_owner);
+  graphic_host_.CaptureChanged(new_owner);
+  // Our own press ends as a windowless child's does: its release now goes to another window,
+  // and a stray release that came to us later would otherwise still count as a click.
+  if (clicked_ && new_owner != handle_) Perform(CM_CANCELMODE);
   DefaultHandler(message);
 }
 
