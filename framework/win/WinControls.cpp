@@ -50,7 +50,9 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
   DisconnectAccessibleObject(*this);
-  // Children leave first, so that none of them points back at a dead parent.
+  // Children leave first, so that none of them points back at a dead parent; those that stay
+  // are not laid out again for a parent that is going.
+  ++align_held_;
   while (!controls_.empty()) controls_.back()->SetParent(nullptr);
   if (handle_) {
     // Deleted without BeforeDestruction: what is left of us cannot answer the window's last
@@ -174,6 +176,8 @@ void TWinControl::InsertControl(TControl* control) {
     // property read after would make it again.
     if (handle_ && !window->IsLoading()) window->Handle();
   }
+  // An aligned newcomer takes its edge of what is left, and the others make room.
+  if (control->Align() != TAlign::alNone) AlignControls();
 }
 
 void TWinControl::RemoveControl(TControl* control) {
@@ -183,6 +187,8 @@ void TWinControl::RemoveControl(TControl* control) {
   }
   controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
   graphic_host_.Forget(control);
+  // The others close the gap an aligned one leaves.
+  if (control->Align() != TAlign::alNone) AlignControls();
 }
 
 void TWinControl::BringChildToFront(TControl* child) {

@@ -91,7 +91,7 @@ class TWinControl : public TControl, public TMessageTarget {
   void WndProc(TMessage& message) override;
   void DefaultHandler(TMessage& message) override;
   // Lays out children by their Align and Anchors, within their Constraints; called when the
-  // client area changes.
+  // client area changes and when an aligned child comes or goes.
   virtual void AlignControls();
   void ChangeScale(int multiplier, int divider) override;
   // Paints the windowless children in creation order.
