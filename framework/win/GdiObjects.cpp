@@ -90,51 +90,25 @@ void UnwatchDC(HDC dc, bool ending) {
   }
 }
 
-TGdiObject::TGdiObject(HGDIOBJ handle) {
-  if (!handle) RaiseLastOSError("Cannot create a GDI object");
-  handle_ = handle;
-  OwnedHandles().insert(handle_);
+void TGdiObjectPolicy::Check(HGDIOBJ object) {
+  if (!object) RaiseLastOSError("Cannot create a GDI object");
+}
+
+void TGdiObjectPolicy::Taken(HGDIOBJ object) {
+  OwnedHandles().insert(object);
   ++live_gdi_objects;
 }
 
-TGdiObject::TGdiObject(TGdiObject&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = nullptr;
+void TGdiObjectPolicy::Given(HGDIOBJ object) {
+  OwnedHandles().erase(object);
+  --live_gdi_objects;
 }
 
-TGdiObject& TGdiObject::operator=(TGdiObject&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    handle_ = other.handle_;
-    other.handle_ = nullptr;
-  }
-  return *this;
-}
-
-void TGdiObject::Reset(HGDIOBJ handle) {
-  if (handle == handle_) return;
-  if (handle_) {
-    if (SelectedInWatchedDC(handle_)) {
-      Refuse("A GDI object was deleted while it was selected into a DC");
-    }
-    OwnedHandles().erase(handle_);
-    DeleteObject(handle_);
-    --live_gdi_objects;
-  }
-  handle_ = handle;
-  if (handle_) {
-    OwnedHandles().insert(handle_);
-    ++live_gdi_objects;
-  }
-}
-
-HGDIOBJ TGdiObject::Release() {
-  HGDIOBJ handle = handle_;
-  if (handle) {
-    OwnedHandles().erase(handle);
-    --live_gdi_objects;
-  }
-  handle_ = nullptr;
-  return handle;
+void TGdiObjectPolicy::Close(HGDIOBJ object) {
+  if (SelectedInWatchedDC(object))
+    Refuse("A GDI object was deleted while it was selected into a DC");
+  Given(object);
+  DeleteObject(object);
 }
 
 TMemoryDC::TMemoryDC() : dc_(CreateCompatibleDC(nullptr)) {
@@ -157,28 +131,17 @@ TSelectObject::~TSelectObject() {
   SelectObject(dc_, old_);
 }
 
-TIconHandle& TIconHandle::operator=(TIconHandle&& other) noexcept {
-  if (this != &other) {
-    Reset();
-    icon_ = other.icon_;
-    other.icon_ = nullptr;
-  }
-  return *this;
+void TIconPolicy::Taken(HICON) {
+  ++live_gdi_objects;
 }
 
-void TIconHandle::Reset(HICON icon) {
-  if (icon == icon_) return;
-  if (icon_) {
-    DestroyIcon(icon_);
-    --live_gdi_objects;
-  }
-  icon_ = icon;
-  if (icon_) ++live_gdi_objects;
+void TIconPolicy::Given(HICON) {
+  --live_gdi_objects;
 }
 
-HICON TIconHandle::Release() {
-  if (icon_) --live_gdi_objects;
-  return std::exchange(icon_, nullptr);
+void TIconPolicy::Close(HICON icon) {
+  DestroyIcon(icon);
+  --live_gdi_objects;
 }
 
 COLORREF ColorToRGB(TColor color) {

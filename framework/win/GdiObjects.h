@@ -28,26 +28,17 @@ int RefusedGdiOperations();
 // What the last refused operation was, for the test's message.
 const char* LastRefusedGdiOperation();
 
-// Owns one GDI object (HPEN, HBRUSH, HFONT, HBITMAP, HRGN). Raises EOutOfResources with the
-// system's error text when given a null handle to take over from a failed creation.
-class TGdiObject {
- public:
-  TGdiObject() = default;
-  explicit TGdiObject(HGDIOBJ handle);
-  ~TGdiObject() { Reset(); }
-  TGdiObject(TGdiObject&& other) noexcept;
-  TGdiObject& operator=(TGdiObject&& other) noexcept;
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
-
-  HGDIOBJ Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  void Reset(HGDIOBJ handle = nullptr);  // deletes the old object
-  HGDIOBJ Release();                     // gives it up without deleting it
-
- private:
-  HGDIOBJ handle_ = nullptr;  // owned
+// Owns one GDI object (HPEN, HBRUSH, HFONT, HBITMAP, HRGN), counted. Raises EOutOfResources
+// with the system's error text when given a null handle to take over from a failed creation.
+struct TGdiObjectPolicy {
+  using THandle = HGDIOBJ;
+  static bool Valid(HGDIOBJ object) { return object != nullptr; }
+  static void Check(HGDIOBJ object);
+  static void Taken(HGDIOBJ object);
+  static void Given(HGDIOBJ object);
+  static void Close(HGDIOBJ object);
 };
+using TGdiObject = TOwnedHandle<TGdiObjectPolicy>;
 
 // A memory DC compatible with the screen; counted like the GDI objects, and watched.
 class TMemoryDC {
@@ -76,24 +67,15 @@ class TSelectObject {
 };
 
 // Owns one icon; counted like the GDI objects while it owns it.
-class TIconHandle {
- public:
-  TIconHandle() = default;
-  explicit TIconHandle(HICON icon) { Reset(icon); }
-  ~TIconHandle() { Reset(); }
-  TIconHandle(TIconHandle&& other) noexcept : icon_(std::exchange(other.icon_, nullptr)) {}
-  TIconHandle& operator=(TIconHandle&& other) noexcept;
-  TIconHandle(const TIconHandle&) = delete;
-  TIconHandle& operator=(const TIconHandle&) = delete;
-
-  HICON Get() const { return icon_; }
-  explicit operator bool() const { return icon_ != nullptr; }
-  void Reset(HICON icon = nullptr);  // destroys the old icon
-  HICON Release();                   // gives it up without destroying it
-
- private:
-  HICON icon_ = nullptr;  // owned
+struct TIconPolicy {
+  using THandle = HICON;
+  static bool Valid(HICON icon) { return icon != nullptr; }
+  static void Check(HICON) {}
+  static void Taken(HICON icon);
+  static void Given(HICON icon);
+  static void Close(HICON icon);
 };
+using TIconHandle = TOwnedHandle<TIconPolicy>;
 
 // Sets a DC's stretch mode for its lifetime and puts the old one back.
 class TStretchMode {

@@ -1,8 +1,10 @@
-// Handles: owners of the system handles that are not GDI objects (those are in Graphics), so
-// that a handle is released on every path out of a scope, exceptions included.
+// Handles: owners of the system handles, so that a handle is released on every path out of a
+// scope, exceptions included. One template, TOwnedHandle, with a policy per kind of handle; the
+// GDI objects' policies (counted and checked) are in GdiObjects.
 //
 //   TWindowHandle   a window; DestroyWindow
 //   TKernelHandle   a kernel object (file mapping, event, waitable timer); CloseHandle
+//   TMenuHandle     a menu; DestroyMenu
 //   TPaintDC        BeginPaint / EndPaint around one WM_PAINT
 //   TWindowDC       GetDC / ReleaseDC
 //   TSavedDC        SaveDC / RestoreDC: whatever a block selects or clips into a DC goes back
@@ -15,59 +17,87 @@
 
 #include <utility>
 
-// Owns a window and destroys it when it goes.
-class TWindowHandle {
+// Owns one system handle and closes it when it goes, on every path out of a scope. The policy
+// says what the handle is and what owning it means:
+//   THandle              the handle's type
+//   Valid(handle)        whether it names an object (a failed call may answer another "none")
+//   Check(handle)        the owning constructor's check (a GDI object raises on a failed creation)
+//   Taken(handle)        ownership begins (the GDI objects are counted)
+//   Given(handle)        ownership ends without closing (Release)
+//   Close(handle)        ownership ends by closing
+template <class Policy>
+class TOwnedHandle {
  public:
-  TWindowHandle() = default;
-  explicit TWindowHandle(HWND window) : window_(window) {}
-  ~TWindowHandle() { Reset(); }
-  TWindowHandle(TWindowHandle&& other) noexcept : window_(other.Release()) {}
-  TWindowHandle& operator=(TWindowHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
+  using THandle = typename Policy::THandle;
+
+  TOwnedHandle() = default;
+  explicit TOwnedHandle(THandle handle) {
+    Policy::Check(handle);
+    Reset(handle);
+  }
+  ~TOwnedHandle() { Reset(); }
+  TOwnedHandle(TOwnedHandle&& other) noexcept : handle_(std::exchange(other.handle_, THandle{})) {}
+  TOwnedHandle& operator=(TOwnedHandle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      handle_ = std::exchange(other.handle_, THandle{});
+    }
     return *this;
   }
-  TWindowHandle(const TWindowHandle&) = delete;
-  TWindowHandle& operator=(const TWindowHandle&) = delete;
+  TOwnedHandle(const TOwnedHandle&) = delete;
+  TOwnedHandle& operator=(const TOwnedHandle&) = delete;
 
-  HWND Get() const { return window_; }
-  explicit operator bool() const { return window_ != nullptr; }
-  void Reset(HWND window = nullptr) {
-    HWND old = std::exchange(window_, window);
-    if (old && old != window) DestroyWindow(old);
+  THandle Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != THandle{}; }
+  // Closes the old handle and owns the new one.
+  void Reset(THandle handle = THandle{}) {
+    if (!Policy::Valid(handle)) handle = THandle{};
+    if (handle == handle_) return;
+    // The old one is ours no more before it closes: closing a window sends messages.
+    const THandle old = std::exchange(handle_, handle);
+    if (old) Policy::Close(old);
+    if (handle) Policy::Taken(handle);
   }
-  HWND Release() { return std::exchange(window_, nullptr); }
+  // Gives the handle up without closing it.
+  THandle Release() {
+    const THandle handle = std::exchange(handle_, THandle{});
+    if (handle) Policy::Given(handle);
+    return handle;
+  }
 
  private:
-  HWND window_ = nullptr;  // owned
+  THandle handle_{};  // owned
 };
 
-// Owns a kernel handle. Both null and INVALID_HANDLE_VALUE mean "none", since the system's
-// calls answer failure with one or the other.
-class TKernelHandle {
- public:
-  TKernelHandle() = default;
-  explicit TKernelHandle(HANDLE handle) : handle_(Valid(handle) ? handle : nullptr) {}
-  ~TKernelHandle() { Reset(); }
-  TKernelHandle(TKernelHandle&& other) noexcept : handle_(other.Release()) {}
-  TKernelHandle& operator=(TKernelHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  TKernelHandle(const TKernelHandle&) = delete;
-  TKernelHandle& operator=(const TKernelHandle&) = delete;
+// The policies whose owning costs nothing beyond the close.
+template <class Handle>
+struct TPlainHandlePolicy {
+  using THandle = Handle;
+  static bool Valid(Handle handle) { return handle != nullptr; }
+  static void Check(Handle) {}
+  static void Taken(Handle) {}
+  static void Given(Handle) {}
+};
 
-  HANDLE Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  void Reset(HANDLE handle = nullptr) {
-    HANDLE old = std::exchange(handle_, Valid(handle) ? handle : nullptr);
-    if (old && old != handle_) CloseHandle(old);
-  }
-  HANDLE Release() { return std::exchange(handle_, nullptr); }
+struct TWindowPolicy : TPlainHandlePolicy<HWND> {
+  static void Close(HWND window) { DestroyWindow(window); }
+};
+// A window; DestroyWindow.
+using TWindowHandle = TOwnedHandle<TWindowPolicy>;
 
- private:
+struct TKernelPolicy : TPlainHandlePolicy<HANDLE> {
+  // The system's calls answer failure with null or with INVALID_HANDLE_VALUE.
   static bool Valid(HANDLE handle) { return handle && handle != INVALID_HANDLE_VALUE; }
-  HANDLE handle_ = nullptr;  // owned
+  static void Close(HANDLE handle) { CloseHandle(handle); }
 };
+// A kernel object (file mapping, event, waitable timer); CloseHandle.
+using TKernelHandle = TOwnedHandle<TKernelPolicy>;
+
+struct TMenuPolicy : TPlainHandlePolicy<HMENU> {
+  static void Close(HMENU menu) { DestroyMenu(menu); }
+};
+// A menu that no window holds; DestroyMenu.
+using TMenuHandle = TOwnedHandle<TMenuPolicy>;
 
 // The framework watches the DCs it draws on for what Windows refuses and Wine lets pass
 // (counted in GdiObjects): a GDI object of ours deleted while it is selected into one of them,

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/win/Forms.h"
+#include "framework/win/Platform.h"
 #include "framework/win/WinControls.h"
 
 const TClassInfo& TMenuItem::StaticClassInfo() {
@@ -76,9 +77,14 @@ void TMenuItem::BuildMenu(HMENU menu, std::vector<TMenuItem*>& ids) const {
       continue;
     }
     if (!item->items_.empty()) {
-      HMENU sub = CreatePopupMenu();
-      item->BuildMenu(sub, ids);
-      AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), item->caption_.c_str());
+      TMenuHandle sub(CreatePopupMenu());
+      if (!sub) RaiseLastOSError("Cannot create a popup menu");
+      item->BuildMenu(sub.Get(), ids);
+      // Once appended, the submenu goes with its menu.
+      if (AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.Get()),
+                      item->caption_.c_str())) {
+        sub.Release();
+      }
       continue;
     }
     ids.push_back(item);
@@ -107,13 +113,14 @@ void TPopupMenu::GetChildren(const std::function<void(TComponent*)>& proc, TComp
 
 void TPopupMenu::Popup(int x, int y) {
   OnPopup(this);
-  HMENU menu = CreatePopupMenu();
+  TMenuHandle menu(CreatePopupMenu());
+  if (!menu) RaiseLastOSError("Cannot create a popup menu");
   std::vector<TMenuItem*> ids;
-  items_->BuildMenu(menu, ids);
+  items_->BuildMenu(menu.Get(), ids);
   HWND owner = Application->Handle();
-  const UINT chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0,
-                                     owner, nullptr);
-  DestroyMenu(menu);
+  const UINT chosen = TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x,
+                                     y, 0, owner, nullptr);
+  menu.Reset();
   // The menu of a window that is not in front needs this to close properly next time.
   PostMessageA(owner, WM_NULL, 0, 0);
   if (chosen > 0 && chosen <= ids.size()) ids[chosen - 1]->Click();
