@@ -1,6 +1,7 @@
 #include "framework/core/Outlinetree.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -175,6 +176,60 @@ int TOutlineTree::AddChildSorted(int index, const AnsiString& text, const TCompa
   return InsertNode(parent, static_cast<int>(found - children.begin()), text);
 }
 
+template <class Descend>
+void TOutlineTree::AppendDescendants(const TOutlineNode& node, std::vector<TOutlineNode*>& order,
+                                     Descend descend) {
+  // Without recursion: a deep tree must not exhaust the stack.
+  std::vector<std::pair<const TOutlineNode*, size_t>> stack{{&node, 0}};
+  while (!stack.empty()) {
+    auto& [current, next] = stack.back();
+    if (next == current->children_.size()) {
+      stack.pop_back();
+      continue;
+    }
+    TOutlineNode* child = current->children_[next++].get();
+    order.push_back(child);
+    if (child->HasItems() && descend(*child)) stack.push_back({child, 0});
+  }
+}
+
+void TOutlineTree::SetChildTexts(int index, const std::vector<AnsiString>& texts) {
+  TOutlineNode& parent = Items(index);
+  const size_t begin = static_cast<size_t>(parent.index_) + 1;
+  const size_t end = static_cast<size_t>(parent.LastDescendant().index_) + 1;
+  // The child that holds the selection, if any: the selection goes with it.
+  const TOutlineNode* selected_child = nullptr;
+  for (const TOutlineNode* node = selected_; node; node = node->parent_) {
+    if (node->parent_ == &parent) selected_child = node;
+  }
+  std::unordered_map<AnsiString, std::unique_ptr<TOutlineNode>> old;
+  old.reserve(parent.children_.size());
+  for (auto& child : parent.children_) old.emplace(child->text_, std::move(child));
+  std::vector<std::unique_ptr<TOutlineNode>> children;
+  children.reserve(texts.size());
+  for (const AnsiString& text : texts) {
+    const auto kept = old.find(text);
+    if (kept != old.end()) {
+      children.push_back(std::move(kept->second));
+      old.erase(kept);
+    } else {
+      children.push_back(std::unique_ptr<TOutlineNode>(new TOutlineNode(*this, &parent, text)));
+    }
+  }
+  parent.children_ = std::move(children);
+  if (selected_child && old.count(selected_child->text_)) {
+    selected_ = parent.parent_ ? &parent : nullptr;
+  }
+  std::vector<TOutlineNode*> span;
+  AppendDescendants(parent, span, [](const TOutlineNode&) { return true; });
+  order_.erase(order_.begin() + static_cast<std::ptrdiff_t>(begin),
+               order_.begin() + static_cast<std::ptrdiff_t>(end));
+  order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(begin), span.begin(), span.end());
+  Renumber(begin);
+  old.clear();  // the children that went, now that nothing points at them
+  Changed();
+}
+
 void TOutlineTree::SetSelectedItem(int index) {
   if (index <= 0) throw EOutlineError(kInvalidSelection);
   selected_ = &Items(index);
@@ -188,18 +243,7 @@ void TOutlineTree::Changed() {
 const std::vector<TOutlineNode*>& TOutlineTree::VisibleItems() const {
   if (visible_valid_) return visible_;
   visible_.clear();
-  // Depth first without recursion: a deep tree must not exhaust the stack.
-  std::vector<std::pair<const TOutlineNode*, size_t>> stack{{root_.get(), 0}};
-  while (!stack.empty()) {
-    auto& [node, next] = stack.back();
-    if (next == node->children_.size()) {
-      stack.pop_back();
-      continue;
-    }
-    TOutlineNode* child = node->children_[next++].get();
-    visible_.push_back(child);
-    if (child->expanded_ && child->HasItems()) stack.push_back({child, 0});
-  }
+  AppendDescendants(*root_, visible_, [](const TOutlineNode& node) { return node.expanded_; });
   visible_valid_ = true;
   return visible_;
 }
@@ -290,7 +334,8 @@ TOutlineRowLayout CalcOutlineRow(const TOutlineRowFacts& row, const TOutlineLook
       layout.Picture = {left, top, left + look.PictureWidth, top + look.PictureHeight};
     }
     // The line down to the children leaves from under the picture.
-    const int below = layout.Picture.Height() > 0 ? std::max(layout.Picture.Bottom, middle) : middle;
+    const int below =
+        layout.Picture.Height() > 0 ? std::max(layout.Picture.Bottom, middle) : middle;
     if (tree && row.Expanded && row.HasChildren && below < height) {
       layout.Lines.push_back({x + column / 2, below, x + column / 2, height - 1});
     }

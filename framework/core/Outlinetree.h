@@ -106,6 +106,11 @@ class TOutlineTree {
   // of exactly that text there already is answered instead of a second one.
   using TCompare = std::function<int(const AnsiString& child, const AnsiString& text)>;
   int AddChildSorted(int index, const AnsiString& text, const TCompare& compare);
+  // Makes `texts` the children of `index`, in their order, renumbering once: a child whose
+  // text is among them stays, with its data, its open state and everything below it; the
+  // others go with what is below them, and the new texts become new items. A selection that
+  // goes moves up to `index`. The texts are expected to be distinct.
+  void SetChildTexts(int index, const std::vector<AnsiString>& texts);
 
   // 0 when nothing is selected. Setting 0 or below raises "Ungültige Auswahl"; an index that
   // is no item raises "Gliederungsindex nicht gefunden".
@@ -127,6 +132,11 @@ class TOutlineTree {
  private:
   friend class TOutlineNode;
   int InsertNode(TOutlineNode& parent, int position, const AnsiString& text);
+  // Appends the nodes below `node` in display order, going below a node where `descend(node)`
+  // says so.
+  template <class Descend>
+  static void AppendDescendants(const TOutlineNode& node, std::vector<TOutlineNode*>& order,
+                                Descend descend);
   void Renumber(size_t from);
   void Changed();
 

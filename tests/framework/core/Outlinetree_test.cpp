@@ -71,6 +71,20 @@ TEST(OutlineTree, OperationsNumberItemsInDisplayOrder) {
        [](TOutlineTree& t) { return t.Insert(0, "e:"); },
        6,
        {"1:c:", "2:windows", "3:system", "2:users", "1:d:", "1:e:"}},
+      {"new child texts keep what stays with all below it, drop the rest, add the new",
+       [](TOutlineTree& t) {
+         t.SetChildTexts(1, {"a", "windows", "zz"});
+         return t.Items(1).GetLastChild();
+       },
+       5,
+       {"1:c:", "2:a", "2:windows", "3:system", "2:zz", "1:d:"}},
+      {"no child texts empty the item",
+       [](TOutlineTree& t) {
+         t.SetChildTexts(1, {});
+         return t.Items(1).GetLastChild();
+       },
+       -1,
+       {"1:c:", "1:d:"}},
   };
   for (const Row& row : rows) {
     TOutlineTree tree;
@@ -142,6 +156,13 @@ TEST(OutlineTree, SelectionFollowsItsNodeAcrossInsertionsAndClear) {
   tree.Insert(2, "a");
   EXPECT_EQ(tree.SelectedItem(), 5);
   EXPECT_EQ(tree.Items(tree.SelectedItem()).Text(), "users");
+  tree.SetSelectedItem(4);  // system, below windows
+  tree.Items(3).Expand();
+  tree.SetChildTexts(1, {"windows", "zz"});
+  EXPECT_EQ(tree.Items(tree.SelectedItem()).Text(), "system") << "its branch stays";
+  EXPECT_TRUE(tree.Items(2).Expanded());
+  tree.SetChildTexts(1, {"zz"});
+  EXPECT_EQ(tree.SelectedItem(), 1) << "its branch went: the selection moves up";
   tree.Clear();
   EXPECT_EQ(tree.SelectedItem(), 0);
   EXPECT_EQ(tree.ItemCount(), 0);
