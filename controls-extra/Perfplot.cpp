@@ -213,9 +213,9 @@ void TGraphPlot::Initialize(int first_grid_x) {
   FPicture.Fill(FGraphRect, FBackColor);
   if (FGridlines) {
     HorizontalGridLines(FGraphRect.Left, FGraphRect.Right);
-    int x = first_grid_x;
-    for (; x < FGraphRect.Right; x += FGridSize) VerticalGridLine(x);
-    FGridOffset = x - FGraphRect.Right;
+    int64_t x = first_grid_x;  // a step past the last line may pass INT_MAX
+    for (; x < FGraphRect.Right; x += FGridSize) VerticalGridLine(static_cast<int>(x));
+    FGridOffset = ClampToInt(x - FGraphRect.Right);
   }
   FNewBandRect = FScrollDest = FScrollSource = FGraphRect;
   FScrollSource.Left = FStepSize;
@@ -227,13 +227,16 @@ void TGraphPlot::ScrollGraph() {
   FPicture.Scroll(FScrollSource, FScrollDest);
   FPicture.Fill(FNewBandRect, FBackColor);
   if (!FGridlines) return;
-  HorizontalGridLines(FNewBandRect.Left, FNewBandRect.Right);
-  // A band wider than the grid may cross more than one vertical line.
-  FGridOffset -= FStepSize;
-  while (FGridOffset < 0) {
-    VerticalGridLine(FGraphRect.Right + FGridOffset);
-    FGridOffset += FGridSize;
+  HorizontalGridLines(std::max(FNewBandRect.Left, FGraphRect.Left), FNewBandRect.Right);
+  // A band wider than the grid may cross more than one vertical line; of a band wider than
+  // the picture, only the lines inside it are drawn.
+  int64_t offset = int64_t{FGridOffset} - FStepSize;
+  const int64_t left_of_picture = -int64_t{FGraphRect.Width()} - offset;
+  if (left_of_picture > 0) offset += (left_of_picture + FGridSize - 1) / FGridSize * FGridSize;
+  for (; offset < 0; offset += FGridSize) {
+    VerticalGridLine(FGraphRect.Right + static_cast<int>(offset));
   }
+  FGridOffset = static_cast<int>(offset);
 }
 
 void TGraphPlot::DisplayPoints(int band) {
@@ -279,14 +282,14 @@ void TGraphPlot::PaintLine(TColor color, int from_value, int to_value) {
 void TGraphPlot::Replay() {
   if (FHistory.Count() != GetBandCount() + 2) ReallocHistory();
   const int width = FPicture.ControlWidth();
-  Initialize((width + FGridOffset) % FGridSize);
+  Initialize(static_cast<int>((int64_t{width} + FGridOffset) % FGridSize));
   const TLayoutRect saved = FNewBandRect;
   // The band closed last ends at the right edge, where Update draws the next one.
-  int x = width % FStepSize;
+  int64_t x = width % FStepSize;
   for (int band = FHistory.NextY(FHistory.FirstY()); band != -1; band = FHistory.NextY(band)) {
-    FNewBandRect.Left = x;
+    FNewBandRect.Left = ClampToInt(x);
     x += FStepSize;
-    FNewBandRect.Right = x;
+    FNewBandRect.Right = ClampToInt(x);
     DisplayPoints(band);
   }
   FPicture.ShowChanges();

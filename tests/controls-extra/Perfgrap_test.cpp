@@ -51,18 +51,21 @@ TEST_F(PerformanceGraphTest, ANewGraphIsBlackWithAGreenGrid) {
 }
 
 // 100 pixels high for a scale of 1000: a value of 500 is 50 pixels above the bottom edge.
-TEST_F(PerformanceGraphTest, BarsAndLinesInTheNewestBand) {
+// Each later, empty cycle moves the bands one band (3 pixels) to the left.
+TEST_F(PerformanceGraphTest, BarsAndLinesInTheNewestBandAndHowTheyMoveLeft) {
   struct Case {
     const char* name;
     TGraphKind kind;
     int pen_width;
     int first, second;        // the red values of two cycles
-    int top_row, bottom_row;  // red rows of the newest band's middle column
+    int later;                // empty cycles after them
+    int top_row, bottom_row;  // red rows of the second band's middle column
   };
   const Case cases[] = {
-      {"a bar from the bottom", TGraphKind::pgBar, 2, 300, 500, 49, 99},
-      {"a level line as wide as the pen", TGraphKind::pgLine, 1, 500, 500, 50, 50},
-      {"a level line of a wider pen", TGraphKind::pgLine, 3, 500, 500, 49, 51},
+      {"a bar from the bottom", TGraphKind::pgBar, 2, 300, 500, 0, 49, 99},
+      {"a level line as wide as the pen", TGraphKind::pgLine, 1, 500, 500, 0, 50, 50},
+      {"a level line of a wider pen", TGraphKind::pgLine, 3, 500, 500, 0, 49, 51},
+      {"a bar two bands older", TGraphKind::pgBar, 2, 300, 500, 2, 49, 99},
   };
   for (const Case& c : cases) {
     Renew();
@@ -74,11 +77,14 @@ TEST_F(PerformanceGraphTest, BarsAndLinesInTheNewestBand) {
     control_->Update();
     control_->DataPoint(static_cast<TColor>(kRed), c.second);
     control_->Update();
+    for (int i = 0; i < c.later; ++i) control_->Update();
     TBitmap surface;
     PaintOn(surface);
+    const int column = 98 - 3 * c.later;
     std::vector<int> red_rows;
     for (int y = 0; y < 100; ++y) {
-      if (surface.PixelAt(98, y) == kRed) red_rows.push_back(y);
+      if (surface.PixelAt(column, y) == kRed) red_rows.push_back(y);
+      if (c.later) ASSERT_EQ(surface.PixelAt(98, y), kBlack) << c.name << ": the newest band";
     }
     ASSERT_FALSE(red_rows.empty()) << c.name;
     EXPECT_EQ(red_rows.front(), c.top_row) << c.name;

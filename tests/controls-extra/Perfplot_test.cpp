@@ -232,20 +232,24 @@ TEST_F(GraphPlotTest, SettersCorrectSilentlyAndOnlyTheScaleIsReported) {
 }
 
 // The vertical grid moves with the data: a line enters at the right each time the scroll
-// passes the grid size, also when a band is wider than the grid.
+// passes the grid size, also when a band is wider than the grid; of a band wider than the
+// picture only the lines inside it are drawn.
 TEST(GraphPlot, VerticalGridLinesEnterAsTheGraphScrolls) {
   struct Case {
-    int step, cycles;
+    int step, grid, cycles;
     std::vector<int> entered;  // x of each vertical line that the scrolls draw
   };
   const Case cases[] = {
-      {3, 6, {98}},
-      {4, 9, {96, 99, 98}},
-      {40, 2, {64, 79, 94, 69, 84, 99}},
+      {3, 15, 6, {98}},
+      {4, 15, 9, {96, 99, 98}},
+      {40, 15, 2, {64, 79, 94, 69, 84, 99}},
+      {200'000'000, 40, 1, {24, 64}},
+      {INT_MAX, 40, 2, {17, 57, 97, 10, 50, 90}},
   };
   for (const Case& c : cases) {
     RecordingPicture picture;
     TGraphPlot plot(picture);
+    plot.SetGridSize(c.grid);
     plot.SetStepSize(c.step);
     plot.SetScale(0);  // empty cycles then keep the scale: no full redraw
     picture.marks.clear();
