@@ -1,6 +1,7 @@
 #include "framework/win/Pictures.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -12,8 +13,20 @@ namespace {
 
 const char kIconNotValid[] = "Icon image is not valid";
 
+// The pixels of a picture of that size, or the framework's error for a picture that cannot be
+// made when the process could not hold them (on i686 a product past 2^32 would wrap).
+size_t PixelCount(int width, int height) {
+  const uint64_t pixels = uint64_t(std::max(width, 0)) * uint64_t(std::max(height, 0));
+  if (pixels > PTRDIFF_MAX / sizeof(uint32_t)) {
+    throw EOutOfResources(
+        Format("Cannot create a bitmap: %d x %d pixels do not fit in memory", width, height));
+  }
+  return static_cast<size_t>(pixels);
+}
+
 // A top-down 32-bit DIB section, white.
 TGdiObject CreateBitmap32(int width, int height, uint32_t** bits) {
+  const size_t pixels = PixelCount(width, height);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   info.bmiHeader.biWidth = width;
@@ -26,7 +39,7 @@ TGdiObject CreateBitmap32(int width, int height, uint32_t** bits) {
   if (!bitmap) RaiseLastOSError("Cannot create a bitmap");
   TGdiObject owned(bitmap);
   *bits = static_cast<uint32_t*>(memory);
-  std::fill_n(*bits, static_cast<size_t>(width) * height, 0x00FFFFFFu);
+  std::fill_n(*bits, pixels, 0x00FFFFFFu);
   return owned;
 }
 
@@ -213,8 +226,12 @@ void TBitmap::TakePixels(int width, int height, const uint32_t* pixels) {
   uint32_t* bits = nullptr;
   if (width > 0 && height > 0) {
     bitmap = CreateBitmap32(width, height, &bits);
-    if (pixels) std::copy_n(pixels, static_cast<size_t>(width) * height, bits);
+    if (pixels) std::copy_n(pixels, PixelCount(width, height), bits);
   }
+  TakeBitmap(std::move(bitmap), bits, width, height);
+}
+
+void TBitmap::TakeBitmap(TGdiObject bitmap, uint32_t* bits, int width, int height) {
   ReleaseCanvas();
   bitmap_ = std::move(bitmap);
   bits_ = bits;
@@ -228,21 +245,23 @@ void TBitmap::SetSize(int width, int height) {
     throw ERangeError(Format("Bitmap size %d x %d is not valid", width, height));
   }
   if (width == width_ && height == height_) return;
-  // The pixels that both sizes cover are kept; new ones are white.
-  std::vector<uint32_t> pixels;
+  // The pixels that both sizes cover are copied straight into the new bitmap, which is made
+  // first: one that cannot be made leaves the old as it was. New pixels are white.
+  TGdiObject bitmap;
+  uint32_t* bits = nullptr;
   if (width > 0 && height > 0) {
-    pixels.assign(static_cast<size_t>(width) * height, 0x00FFFFFFu);
+    bitmap = CreateBitmap32(width, height, &bits);
     if (bits_) {
       GdiFlush();
       const int rows = std::min(height, height_);
       const int columns = std::min(width, width_);
       for (int y = 0; y < rows; ++y) {
         std::copy_n(bits_ + static_cast<size_t>(y) * width_, columns,
-                    pixels.begin() + static_cast<ptrdiff_t>(y) * width);
+                    bits + static_cast<size_t>(y) * width);
       }
     }
   }
-  TakePixels(width, height, pixels.empty() ? nullptr : pixels.data());
+  TakeBitmap(std::move(bitmap), bits, width, height);
   original_.clear();
   Changed();
 }

@@ -89,6 +89,8 @@ class TBitmap : public TGraphic {
   void ReleaseCanvas();
   void BindCanvas();
   void TakePixels(int width, int height, const uint32_t* pixels);
+  // Makes a new bitmap (owned, with its bits) the pixels.
+  void TakeBitmap(TGdiObject bitmap, uint32_t* bits, int width, int height);
   void LoadFromBytes(TBytes data);
   int width_ = 0;
   int height_ = 0;

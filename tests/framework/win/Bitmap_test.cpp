@@ -136,6 +136,13 @@ TEST_F(BitmapTest, SetSizeKeepsTheCoveredPixelsAndTheCanvas) {
   EXPECT_EQ(bitmap.PixelAt(0, 0), CLR_INVALID);
   EXPECT_TRUE(Save(bitmap).empty());
   EXPECT_THROW(bitmap.SetSize(-1, 4), ERangeError);
+  // Pixels the process cannot hold: the error of a bitmap that cannot be made, and the old
+  // picture stays.
+  Fill(bitmap, 2, 1, kRed);
+  for (const auto& [width, height] : {std::pair{65536, 65536}, std::pair{30000, 30000}}) {
+    EXPECT_THROW(bitmap.SetSize(width, height), EOutOfResources) << width << " x " << height;
+    ExpectPixels(bitmap, 2, 1, {kRed, kRed}, "after a size too large");
+  }
 }
 
 TEST_F(BitmapTest, BitmapInUseByItsCanvasCanBeDrawnAndCopied) {
