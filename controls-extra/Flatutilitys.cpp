@@ -4,16 +4,18 @@
 
 namespace {
 
-// Where the brush's pixels go: the destination where the source is black, the brush where it
-// is white (a monochrome source meets the destination's text and background colours).
+// The brush where the source is white, the destination where it is black.
 constexpr DWORD kPaintBrushThroughMask = 0x00E20746;
 
+// Paints the brush where the mask is black (the glyph) and keeps the destination where it is
+// white. A monochrome source takes the destination's text colour for its 0 bits and its
+// background colour for its 1 bits: white text and a black background turn the mask over.
 void BrushThroughMask(HDC dest, int x, int y, int width, int height, HDC mask, TColor color) {
   TSavedDC saved(dest);
   TGdiObject brush(CreateSolidBrush(ColorToRGB(color)));
   SelectObject(dest, brush.Get());
-  SetTextColor(dest, RGB(0, 0, 0));
-  SetBkColor(dest, RGB(255, 255, 255));
+  SetTextColor(dest, RGB(255, 255, 255));
+  SetBkColor(dest, RGB(0, 0, 0));
   BitBlt(dest, x, y, width, height, mask, 0, 0, kPaintBrushThroughMask);
   // Deselect before the brush goes.
   SelectObject(dest, GetStockObject(WHITE_BRUSH));

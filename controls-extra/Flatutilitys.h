@@ -17,9 +17,9 @@
 TColor CalcAdvancedColor(TColor BaseColor, TColor CurrentColor, unsigned char Amount,
                          TColorCalcType Direction);
 
-// Image engraved: FillColor everywhere, and the pixels of MaskColor in DarkColor, with
-// LightColor one pixel below and to the right of them when WithLight. A failure frees what was
-// made and passes on.
+// Image engraved: MaskColor is its background, which becomes FillColor; the glyph (every pixel
+// of another colour) is drawn in DarkColor, over LightColor one pixel below and to the right
+// of it when WithLight. A failure frees what was made and passes on.
 std::unique_ptr<TBitmap> CreateDisabledBitmap(TBitmap* Image, TColor MaskColor, TColor FillColor,
                                               TColor LightColor, TColor DarkColor, bool WithLight);
 

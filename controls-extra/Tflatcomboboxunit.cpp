@@ -163,9 +163,17 @@ void TFlatComboBox::WndProc(TMessage& Message) {
   }
   TCustomComboBox::WndProc(Message);
   if (Message.Msg == WM_CTLCOLORLISTBOX) {
-    // The control's colour, with the one brush the control keeps for it.
-    Message.Result = reinterpret_cast<LRESULT>(ControlBrush(reinterpret_cast<HDC>(Message.WParam)));
+    // The control's colour, with the one brush the control keeps for it. The list of a
+    // disabled simple box is greyed like its edit.
+    const HDC dc = reinterpret_cast<HDC>(Message.WParam);
+    Message.Result = reinterpret_cast<LRESULT>(ControlBrush(dc));
+    if (!Enabled()) SetTextColor(dc, ColorToRGB(clGrayText));
   }
+}
+
+void TFlatComboBox::DrawItem(int index, const RECT& rect, TOwnerDrawState state) {
+  if ((state & odDisabled) || !Enabled()) Canvas()->Font()->SetColor(clGrayText);
+  TCustomComboBox::DrawItem(index, rect, state);
 }
 
 void TFlatComboBox::HandleCreated() {

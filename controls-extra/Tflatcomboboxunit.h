@@ -47,6 +47,8 @@ class TFlatComboBox : public TCustomComboBox {
  protected:
   void WndProc(TMessage& Message) override;
   void ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC ComboProc) override;
+  // A disabled box draws its items' text greyed, as the system draws its own styles.
+  void DrawItem(int index, const RECT& rect, TOwnerDrawState state) override;
   // The drop-down list's messages while it is subclassed.
   virtual void ListWndProc(TMessage& Message);
 

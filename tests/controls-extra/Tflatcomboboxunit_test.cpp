@@ -145,6 +145,32 @@ TEST_F(FlatComboTest, PaintsAFlatBorderAndArrowEnabledDisabledAndDroppedDown) {
   }
 }
 
+TEST_F(FlatComboTest, ADisabledBoxGreysItsTextInEveryStyle) {
+  const COLORREF grey = GetSysColor(COLOR_GRAYTEXT), black = RGB(0, 0, 0);
+  for (TComboBoxStyle style : {csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable, csSimple}) {
+    Renew(style);
+    if (style == csSimple) combo_->SetBounds(10, 10, 150, 80);
+    combo_->Items()->SetText("Wake up\nSnooze");
+    combo_->SetItemIndex(1);
+    combo_->SetEnabled(false);
+    wintest::Pump();
+    // The text of the box itself, or of a simple box's list.
+    const HWND text_window = style == csSimple ? combo_->ListHandle() : combo_->Handle();
+    RECT area;
+    GetClientRect(text_window, &area);
+    int greys = 0, blacks = 0;
+    for (int y = 2; y < area.bottom - 2; ++y) {
+      for (int x = 2; x < area.right - 20; ++x) {
+        const COLORREF pixel = wintest::PixelAt(text_window, x, y);
+        greys += pixel == grey;
+        blacks += pixel == black;
+      }
+    }
+    EXPECT_GT(greys, 10) << static_cast<int>(style);
+    EXPECT_EQ(blacks, 0) << static_cast<int>(style);
+  }
+}
+
 TEST_F(FlatComboTest, SimpleBoxKeepsItsListInSightAndItsBorderClosed) {
   Renew(csSimple);
   combo_->SetBounds(10, 10, 150, 80);
@@ -216,19 +242,22 @@ TEST_F(FlatComboTest, ParentImageIsWhatTheParentShowsUnderTheControl) {
             static_cast<COLORREF>(kPanelColor));
 }
 
-TEST_F(FlatComboTest, DisabledBitmapEngravesTheMaskColour) {
-  // '#' the mask colour, '.' anything else; D dark, L light, f the fill.
-  const char* glyph[] = {"#...", ".#..", "...."};
-  const char* with_light[] = {"D...", ".D..", "..L."};
-  const char* without_light[] = {"D...", ".D..", "...."};
+// The mask colour is the glyph's background: the glyph comes out engraved (dark, with a light
+// edge below and to the right), not a dark block with a hole in the glyph's shape.
+TEST_F(FlatComboTest, DisabledBitmapEngravesTheGlyph) {
+  // '#' the glyph, 'n' a colour near the mask colour (glyph too), '.' the mask colour;
+  // D dark, L light, '.' the fill.
+  const char* glyph[] = {"#...", ".#..", "...n"};
+  const char* with_light[] = {"D...", ".D..", "..LD"};
+  const char* without_light[] = {"D...", ".D..", "...D"};
   TBitmap image;
-  Fill(image, 4, 3, RGB(255, 255, 255));
+  Fill(image, 4, 3, RGB(0, 0, 128));
   for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 4; ++x) {
-      if (glyph[y][x] == '#') image.Canvas()->SetPixel(x, y, clNavy);
+      if (glyph[y][x] == '#') image.Canvas()->SetPixel(x, y, clBlack);
+      if (glyph[y][x] == 'n') image.Canvas()->SetPixel(x, y, RGBColor(0, 0, 129));
     }
   }
-  image.Canvas()->SetPixel(3, 2, RGBColor(1, 0, 0));  // near the mask colour is not it
   const COLORREF fill = RGB(0, 128, 0), light = RGB(255, 255, 0), dark = RGB(128, 0, 0);
   for (bool lit : {true, false}) {
     std::unique_ptr<TBitmap> result =
