@@ -1,6 +1,8 @@
 #include "framework/core/Gridlayout.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 TGridRect GridRectOf(TGridCoord a, TGridCoord b) {
   return {std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};
@@ -174,4 +176,15 @@ TGridCoord GridKeyTarget(const TGridGeometry& grid, TGridCoord current, TGridKey
   }
   return {std::clamp(target.X, first_col, std::max(first_col, last_col)),
           std::clamp(target.Y, first_row, std::max(first_row, last_row))};
+}
+
+int TWheelTurns::Rows(int delta, unsigned lines, int page) {
+  constexpr int kNotch = 120;
+  pending_ += delta;
+  const int notches = pending_ / kNotch;
+  pending_ %= kNotch;
+  const int64_t per_notch = lines == kWheelPageScroll ? std::max(page, 1) : int64_t{lines};
+  // Cut so that adding it to a row stays within int.
+  constexpr int64_t kLimit = INT_MAX / 2;
+  return static_cast<int>(std::clamp<int64_t>(-notches * per_notch, -kLimit, kLimit));
 }

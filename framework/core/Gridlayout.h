@@ -102,3 +102,17 @@ enum class TGridKey { Left, Right, Up, Down, PageUp, PageDown, Home, End, Tab, B
 // cell.
 TGridCoord GridKeyTarget(const TGridGeometry& grid, TGridCoord current, TGridKey key, bool ctrl,
                          int page);
+
+// The mouse wheel's turns, which the grid and the outline scroll by. A notch is 120; smaller
+// turns (a touchpad sends 30 or less) add up until they make one. Each notch scrolls `lines`
+// rows as the system is set, none for 0, or a page for kWheelPageScroll.
+inline constexpr unsigned kWheelPageScroll = 0xFFFFFFFFu;  // WHEEL_PAGESCROLL
+class TWheelTurns {
+ public:
+  // Rows to scroll for a turn of `delta`, positive away from the user as the system reports
+  // it: the answer is positive towards the end, so a turn away from the user scrolls up.
+  int Rows(int delta, unsigned lines, int page);
+
+ private:
+  int pending_ = 0;  // what was turned short of a notch
+};

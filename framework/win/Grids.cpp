@@ -605,13 +605,16 @@ void TCustomGrid::Scroll(int bar, int request, bool thumb_tracking) {
   ScrollTo(horizontal ? TGridCoord{target, first_.Y} : TGridCoord{first_.X, target});
 }
 
-void TCustomGrid::WMMouseWheel(TMessage& message) {
+unsigned WheelScrollLines() {
   UINT lines = 3;
-  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-  wheel_delta_ += GET_WHEEL_DELTA_WPARAM(message.WParam);
-  const int notches = wheel_delta_ / WHEEL_DELTA;
-  wheel_delta_ %= WHEEL_DELTA;
-  if (notches != 0) SetTopRow(first_.Y - notches * static_cast<int>(std::max<UINT>(lines, 1)));
+  if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) return 3;
+  return lines;
+}
+
+void TCustomGrid::WMMouseWheel(TMessage& message) {
+  const int rows =
+      wheel_.Rows(GET_WHEEL_DELTA_WPARAM(message.WParam), WheelScrollLines(), VisibleRowCount());
+  if (rows != 0) SetTopRow(first_.Y + rows);
   message.Result = 0;
 }
 

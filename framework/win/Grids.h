@@ -20,6 +20,10 @@
 #include "framework/core/Gridlayout.h"
 #include "framework/win/WinControls.h"
 
+// The rows one notch of the mouse wheel scrolls, as the user set it (SPI_GETWHEELSCROLLLINES):
+// 3 when the system cannot tell; kWheelPageScroll for a page.
+unsigned WheelScrollLines();
+
 enum class TGridOption {
   goFixedVertLine,      // lines between the fixed columns
   goFixedHorzLine,      // lines between the fixed rows
@@ -162,7 +166,7 @@ class TCustomGrid : public TCustomControl {
   TGridCoord first_{1, 1};
   bool selecting_ = false;  // a left-button drag is moving the current cell
   bool updating_scroll_bars_ = false;
-  int wheel_delta_ = 0;  // what the wheel turned short of a notch
+  TWheelTurns wheel_;
 };
 
 using TDrawCellEvent = TEvent<TObject*, int, int, RECT, TGridDrawState>;

@@ -18,7 +18,6 @@ std::unique_ptr<TBitmap> ResourcePicture(const char* name) {
 }
 
 constexpr int kHorizontalLine = 8;  // pixels per step of the horizontal scroll bar's arrows
-constexpr int kWheelRows = 3;
 
 }  // namespace
 
@@ -325,7 +324,8 @@ void TCustomOutline::WndProc(TMessage& message) {
       message.Result = 0;
       return;
     case WM_MOUSEWHEEL:
-      SetTopRow(top_row_ - GET_WHEEL_DELTA_WPARAM(message.WParam) * kWheelRows / WHEEL_DELTA);
+      SetTopRow(top_row_ + wheel_.Rows(GET_WHEEL_DELTA_WPARAM(message.WParam), WheelScrollLines(),
+                                       PageRows()));
       message.Result = 0;
       return;
     default:

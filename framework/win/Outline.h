@@ -136,4 +136,5 @@ class TCustomOutline : public TCustomControl {
   int left_pos_ = 0;
   int content_width_ = 0;     // the widest row, in pixels
   bool layout_stale_ = true;  // rows changed since the scroll bars were set
+  TWheelTurns wheel_;
 };

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <vector>
+
 namespace {
 
 // Columns: a fixed one of 30 pixels, then 20, 40, 20, 20; lines of 1 (2 after the fixed one).
@@ -141,3 +144,27 @@ TEST(GridKeyTarget, KeysMoveWithinTheScrollingCells) {
 }
 
 }  // namespace
+
+TEST(WheelTurns, NotchesScrollTheSetLinesOrAPageAndSmallTurnsAddUp) {
+  struct Case {
+    const char* name;
+    std::vector<int> deltas;  // one grid's turns in order
+    unsigned lines;
+    std::vector<int> rows;  // the answer to each
+  };
+  const Case cases[] = {
+      {"a notch towards the user scrolls down", {-120}, 3, {3}},
+      {"a notch away scrolls up", {120, 240}, 3, {-3, -6}},
+      {"a page per notch", {-120, 120}, kWheelPageScroll, {7, -7}},
+      {"a touchpad's small turns", {-30, -30, -30, -30, -30}, 1, {0, 0, 0, 1, 0}},
+      {"what is left over counts", {-200, -40}, 1, {1, 1}},
+      {"no lines: no scrolling", {-120}, 0, {0}},
+      {"lines beyond reason stay in range", {-120 * 200}, 0x7FFFFFFF, {INT_MAX / 2}},
+  };
+  for (const Case& c : cases) {
+    TWheelTurns wheel;
+    std::vector<int> rows;
+    for (int delta : c.deltas) rows.push_back(wheel.Rows(delta, c.lines, 7));
+    EXPECT_EQ(rows, c.rows) << c.name;
+  }
+}

@@ -176,6 +176,12 @@ TEST_F(OutlineTest, ScrollBarsFollowTheRowsAndTheSelection) {
   EXPECT_EQ(outline_->TopRow(), 0);
   SendMessageA(Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
   EXPECT_EQ(outline_->GetItem(0, 0), 5) << "the second row, d:, is on top";
+  for (int turn = 0; turn < 4; ++turn) {  // a touchpad turns in small steps
+    SendMessageA(Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-30)), 0);
+  }
+  EXPECT_EQ(outline_->TopRow(), 1 + static_cast<int>(WheelScrollLines()));
+  SendMessageA(Handle(), WM_VSCROLL, SB_TOP, 0);
+  SendMessageA(Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
   SendMessageA(Handle(), WM_HSCROLL, SB_LINEDOWN, 0);
   EXPECT_EQ(outline_->LeftPos(), 8);
   EXPECT_EQ(clicks_, 0) << "scrolling selects nothing";
