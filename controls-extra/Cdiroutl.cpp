@@ -2,6 +2,9 @@
 
 #include <direct.h>
 
+#include <algorithm>
+#include <unordered_set>
+
 #include "framework/win/Locale.h"
 #include "framework/win/Platform.h"
 
@@ -34,6 +37,27 @@ AnsiString FullPathName(const AnsiString& path) {
 
 constexpr size_t kCurDirBuffer = 256;
 
+// The drive letter that a path begins with ("c:..."), upper-cased; 0 for a path on no drive.
+char DriveLetterOf(const AnsiString& path) {
+  if (path.size() < 2 || path[1] != ':') return 0;
+  const char letter = AsciiUpperCase(path.substr(0, 1))[0];
+  return letter >= 'A' && letter <= 'Z' ? letter : 0;
+}
+
+[[noreturn]] void CannotChangeTo(const AnsiString& path) {
+  throw EOutlineError(Format("Cannot change to %s", TextFromUtf8(path).c_str()));
+}
+
+// The item's child of that name, ignoring case; -1 when there is none.
+long ChildNamed(const TOutlineNode& node, const AnsiString& name) {
+  const AnsiString wanted = locale::UpperCaseFileName(name);
+  for (int position = 0; position < node.ChildCount(); ++position) {
+    const TOutlineNode& child = node.ChildNode(position);
+    if (locale::UpperCaseFileName(child.Text()) == wanted) return child.Index();
+  }
+  return -1;
+}
+
 }  // namespace
 
 TDirectoryServices& DirectoryServices() {
@@ -41,7 +65,7 @@ TDirectoryServices& DirectoryServices() {
       FindEntries,
       [](DWORD size, wchar_t* buffer) { return GetCurrentDirectoryW(size, buffer); },
       [](const AnsiString& path) { return _wchdir(WidePath(path).c_str()) == 0; },
-      [](int drive) { _chdrive(drive); },
+      [](int drive) { return _chdrive(drive) == 0; },
       FullPathName,
   };
   return services;
@@ -125,7 +149,8 @@ int TCDirectoryOutline::DriveToInt(char drive) {
 void TCDirectoryOutline::TakeCurrentDirectory() {
   const AnsiString current = ForceCase(CurDir());
   if (current.empty()) return;
-  FDriveLetter = current[0];
+  // A network share (\\server\share) lies on no drive.
+  FDriveLetter = DriveLetterOf(current) ? current[0] : 0;
   FShownDirectory = current;
 }
 
@@ -133,8 +158,14 @@ void TCDirectoryOutline::SetDrive(char drive) {
   const char letter = AsciiUpperCase(AnsiString(1, drive))[0];
   if (letter < 'A' || letter > 'Z') return;
   if (letter == AsciiUpperCase(AnsiString(1, FDriveLetter))[0]) return;
+  if (!DirectoryServices().SetCurrentDrive(DriveToInt(letter) + 1)) {
+    CannotChangeTo(AnsiString(1, letter) + ":");
+  }
+  ShowDrive(letter);
+}
+
+void TCDirectoryOutline::ShowDrive(char letter) {
   FDriveLetter = letter;
-  DirectoryServices().SetCurrentDrive(DriveToInt(letter) + 1);
   FShownDirectory = ForceCase(CurDir());
   if (!IsLoading()) BuildTree();
 }
@@ -144,13 +175,21 @@ void TCDirectoryOutline::SetDirectory(AnsiString new_directory) {
   AnsiString path = ForceCase(DirectoryServices().FullPathName(new_directory));
   if (path.size() > 3 && path.back() == '\\') path.pop_back();
   if (path == FShownDirectory) return;
-  FShownDirectory = path;
-  DirectoryServices().SetCurrentDirectory(path);  // a folder that is gone fails the walk below
-  if (AsciiUpperCase(path.substr(0, 1)) == AsciiUpperCase(AnsiString(1, FDriveLetter))) {
+  // Nothing changes before the folder is current: one that is gone or closed to the user
+  // must not look chosen.
+  if (!DirectoryServices().SetCurrentDirectory(path)) CannotChangeTo(path);
+  const char letter = DriveLetterOf(path);
+  if (letter == 0) {
+    FDriveLetter = 0;
+    FShownDirectory = path;
+    Clear();
+    Change();
+  } else if (letter == AsciiUpperCase(AnsiString(1, FDriveLetter))[0]) {
+    FShownDirectory = path;
     WalkTree(path);
     Change();
   } else {
-    SetDrive(path[0]);
+    ShowDrive(letter);  // the change made its drive current, at this folder
   }
 }
 
@@ -176,11 +215,30 @@ void TCDirectoryOutline::BuildOneLevel(long item) {
   AnsiString pattern = Items(item).FullPath();
   if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
   pattern += "*.*";
+  struct TFolderName {
+    std::string Key;  // made once for the sort's many comparisons
+    std::wstring Wide;
+    AnsiString Text;
+  };
+  std::vector<TFolderName> names;
+  std::unordered_set<AnsiString> seen;
   for (const TDirectoryEntry& entry : DirectoryServices().FindEntries(pattern)) {
     if (!entry.Directory || entry.Name.empty() || entry.Name[0] == '.') continue;
-    AddChildSorted(item, ForceCase(entry.Name), locale::CompareFileNames);
+    AnsiString name = ForceCase(entry.Name);
+    if (!seen.insert(name).second) continue;
+    std::wstring wide = WidePath(name);
+    names.push_back({locale::FileNameSortKey(wide), std::move(wide), std::move(name)});
   }
+  // Names equal but for case keep one order, whatever order the disk lists them in.
+  std::sort(names.begin(), names.end(), [](const TFolderName& a, const TFolderName& b) {
+    const int order = a.Key.compare(b.Key);
+    return order != 0 ? order < 0 : a.Wide < b.Wide;
+  });
+  std::vector<AnsiString> texts;
+  texts.reserve(names.size());
+  for (TFolderName& name : names) texts.push_back(std::move(name.Text));
   Items(item).SetData(APointer);
+  SetChildTexts(item, texts);
 }
 
 void TCDirectoryOutline::BuildSubTree(long item) {
@@ -192,20 +250,20 @@ void TCDirectoryOutline::BuildSubTree(long item) {
 }
 
 void TCDirectoryOutline::Expand(int index) {
-  if (!Items(index).Data()) BuildOneLevel(index);
+  // Every opening reads the level: folders made or removed since show as they are now.
+  BuildOneLevel(index);
   TCustomOutline::Expand(index);
 }
 
 long TCDirectoryOutline::GetChildNamed(const AnsiString& name, long item) {
-  Items(item).Expand();
-  const TOutlineNode& node = Items(item);
-  long child = node.GetFirstChild();
-  Items(child);  // an item without children fails here
-  const AnsiString wanted = locale::UpperCaseFileName(name);
-  for (; child != -1; child = node.GetNextChild(child)) {
-    if (locale::UpperCaseFileName(Items(child).Text()) == wanted) return child;
+  TOutlineNode& node = Items(item);
+  if (!node.Expanded()) {
+    node.Expand();
+  } else if (ChildNamed(node, name) == -1) {
+    BuildOneLevel(item);
   }
-  return -1;
+  Items(node.GetFirstChild());  // an item without children fails here
+  return ChildNamed(node, name);
 }
 
 void TCDirectoryOutline::WalkTree(const AnsiString& path) {
@@ -227,11 +285,24 @@ void TCDirectoryOutline::WalkTree(const AnsiString& path) {
 
 void TCDirectoryOutline::Click() {
   TCustomOutline::Click();
-  if (SelectedItem() <= 0) return;
-  AnsiString path = Items(SelectedItem()).FullPath();
+  const int clicked = SelectedItem();
+  if (clicked <= 0) return;
+  AnsiString path = Items(clicked).FullPath();
   // The drive item alone ("c:") would name the drive's current directory, not its root.
   if (!path.empty() && path.back() == ':') path += '\\';
-  SetDirectory(path);
+  try {
+    SetDirectory(path);
+  } catch (const EOutlineError&) {
+    // The folder's level is read again (a folder that went, goes) and the selection returns
+    // to the directory that is still current.
+    try {
+      const int parent = Items(clicked).Parent();
+      if (parent > 0) BuildOneLevel(parent);
+      WalkTree(FShownDirectory);
+    } catch (const EOutlineError&) {
+    }
+    throw;
+  }
 }
 
 void TCDirectoryOutline::CreateWnd() {
@@ -246,8 +317,8 @@ void TCDirectoryOutline::Loaded() {
   BuildTree();
 }
 
-AnsiString TCDirectoryOutline::DisplayText(const TOutlineNode& node) const {
-  return TextFromUtf8(node.Text());
+std::wstring TCDirectoryOutline::DisplayText(const TOutlineNode& node) const {
+  return WidePath(node.Text());
 }
 
 namespace Cdiroutl {

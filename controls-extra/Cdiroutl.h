@@ -5,7 +5,12 @@
 // or Drive walks the tree down to the folder, opening the levels on the way, and selects it.
 //
 // Folder names are UTF-8 like every file name of the program: the items hold them so, full paths
-// are built from them, and the rows show them as texts of the code page.
+// are built from them, and the rows show them through the wide calls, in any script.
+//
+// Only a path that begins with a drive letter (A to Z) has a tree here. While the current
+// directory is elsewhere (a network share), Drive is 0 and the outline shows nothing; a drive
+// or a directory set then brings the tree back. A drive or folder that cannot be made current
+// raises EOutlineError and changes nothing.
 //
 // The file system is reached through DirectoryServices(), which tests replace member by member.
 //
@@ -35,8 +40,9 @@ struct TDirectoryServices {
   // Changes the current directory, and the drive's own remembered one (_wchdir); false when
   // it cannot.
   std::function<bool(const AnsiString& path)> SetCurrentDirectory;
-  // Makes a drive current, at the directory it remembers (_chdrive, A = 1).
-  std::function<void(int drive)> SetCurrentDrive;
+  // Makes a drive current, at the directory it remembers (_chdrive, A = 1); false when it
+  // cannot (no such drive, no medium in it).
+  std::function<bool(int drive)> SetCurrentDrive;
   // The fully expanded path (GetFullPathNameW); the path itself when the system cannot expand it.
   std::function<AnsiString(const AnsiString& path)> FullPathName;
 };
@@ -61,6 +67,7 @@ class TCDirectoryOutline : public TCustomOutline {
   AnsiString ForceCase(const AnsiString& name) const;
 
   const AnsiString& Directory() const { return FShownDirectory; }
+  // Makes the folder current and walks the tree down to it.
   void SetDirectory(AnsiString new_directory);
   char Drive() const { return FDriveLetter; }
   // Letters outside A to Z and the drive shown already, in either case, change nothing.
@@ -68,14 +75,16 @@ class TCDirectoryOutline : public TCustomOutline {
   TTextCase TextCase() const { return FTextCase; }
   void SetTextCase(TTextCase value);
 
-  // Reads the folders below an item into its children, sorted; names there already stay single.
+  // Reads the folders below an item into its children, sorted ignoring case. Read again, the
+  // level follows the disk: folders that stay keep their state, the others come and go.
   virtual void BuildOneLevel(long item);
   // Empties the outline, adds the drive and walks down to the shown directory.
   virtual void BuildTree();
   // Reads every level below an item at once.
   virtual void BuildSubTree(long item);
   // Opens the item and answers the index of its child of that name (ignoring case), or -1.
-  // An item without children raises "Gliederungsindex nicht gefunden".
+  // An open level that lacks the name is read again first: the folder may be new. An item
+  // without children raises "Gliederungsindex nicht gefunden".
   long GetChildNamed(const AnsiString& name, long item);
   // Opens the tree down to a path of this drive and selects its last folder.
   void WalkTree(const AnsiString& path);
@@ -90,13 +99,16 @@ class TCDirectoryOutline : public TCustomOutline {
   virtual void Change() { OnChange(this); }
   void Click() override;
   void Expand(int index) override;
-  AnsiString DisplayText(const TOutlineNode& node) const override;
+  std::wstring DisplayText(const TOutlineNode& node) const override;
 
  private:
   using TCaseConverter = AnsiString (*)(const AnsiString&);
   void AssignCaseProc();
-  // Drive and directory from the process's current directory, when it can tell.
+  // Drive and directory from the process's current directory, when it can tell; no drive
+  // when it lies on none.
   void TakeCurrentDirectory();
+  // Shows the directory of this drive, read from the process's current directory.
+  void ShowDrive(char letter);
 
   char FDriveLetter = 0;
   AnsiString FShownDirectory;

@@ -195,6 +195,14 @@ void TCanvas::TextRect(const RECT& rect, int x, int y, const AnsiString& text) {
   ExtTextOutA(dc_, x, y, options, &rect, text.data(), static_cast<UINT>(text.size()), nullptr);
 }
 
+void TCanvas::TextRect(const RECT& rect, int x, int y, const std::wstring& text) {
+  RequireFont();
+  RequireBrush();
+  UINT options = ETO_CLIPPED;
+  if (brush_.Style() == TBrushStyle::bsSolid) options |= ETO_OPAQUE;
+  ExtTextOutW(dc_, x, y, options, &rect, text.data(), static_cast<UINT>(text.size()), nullptr);
+}
+
 int TCanvas::DrawText(const AnsiString& text, RECT& rect, UINT flags) {
   RequireFont();
   RequireBrush();
@@ -205,6 +213,13 @@ SIZE TCanvas::TextExtent(const AnsiString& text) {
   RequireFont();
   SIZE size{0, 0};
   GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
+  return size;
+}
+
+SIZE TCanvas::TextExtent(const std::wstring& text) {
+  RequireFont();
+  SIZE size{0, 0};
+  GetTextExtentPoint32W(dc_, text.data(), static_cast<int>(text.size()), &size);
   return size;
 }
 

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/win/GdiObjects.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -56,9 +58,12 @@ class TCanvas : public TPersistent {
 
   void TextOut(int x, int y, const AnsiString& text);
   void TextRect(const RECT& rect, int x, int y, const AnsiString& text);
+  // Names of files in any script, through the wide calls.
+  void TextRect(const RECT& rect, int x, int y, const std::wstring& text);
   // DrawText with the given DT_ flags; answers the text's height.
   int DrawText(const AnsiString& text, RECT& rect, UINT flags);
   SIZE TextExtent(const AnsiString& text);
+  SIZE TextExtent(const std::wstring& text);
   int TextWidth(const AnsiString& text) { return TextExtent(text).cx; }
   int TextHeight(const AnsiString& text) { return TextExtent(text).cy; }
 

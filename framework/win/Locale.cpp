@@ -80,8 +80,21 @@ AnsiString UpperCaseFileName(const AnsiString& name) {
 }
 
 int CompareFileNames(const AnsiString& a, const AnsiString& b) {
-  const std::wstring wide_a = WidePath(a);
-  const std::wstring wide_b = WidePath(b);
+  return CompareFileNames(WidePath(a), WidePath(b));
+}
+
+std::string FileNameSortKey(const std::wstring& name) {
+  const int length = static_cast<int>(name.size());
+  const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int size = LCMapStringW(LOCALE_USER_DEFAULT, flags, name.data(), length, nullptr, 0);
+  if (size <= 0) return std::string();
+  std::string key(static_cast<size_t>(size), '\0');
+  LCMapStringW(LOCALE_USER_DEFAULT, flags, name.data(), length,
+               reinterpret_cast<wchar_t*>(key.data()), size);
+  return key;
+}
+
+int CompareFileNames(const std::wstring& wide_a, const std::wstring& wide_b) {
   const int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wide_a.data(),
                                     static_cast<int>(wide_a.size()), wide_b.data(),
                                     static_cast<int>(wide_b.size()));

@@ -2,6 +2,8 @@
 // and the locale's string comparison and casing. All through the ANSI functions, code page 1252.
 #pragma once
 
+#include <string>
+
 #include "framework/core/Sysutils.h"
 
 namespace locale {
@@ -25,5 +27,10 @@ AnsiString UpperCase(AnsiString text);  // CharUpperBuffA
 AnsiString LowerCaseFileName(const AnsiString& name);
 AnsiString UpperCaseFileName(const AnsiString& name);
 int CompareFileNames(const AnsiString& a, const AnsiString& b);
+// The same for names in UTF-16 already.
+int CompareFileNames(const std::wstring& a, const std::wstring& b);
+// A key per name whose byte order is the order of CompareFileNames (LCMapStringW's sort key):
+// a sort of many names makes each key once and then compares bytes.
+std::string FileNameSortKey(const std::wstring& name);
 
 }  // namespace locale

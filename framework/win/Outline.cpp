@@ -180,12 +180,16 @@ TBitmap* TCustomOutline::PictureFor(const TOutlineNode& node) const {
   return node.Expanded() ? picture_open_.get() : picture_closed_.get();
 }
 
+std::wstring TCustomOutline::DisplayText(const TOutlineNode& node) const {
+  return WideText(node.Text());
+}
+
 int TCustomOutline::TextWidth(const TOutlineNode& node) const {
-  const AnsiString text = DisplayText(node);
+  const std::wstring text = DisplayText(node);
   TMeasuringDC measuring;
   TSelectObject font(measuring.Get(), Font()->Handle());
   SIZE size{};
-  GetTextExtentPoint32A(measuring.Get(), text.data(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32W(measuring.Get(), text.data(), static_cast<int>(text.size()), &size);
   return size.cx;
 }
 
@@ -396,7 +400,7 @@ void TCustomOutline::PaintRow(int row, int y) {
         canvas->Handle(), {place.Left + dx, place.Top + y, place.Right + dx, place.Bottom + y},
         {0, 0, picture->GetWidth(), picture->GetHeight()}, picture->TransparentColor());
   }
-  const AnsiString text = DisplayText(node);
+  const std::wstring text = DisplayText(node);
   const SIZE extent = canvas->TextExtent(text);
   const RECT text_rect{layout.TextLeft - 2 + dx, y, layout.TextLeft + extent.cx + 2 + dx,
                        y + item_height_};

@@ -45,6 +45,9 @@ class TCustomOutline : public TCustomControl {
   int AddChildSorted(int index, const AnsiString& text, const TOutlineTree::TCompare& compare) {
     return tree_.AddChildSorted(index, text, compare);
   }
+  void SetChildTexts(int index, const std::vector<AnsiString>& texts) {
+    tree_.SetChildTexts(index, texts);
+  }
   const AnsiString& ItemSeparator() const { return tree_.ItemSeparator(); }
   void SetItemSeparator(const AnsiString& separator);
   // 0 when none. Setting it scrolls the item into view; 0 or below raises "Ungültige Auswahl",
@@ -93,8 +96,8 @@ class TCustomOutline : public TCustomControl {
   // The expand and collapse actions: raise OnExpand and OnCollapse.
   virtual void Expand(int index) { OnExpand(this, index); }
   virtual void Collapse(int index) { OnCollapse(this, index); }
-  // The text a row shows for an item: its text by default.
-  virtual AnsiString DisplayText(const TOutlineNode& node) const { return node.Text(); }
+  // The text a row shows for an item, drawn through the wide calls: its text by default.
+  virtual std::wstring DisplayText(const TOutlineNode& node) const;
 
   void CreateParams(TCreateParams& params) override;
   void Paint() override;

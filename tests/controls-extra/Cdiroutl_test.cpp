@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 
 #include "framework/core/Filer.h"
 #include "framework/win/Locale.h"
@@ -179,23 +180,65 @@ TEST_F(DirectoryOutlineTest, MissingPathsFailWithTheOutlinesErrors) {
   TCDirectoryOutline* outline = NewOutline();
   struct Row {
     const char* tail;
+    bool walk;  // walked in the tree alone, else set as the directory
     const char* message;
   };
   const std::vector<Row> rows = {
-      {"\\one\\missing", "Ung\xFCltige Auswahl"},  // the last name is not found
-      {"\\missing\\deeper", "Gliederungsindex nicht gefunden"},
-      {"\\one\\two\\three\\four", "Gliederungsindex nicht gefunden"},  // three has no folders
+      {"\\one\\missing", false, "Cannot change to "},    // the folder cannot be made current
+      {"\\one\\missing", true, "Ung\xFCltige Auswahl"},  // the last name is not found
+      {"\\missing\\deeper", true, "Gliederungsindex nicht gefunden"},
+      {"\\one\\two\\three\\four", true, "Gliederungsindex nicht gefunden"},  // three has none
   };
   for (const Row& row : rows) {
     outline->SetDirectory(root_);
+    changes_ = 0;
     try {
-      outline->SetDirectory(root_ + row.tail);
+      if (row.walk) {
+        outline->WalkTree(root_ + row.tail);
+      } else {
+        outline->SetDirectory(root_ + row.tail);
+      }
       ADD_FAILURE() << row.tail << ": no error";
     } catch (const EOutlineError& error) {
-      EXPECT_EQ(error.Message, row.message) << row.tail;
+      EXPECT_EQ(error.Message.substr(0, strlen(row.message)), row.message) << row.tail;
     }
-    EXPECT_EQ(outline->Directory(), Lower(root_ + row.tail)) << "taken before the walk";
+    EXPECT_EQ(outline->Directory(), Lower(root_)) << row.tail;
+    EXPECT_EQ(Lower(CurrentDirectory()), Lower(root_)) << row.tail;
+    EXPECT_EQ(changes_, 0) << row.tail;
   }
+}
+
+TEST_F(DirectoryOutlineTest, FoldersInAnyScriptShowAsTheirNames) {
+  TCDirectoryOutline* outline = NewOutline();
+  // Two folders of one width in the code page: the Greek one becomes "???" there.
+  const AnsiString greek = "\xCE\xA9\xCE\xA9\xCE\xA9";  // three capital omegas, UTF-8
+  ASSERT_TRUE(CreateDirectoryW(WidePath(root_ + "\\" + greek).c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(WidePath(root_ + "\\" + "aaa").c_str(), nullptr));
+  TScopeExit remove([this, greek] {
+    RemoveDirectoryW(WidePath(root_ + "\\" + greek).c_str());
+    RemoveDirectoryW(WidePath(root_ + "\\aaa").c_str());
+  });
+  outline->SetDirectory(root_ + "\\aaa");
+  const int aaa = outline->SelectedItem();
+  const int omegas = outline->Items(aaa).ParentNode()->GetLastChild();
+  ASSERT_EQ(outline->Items(omegas).Text(), locale::LowerCaseFileName(greek));
+  outline->SetSelectedItem(outline->Items(aaa).Parent());  // in view, and neither row selected
+  outline->SetTopRow(outline->TopRow() + outline->ItemTextRect(aaa).top / outline->ItemHeight());
+  wintest::Pump();
+  const RECT shown = outline->ItemTextRect(omegas);
+  ASSERT_GT(shown.right - shown.left, 4);
+  // The Greek row as "???" would be drawn as a row of that text: it must not be.
+  outline->Items(aaa).SetText("???");
+  const RECT questions = outline->ItemTextRect(aaa);
+  std::vector<COLORREF> greek_pixels, question_pixels;
+  for (int y = 0; y < shown.bottom - shown.top; ++y) {
+    for (int x = 0; x < questions.right - questions.left; ++x) {
+      greek_pixels.push_back(wintest::PixelAt(outline->Handle(), shown.left + x, shown.top + y));
+      question_pixels.push_back(
+          wintest::PixelAt(outline->Handle(), questions.left + x, questions.top + y));
+    }
+  }
+  EXPECT_NE(greek_pixels, question_pixels);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -213,10 +256,13 @@ class MadeUpDriveTest : public DirectoryOutlineTest {
       return static_cast<DWORD>(current.size());
     };
     DirectoryServices().SetCurrentDrive = [this](int drive) {
+      if (drive == kNoMedium) return false;
       drives_.push_back(drive);
       current_ = AnsiString(1, static_cast<char>('A' + drive - 1)) + ":\\";
+      return true;
     };
     DirectoryServices().SetCurrentDirectory = [this](const AnsiString& path) {
+      if (closed_.count(path)) return false;
       current_ = path;
       return true;
     };
@@ -227,24 +273,107 @@ class MadeUpDriveTest : public DirectoryOutlineTest {
     };
   }
 
+  static constexpr int kNoMedium = 1;  // drive A: cannot be made current
   AnsiString current_ = "Q:\\";
+  std::set<AnsiString> closed_;  // folders that cannot be made current
   std::vector<int> drives_;
   std::vector<AnsiString> patterns_;
   std::map<AnsiString, std::vector<TDirectoryEntry>> entries_;
 };
 
-TEST_F(MadeUpDriveTest, FoldersAreSortedIgnoringCaseWhateverOrderTheyCome) {
+TEST_F(MadeUpDriveTest, EachOpeningReadsTheLevelSortedAndKeepsTheFoldersThatStay) {
   entries_["Q:\\*.*"] = {{".", true}, {"..", true}, {"b", true},   {"A", true},
                          {"c", true}, {"d", false}, {".git", true}};
+  entries_["Q:\\A\\*.*"] = {{"inner", true}};
   TCDirectoryOutline* outline = NewOutline();
   outline->SetTextCase(TTextCase::tcAsIs);
   EXPECT_EQ(outline->Items(1).Text(), "Q:");
   outline->Items(1).Expand();
-  outline->Items(1).Collapse();
-  outline->Items(1).Expand();
   EXPECT_EQ(ChildTexts(outline, 1), (std::vector<AnsiString>{"A", "b", "c"}));
-  EXPECT_EQ(patterns_, (std::vector<AnsiString>{"Q:\\*.*"})) << "a level is read once";
   EXPECT_EQ(outline->Items(1).Data(), TCDirectoryOutline::APointer);
+  outline->Items(2).Expand();
+  outline->SetSelectedItem(3);  // inner
+  outline->Items(1).Collapse();
+  entries_["Q:\\*.*"] = {{"new", true}, {"c", true}, {"A", true}, {"new", true}};
+  outline->Items(1).Expand();
+  EXPECT_EQ(ChildTexts(outline, 1), (std::vector<AnsiString>{"A", "c", "new"}));
+  EXPECT_TRUE(outline->Items(2).Expanded()) << "a folder that stays keeps its state";
+  EXPECT_EQ(ChildTexts(outline, 2), (std::vector<AnsiString>{"inner"}));
+  EXPECT_EQ(outline->Items(outline->SelectedItem()).Text(), "Q:") << "the closing took it up";
+  EXPECT_EQ(patterns_, (std::vector<AnsiString>{"Q:\\*.*", "Q:\\A\\*.*", "Q:\\*.*"}));
+}
+
+TEST_F(MadeUpDriveTest, ANetworkCurrentDirectoryShowsNothingUntilADriveIsSet) {
+  struct Row {
+    const char* name;
+    std::function<TCDirectoryOutline*()> make;
+    std::function<void(TCDirectoryOutline*)> set;
+  };
+  const std::vector<Row> rows = {
+      {"a window, then a drive", [this] { return NewOutline(); },
+       [](TCDirectoryOutline* outline) { outline->SetDrive('q'); }},
+      {"a stored control, then a directory",
+       [this] {
+         auto* outline = new TCDirectoryOutline(form_);
+         ReadComponentText(*outline, "object Outline1: TCDirectoryOutline\nend\n");
+         return outline;
+       },
+       [](TCDirectoryOutline* outline) { outline->SetDirectory("Q:\\"); }},
+  };
+  for (const Row& row : rows) {
+    current_ = "\\\\server\\share\\folder";
+    TCDirectoryOutline* outline = nullptr;
+    ASSERT_NO_THROW(outline = row.make()) << row.name;
+    EXPECT_EQ(outline->ItemCount(), 0) << row.name;
+    EXPECT_EQ(outline->Drive(), 0) << row.name;
+    row.set(outline);
+    EXPECT_EQ(outline->Drive(), 'Q') << row.name;
+    EXPECT_EQ(outline->Directory(), "q:\\") << row.name;
+    EXPECT_EQ(outline->Items(1).Text(), "q:") << row.name;
+    EXPECT_EQ(outline->SelectedItem(), 1) << row.name;
+    TObject::Free(outline);
+  }
+}
+
+TEST_F(MadeUpDriveTest, ADriveOrFolderThatCannotBeMadeCurrentChangesNothing) {
+  entries_["q:\\*.*"] = {{"one", true}, {"gone", true}};
+  entries_["q:\\one\\*.*"] = {{"two", true}};
+  closed_ = {"a:\\", "q:\\gone"};
+  TCDirectoryOutline* outline = NewOutline();
+  outline->SetDirectory("Q:\\one");
+  const char drive = outline->Drive();
+  wintest::ExceptionRecorder recorder;
+  struct Row {
+    const char* name;
+    std::function<void()> action;
+    std::vector<AnsiString> children;  // of the drive, after
+  };
+  const std::vector<Row> rows = {
+      {"a drive with no medium", [outline] { outline->SetDrive('a'); }, {"gone", "one"}},
+      {"a folder on it", [outline] { outline->SetDirectory("a:\\"); }, {"gone", "one"}},
+      {"a folder that cannot be entered",
+       [outline] { outline->SetDirectory("q:\\gone"); },
+       {"gone", "one"}},
+      {"a click on a folder that went since its level was read",
+       [this, outline, &recorder] {
+         entries_["q:\\*.*"] = {{"one", true}};
+         outline->SetTopRow(0);
+         const RECT text = outline->ItemTextRect(outline->Items(1).GetFirstChild());
+         wintest::Click(outline->Handle(), text.left + 4, (text.top + text.bottom) / 2);
+         if (!recorder.messages.empty()) throw EOutlineError(recorder.messages.front());
+       },
+       {"one"}},
+  };
+  for (const Row& row : rows) {
+    changes_ = 0;
+    EXPECT_THROW(row.action(), EOutlineError) << row.name;
+    EXPECT_EQ(outline->Drive(), drive) << row.name;
+    EXPECT_EQ(outline->Directory(), "q:\\one") << row.name;
+    EXPECT_EQ(current_, "q:\\one") << row.name;
+    EXPECT_EQ(ChildTexts(outline, 1), row.children) << row.name;
+    EXPECT_EQ(outline->Items(outline->SelectedItem()).FullPath(), "q:\\one") << row.name;
+    EXPECT_EQ(changes_, 0) << row.name;
+  }
 }
 
 TEST_F(MadeUpDriveTest, SetDriveIgnoresNonLettersAndTheDriveShown) {
