@@ -3,7 +3,7 @@
 #include <direct.h>
 
 #include <algorithm>
-#include <unordered_set>
+#include <string_view>
 
 #include "framework/win/Locale.h"
 #include "framework/win/Platform.h"
@@ -69,6 +69,57 @@ TDirectoryServices& DirectoryServices() {
       FullPathName,
   };
   return services;
+}
+
+std::vector<AnsiString> SortedFolderNames(const std::vector<TDirectoryEntry>& entries,
+                                          TTextCase text_case) {
+  // Every name in one text, each ended by a 0, converted and cased at once, and the sort keys
+  // in one more: a level of many thousand folders costs a few large allocations, not several
+  // per name, which the system's heap would make slower with every name.
+  AnsiString joined;
+  for (const TDirectoryEntry& entry : entries) {
+    if (!entry.Directory || entry.Name.empty() || entry.Name[0] == '.') continue;
+    joined += entry.Name;
+    joined += '\0';
+  }
+  std::wstring wide = WidePath(joined);
+  const DWORD length = static_cast<DWORD>(wide.size());
+  if (text_case == TTextCase::tcLowerCase && length) CharLowerBuffW(wide.data(), length);
+  if (text_case == TTextCase::tcUpperCase && length) CharUpperBuffW(wide.data(), length);
+  const std::u16string cased(wide.begin(), wide.end());
+
+  struct TName {
+    size_t At, Length;        // in `wide`
+    size_t KeyAt, KeyLength;  // in `keys`
+  };
+  std::vector<TName> names;
+  std::string keys;
+  for (size_t at = 0; at < wide.size();) {
+    const size_t end = wide.find(L'\0', at);
+    const size_t key_at = keys.size();
+    locale::AppendFileNameSortKey(std::wstring_view(wide.data() + at, end - at), keys);
+    names.push_back({at, end - at, key_at, keys.size() - key_at});
+    at = end + 1;
+  }
+  const auto text_of = [&wide](const TName& name) {
+    return std::wstring_view(wide.data() + name.At, name.Length);
+  };
+  const auto key_of = [&keys](const TName& name) {
+    return std::string_view(keys.data() + name.KeyAt, name.KeyLength);
+  };
+  // Names equal but for case keep one order, whatever order the disk lists them in; the same
+  // name twice comes out side by side.
+  std::sort(names.begin(), names.end(), [&](const TName& a, const TName& b) {
+    const int order = key_of(a).compare(key_of(b));
+    return order != 0 ? order < 0 : text_of(a) < text_of(b);
+  });
+  std::vector<AnsiString> texts;
+  texts.reserve(names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i > 0 && text_of(names[i]) == text_of(names[i - 1])) continue;
+    texts.push_back(Utf16ToUtf8(std::u16string_view(cased.data() + names[i].At, names[i].Length)));
+  }
+  return texts;
 }
 
 const TEnumInfo& EnumInfoOf(TTextCase) {
@@ -215,30 +266,10 @@ void TCDirectoryOutline::BuildOneLevel(long item) {
   AnsiString pattern = Items(item).FullPath();
   if (pattern.empty() || pattern.back() != '\\') pattern += '\\';
   pattern += "*.*";
-  struct TFolderName {
-    std::string Key;  // made once for the sort's many comparisons
-    std::wstring Wide;
-    AnsiString Text;
-  };
-  std::vector<TFolderName> names;
-  std::unordered_set<AnsiString> seen;
-  for (const TDirectoryEntry& entry : DirectoryServices().FindEntries(pattern)) {
-    if (!entry.Directory || entry.Name.empty() || entry.Name[0] == '.') continue;
-    AnsiString name = ForceCase(entry.Name);
-    if (!seen.insert(name).second) continue;
-    std::wstring wide = WidePath(name);
-    names.push_back({locale::FileNameSortKey(wide), std::move(wide), std::move(name)});
-  }
-  // Names equal but for case keep one order, whatever order the disk lists them in.
-  std::sort(names.begin(), names.end(), [](const TFolderName& a, const TFolderName& b) {
-    const int order = a.Key.compare(b.Key);
-    return order != 0 ? order < 0 : a.Wide < b.Wide;
-  });
-  std::vector<AnsiString> texts;
-  texts.reserve(names.size());
-  for (TFolderName& name : names) texts.push_back(std::move(name.Text));
+  const std::vector<AnsiString> names =
+      SortedFolderNames(DirectoryServices().FindEntries(pattern), FTextCase);
   Items(item).SetData(APointer);
-  SetChildTexts(item, texts);
+  SetChildTexts(item, names);
 }
 
 void TCDirectoryOutline::BuildSubTree(long item) {

@@ -52,6 +52,12 @@ TDirectoryServices& DirectoryServices();
 enum class TTextCase { tcLowerCase, tcUpperCase, tcAsIs };
 const TEnumInfo& EnumInfoOf(TTextCase);
 
+// The names of the folders among `entries` that do not begin with ".", cased as the outline
+// cases them, each once, sorted ignoring case in the user's locale (equal names but for case
+// in one fixed order): one level of the outline.
+std::vector<AnsiString> SortedFolderNames(const std::vector<TDirectoryEntry>& entries,
+                                          TTextCase text_case);
+
 class TCDirectoryOutline : public TCustomOutline {
   DECLARE_CLASS_INFO()
  public:

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "framework/core/Datetext.h"
 #include "framework/win/Platform.h"
 
@@ -83,15 +85,23 @@ int CompareFileNames(const AnsiString& a, const AnsiString& b) {
   return CompareFileNames(WidePath(a), WidePath(b));
 }
 
-std::string FileNameSortKey(const std::wstring& name) {
+void AppendFileNameSortKey(std::wstring_view name, std::string& keys) {
   const int length = static_cast<int>(name.size());
   const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int size = LCMapStringW(LOCALE_USER_DEFAULT, flags, name.data(), length, nullptr, 0);
-  if (size <= 0) return std::string();
-  std::string key(static_cast<size_t>(size), '\0');
-  LCMapStringW(LOCALE_USER_DEFAULT, flags, name.data(), length,
-               reinterpret_cast<wchar_t*>(key.data()), size);
-  return key;
+  const size_t at = keys.size();
+  // Most keys fit in this room, which spares asking for the size first.
+  int room = 4 * length + 32;
+  keys.resize(at + static_cast<size_t>(room));
+  int size = LCMapStringW(LOCALE_USER_DEFAULT, flags, name.data(), length,
+                          reinterpret_cast<wchar_t*>(keys.data() + at), room);
+  if (size == 0) {
+    room = LCMapStringW(LOCALE_USER_DEFAULT, flags, name.data(), length, nullptr, 0);
+    keys.resize(at + static_cast<size_t>(std::max(room, 0)));
+    size = room > 0 ? LCMapStringW(LOCALE_USER_DEFAULT, flags, name.data(), length,
+                                   reinterpret_cast<wchar_t*>(keys.data() + at), room)
+                    : 0;
+  }
+  keys.resize(at + static_cast<size_t>(std::max(size, 0)));
 }
 
 int CompareFileNames(const std::wstring& wide_a, const std::wstring& wide_b) {

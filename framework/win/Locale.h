@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "framework/core/Sysutils.h"
 
@@ -29,8 +30,8 @@ AnsiString UpperCaseFileName(const AnsiString& name);
 int CompareFileNames(const AnsiString& a, const AnsiString& b);
 // The same for names in UTF-16 already.
 int CompareFileNames(const std::wstring& a, const std::wstring& b);
-// A key per name whose byte order is the order of CompareFileNames (LCMapStringW's sort key):
-// a sort of many names makes each key once and then compares bytes.
-std::string FileNameSortKey(const std::wstring& name);
+// Appends a key of the name whose byte order is the order of CompareFileNames (LCMapStringW's
+// sort key): a sort of many names makes each key once and then compares bytes.
+void AppendFileNameSortKey(std::wstring_view name, std::string& keys);
 
 }  // namespace locale

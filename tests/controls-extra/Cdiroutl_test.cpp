@@ -303,6 +303,30 @@ TEST_F(MadeUpDriveTest, EachOpeningReadsTheLevelSortedAndKeepsTheFoldersThatStay
   EXPECT_EQ(patterns_, (std::vector<AnsiString>{"Q:\\*.*", "Q:\\A\\*.*", "Q:\\*.*"}));
 }
 
+TEST(SortedFolderNames, ALevelIsCasedSortedInTheLocalesOrderAndSingle) {
+  struct Row {
+    std::vector<AnsiString> folders;  // as the disk lists them
+    TTextCase text_case;
+    std::vector<AnsiString> level;
+  };
+  const AnsiString a_umlaut = "\xC3\xA4", upper_a_umlaut = "\xC3\x84";  // UTF-8
+  const std::vector<Row> rows = {
+      {{"b", "A", "c"}, TTextCase::tcAsIs, {"A", "b", "c"}},
+      {{"Zebra", a_umlaut + "pfel", "Apfel"},
+       TTextCase::tcLowerCase,
+       {"apfel", a_umlaut + "pfel", "zebra"}},  // not after z, as the bytes would have it
+      {{a_umlaut + "x", "b"}, TTextCase::tcUpperCase, {upper_a_umlaut + "X", "B"}},
+      {{"b", "B", "b"}, TTextCase::tcAsIs, {"B", "b"}},  // one order for names equal but for case
+      {{"B", "b"}, TTextCase::tcAsIs, {"B", "b"}},
+      {{"x", "X"}, TTextCase::tcLowerCase, {"x"}},
+  };
+  for (const Row& row : rows) {
+    std::vector<TDirectoryEntry> entries;
+    for (const AnsiString& folder : row.folders) entries.push_back({folder, true});
+    EXPECT_EQ(SortedFolderNames(entries, row.text_case), row.level) << row.folders.front();
+  }
+}
+
 TEST_F(MadeUpDriveTest, ANetworkCurrentDirectoryShowsNothingUntilADriveIsSet) {
   struct Row {
     const char* name;
