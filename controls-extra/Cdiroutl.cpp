@@ -75,7 +75,7 @@ std::vector<AnsiString> SortedFolderNames(const std::vector<TDirectoryEntry>& en
                                           TTextCase text_case) {
   // Every name in one text, each ended by a 0, converted and cased at once, and the sort keys
   // in one more: a level of many thousand folders costs a few large allocations, not several
-  // per name, which the system's heap would make slower with every name.
+  // per name.
   AnsiString joined;
   for (const TDirectoryEntry& entry : entries) {
     if (!entry.Directory || entry.Name.empty() || entry.Name[0] == '.') continue;

@@ -212,12 +212,13 @@ TEST_F(DirectoryOutlineTest, FoldersInAnyScriptShowAsTheirNames) {
   TCDirectoryOutline* outline = NewOutline();
   // Two folders of one width in the code page: the Greek one becomes "???" there.
   const AnsiString greek = "\xCE\xA9\xCE\xA9\xCE\xA9";  // three capital omegas, UTF-8
-  ASSERT_TRUE(CreateDirectoryW(WidePath(root_ + "\\" + greek).c_str(), nullptr));
-  ASSERT_TRUE(CreateDirectoryW(WidePath(root_ + "\\" + "aaa").c_str(), nullptr));
   TScopeExit remove([this, greek] {
+    SetCurrentDirectoryW(WidePath(saved_directory_).c_str());  // a current folder stays
     RemoveDirectoryW(WidePath(root_ + "\\" + greek).c_str());
     RemoveDirectoryW(WidePath(root_ + "\\aaa").c_str());
   });
+  ASSERT_TRUE(CreateDirectoryW(WidePath(root_ + "\\" + greek).c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(WidePath(root_ + "\\aaa").c_str(), nullptr));
   outline->SetDirectory(root_ + "\\aaa");
   const int aaa = outline->SelectedItem();
   const int omegas = outline->Items(aaa).ParentNode()->GetLastChild();
