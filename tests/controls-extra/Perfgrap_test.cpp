@@ -84,7 +84,9 @@ TEST_F(PerformanceGraphTest, BarsAndLinesInTheNewestBandAndHowTheyMoveLeft) {
     std::vector<int> red_rows;
     for (int y = 0; y < 100; ++y) {
       if (surface.PixelAt(column, y) == kRed) red_rows.push_back(y);
-      if (c.later) ASSERT_EQ(surface.PixelAt(98, y), kBlack) << c.name << ": the newest band";
+      if (c.later) {
+        ASSERT_EQ(surface.PixelAt(98, y), kBlack) << c.name << ": the newest band";
+      }
     }
     ASSERT_FALSE(red_rows.empty()) << c.name;
     EXPECT_EQ(red_rows.front(), c.top_row) << c.name;
