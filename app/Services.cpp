@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "framework/win/Forms.h"
+#include "framework/win/Handles.h"
 #include "framework/win/Locale.h"
 #include "framework/win/Platform.h"
 
@@ -14,18 +15,12 @@ TZoneChange ZoneChange(const SYSTEMTIME& date) {
           ((date.wHour * 60 + date.wMinute) * 60 + date.wSecond) * 1000 + date.wMilliseconds};
 }
 
-// The program's one wake-up timer; made on first use, closed when the program ends.
-HANDLE WakeTimer() {
-  static const struct Owner {
-    HANDLE Handle = CreateWaitableTimerA(nullptr, TRUE, nullptr);  // owned
-    ~Owner() {
-      if (Handle) CloseHandle(Handle);
-    }
-  } timer;
-  return timer.Handle;
-}
-
 }  // namespace
+
+HANDLE AlarmWakeTimer() {
+  static const TKernelHandle timer(CreateWaitableTimerA(nullptr, TRUE, nullptr));
+  return timer.Get();
+}
 
 TAlarmServices SystemAlarmServices() {
   TAlarmServices services;
@@ -55,8 +50,10 @@ TAlarmServices SystemAlarmServices() {
     if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return TZoneRule{};
     TZoneRule rule;
     rule.StandardOffset = -static_cast<int>(zone.Bias + zone.StandardBias);
-    rule.DaylightOffset = -static_cast<int>(zone.Bias + zone.DaylightBias);
+    // A zone without changes may still state a daylight bias; it never applies.
+    rule.DaylightOffset = rule.StandardOffset;
     if (zone.StandardDate.wMonth != 0 && zone.DaylightDate.wMonth != 0) {
+      rule.DaylightOffset = -static_cast<int>(zone.Bias + zone.DaylightBias);
       rule.DaylightStart = ZoneChange(zone.DaylightDate);
       rule.DaylightEnd = ZoneChange(zone.StandardDate);
     }
@@ -69,14 +66,14 @@ TAlarmServices SystemAlarmServices() {
     return TTimeFormat{locale::ShortTimeFormat(), locale::TimeAMString(), locale::TimePMString()};
   };
   services.SetWakeTimer = [](LONGLONG due, BOOL resume) {
-    if (HANDLE timer = WakeTimer()) {
+    if (HANDLE timer = AlarmWakeTimer()) {
       LARGE_INTEGER when;
       when.QuadPart = due;
       SetWaitableTimer(timer, &when, 0, nullptr, nullptr, resume);
     }
   };
   services.CancelWakeTimer = [] {
-    if (HANDLE timer = WakeTimer()) CancelWaitableTimer(timer);
+    if (HANDLE timer = AlarmWakeTimer()) CancelWaitableTimer(timer);
   };
   services.CompareText = [](const AnsiString& a, const AnsiString& b) {
     return locale::CompareText(a, b);

@@ -52,3 +52,6 @@ struct TAlarmServices {
 TAlarmServices& AlarmServices();
 // The real calls, for a test that wants to put them back.
 TAlarmServices SystemAlarmServices();
+// The real wake-up timer that SetWakeTimer and CancelWakeTimer set; a manual-reset timer, made
+// on first use and owned here. Null when the system refused to make it.
+HANDLE AlarmWakeTimer();

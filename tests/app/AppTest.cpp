@@ -41,7 +41,7 @@ void WindowTest::SetUp() {
   gdi_before_ = LiveGdiObjects();
   folder_ = TempFolder();
   exe_path_ = folder_ + "\\Wakora.exe";
-  SetClock(12, 0, 0);
+  utc_ = UtcOf(EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0, 0));
 
   TLanguagePlatform& languages = SystemLanguagePlatform();
   languages.ExecutablePath = [this] { return AnsiString(exe_path_); };
@@ -49,10 +49,10 @@ void WindowTest::SetUp() {
 
   TAlarmServices& services = AlarmServices();
   services = SystemAlarmServices();
-  services.Now = [this] { return now_; };
-  services.UtcNow = [this] { return std::llround(now_ * kDayMs); };
+  services.Now = [this] { return LocalNow(); };
+  services.UtcNow = [this] { return utc_; };
   services.TickCount = [this] { return tick_count_; };
-  services.ZoneRule = [] { return TZoneRule{}; };
+  services.ZoneRule = [this, real = services.ZoneRule] { return zone_ ? *zone_ : real(); };
   services.TimeFormat = [this] { return time_format_; };
   services.ShortTimeFormat = [this] {
     return TTimeFormat{PictureWithoutSeconds(time_format_.Picture), time_format_.AM,
@@ -102,19 +102,68 @@ void WindowTest::StartWindow() {
   wintest::Pump();
 }
 
+namespace {
+
+SYSTEMTIME SystemTimeOf(TMilliseconds moment) {
+  FILETIME file;
+  const int64_t steps = FileTimeFromUtc(moment);
+  file.dwLowDateTime = static_cast<DWORD>(steps);
+  file.dwHighDateTime = static_cast<DWORD>(steps >> 32);
+  SYSTEMTIME time;
+  FileTimeToSystemTime(&file, &time);
+  return time;
+}
+
+TMilliseconds MomentOf(const SYSTEMTIME& time) {
+  FILETIME file;
+  SystemTimeToFileTime(&time, &file);
+  return UtcFromFileTime(static_cast<int64_t>(file.dwHighDateTime) << 32 | file.dwLowDateTime);
+}
+
+}  // namespace
+
+TDateTime WindowTest::LocalNow() const {
+  if (zone_) return static_cast<TDateTime>(LocalFromUtc(*zone_, utc_)) / kDayMs;
+  // The system's own conversion, not the services' rule: a test then sees the rule's faults.
+  const SYSTEMTIME utc = SystemTimeOf(utc_);
+  SYSTEMTIME local;
+  SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+  return static_cast<TDateTime>(MomentOf(local)) / kDayMs;
+}
+
+TMilliseconds WindowTest::UtcOf(TDateTime local) const {
+  const TMilliseconds wall = std::llround(local * kDayMs);
+  if (zone_) {
+    const TMilliseconds utc = wall - zone_->StandardOffset * kMinuteMs;
+    return LocalFromUtc(*zone_, utc) == wall ? utc : wall - zone_->DaylightOffset * kMinuteMs;
+  }
+  const SYSTEMTIME local_time = SystemTimeOf(wall);
+  SYSTEMTIME utc_time;
+  TzSpecificLocalTimeToSystemTime(nullptr, &local_time, &utc_time);
+  return MomentOf(utc_time);
+}
+
+void WindowTest::SetWallClock(TDateTime local) {
+  const TMilliseconds utc = UtcOf(local);
+  tick_count_ += std::max<TMilliseconds>(0, utc - utc_);
+  utc_ = utc;
+}
+
 void WindowTest::SetClock(int hour, int minute, int second, int day_offset) {
-  const TDateTime then = now_;
-  now_ = EncodeDate(2026, 12, 7) + day_offset + EncodeTime(hour, minute, second, 0);
-  tick_count_ += std::max<TMilliseconds>(0, std::llround((now_ - then) * kDayMs));
+  SetWallClock(EncodeDate(2026, 12, 7) + day_offset + EncodeTime(hour, minute, second, 0));
+}
+
+void WindowTest::PassTime(TMilliseconds milliseconds) {
+  utc_ += milliseconds;
+  tick_count_ += milliseconds;
 }
 
 void WindowTest::ChangeClock(int minutes) {
-  now_ += minutes / (24.0 * 60);
+  utc_ += minutes * kMinuteMs;
 }
 
 LONGLONG WindowTest::FileTimeAt(int hour, int minute, int second) const {
-  const TDateTime at = DatePart(now_) + EncodeTime(hour, minute, second, 0);
-  return FileTimeFromUtc(std::llround(at * kDayMs));
+  return FileTimeFromUtc(UtcOf(DatePart(LocalNow()) + EncodeTime(hour, minute, second, 0)));
 }
 
 void WindowTest::Tick() {

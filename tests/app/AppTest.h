@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,11 +42,19 @@ class WindowTest : public ::testing::Test {
   // Creates and shows it; the first show applies the texts.
   void StartWindow();
 
-  // The clock that the alarm reads; the tick count runs on with it (and through a sleep).
+  // The clock that the alarm reads, as local wall time on 7 December 2026 (or `day_offset`
+  // days later); the tick count runs on with it (and through a sleep).
   void SetClock(int hour, int minute, int second, int day_offset = 0);
+  // The same at any local date and time.
+  void SetWallClock(TDateTime local);
+  // Real time passes: UTC and the tick count run on together.
+  void PassTime(TMilliseconds milliseconds);
   // The user or the time service sets the clock: the tick count does not move.
   void ChangeClock(int minutes);
-  // The clock's time as a UTC file time (the zone is UTC).
+  // The local time the clock shows, and the UTC moment of a local time.
+  TDateTime LocalNow() const;
+  TMilliseconds UtcOf(TDateTime local) const;
+  // A local time of the clock's day as a UTC file time.
   LONGLONG FileTimeAt(int hour, int minute, int second) const;
   // One tick of Timer1, as its message.
   void Tick();
@@ -57,7 +66,10 @@ class WindowTest : public ::testing::Test {
   std::string folder_;
   std::string exe_path_;  // the program's path as the catalogue and the sounds see it
   bool with_languages_ = true;
-  TDateTime now_ = 0;
+  // The zone: the process's own (the system converts, and the services report its real rule),
+  // or a rule written into a test, which also converts.
+  std::optional<TZoneRule> zone_;
+  TMilliseconds utc_ = 0;
   TMilliseconds tick_count_ = 1000000;
   TTimeFormat time_format_{"HH:mm:ss", "", ""};
   int terminations_ = 0;

@@ -1,0 +1,90 @@
+// The alarm's real system services: the clocks, the zone and the wake-up timer, under Wine in
+// the zone that TZ names for the test process. The test command runs them in UTC,
+// America/New_York and Europe/Berlin.
+#include "tests/app/AppTest.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+namespace {
+
+TMilliseconds At(int year, int month, int day, int hour, int minute) {
+  return static_cast<TMilliseconds>(EncodeDate(year, month, day)) * kDayMs +
+         (hour * 60 + minute) * kMinuteMs;
+}
+
+// Each zone's offsets and its changes in two years, in UTC, from the zones' published rules.
+struct KnownZone {
+  const char* Name;  // as TZ names it
+  int Standard;
+  int Daylight;
+  TMilliseconds DaylightFrom[2], DaylightUntil[2];  // 2026 and 2027; 0: none
+};
+
+// clang-format off
+const KnownZone kZones[] = {
+    {"UTC", 0, 0, {0, 0}, {0, 0}},
+    {"America/New_York", -300, -240,
+     {At(2026, 3, 8, 7, 0), At(2027, 3, 14, 7, 0)}, {At(2026, 11, 1, 6, 0), At(2027, 11, 7, 6, 0)}},
+    {"Europe/Berlin", 60, 120,
+     {At(2026, 3, 29, 1, 0), At(2027, 3, 28, 1, 0)}, {At(2026, 10, 25, 1, 0), At(2027, 10, 31, 1, 0)}},
+};
+// clang-format on
+
+const KnownZone* ProcessZone() {
+  const char* name = getenv("TZ");
+  for (const KnownZone& zone : kZones) {
+    if (name && std::string(name) == zone.Name) return &zone;
+  }
+  return nullptr;
+}
+
+TEST(SystemServices, TheZoneRuleIsTheZonesOwn) {
+  const KnownZone* zone = ProcessZone();
+  if (!zone) GTEST_SKIP() << "TZ names no zone of the table";
+  const TZoneRule rule = SystemAlarmServices().ZoneRule();
+  EXPECT_EQ(rule.StandardOffset, zone->Standard);
+  EXPECT_EQ(rule.DaylightOffset, zone->Daylight);
+  for (int year = 0; year < 2; ++year) {
+    SCOPED_TRACE(2026 + year);
+    const TMilliseconds from = zone->DaylightFrom[year], until = zone->DaylightUntil[year];
+    if (from == 0) {
+      EXPECT_EQ(LocalOffset(rule, At(2026 + year, 7, 1, 0, 0)), zone->Standard);
+      continue;
+    }
+    EXPECT_EQ(LocalOffset(rule, from - 1), zone->Standard);
+    EXPECT_EQ(LocalOffset(rule, from), zone->Daylight);
+    EXPECT_EQ(LocalOffset(rule, until - 1), zone->Daylight);
+    EXPECT_EQ(LocalOffset(rule, until), zone->Standard);
+  }
+}
+
+// The local clock, UTC and the zone's rule tell one time; the C library's clock, a path of its
+// own, tells UTC too.
+TEST(SystemServices, TheClocksAndTheZoneRuleAgree) {
+  const TAlarmServices services = SystemAlarmServices();
+  const TMilliseconds utc = services.UtcNow();
+  const TMilliseconds local = std::llround(services.Now() * kDayMs);
+  const TMilliseconds unix_epoch = At(1970, 1, 1, 0, 0);
+  EXPECT_NEAR(static_cast<double>(unix_epoch + std::time(nullptr) * 1000LL),
+              static_cast<double>(utc), 2000);
+  EXPECT_NEAR(static_cast<double>(LocalFromUtc(services.ZoneRule(), utc)),
+              static_cast<double>(local), 2000);
+}
+
+TEST(SystemServices, TheWakeTimerRingsAtItsMomentInUtc) {
+  const TAlarmServices services = SystemAlarmServices();
+  const HANDLE timer = AlarmWakeTimer();
+  ASSERT_NE(timer, nullptr);
+  const DWORD start = GetTickCount();
+  services.SetWakeTimer(FileTimeFromUtc(services.UtcNow() + 150), FALSE);
+  ASSERT_EQ(WaitForSingleObject(timer, 5000), WAIT_OBJECT_0) << "not in five seconds";
+  EXPECT_GE(GetTickCount() - start, 100u) << "rang early";
+  services.SetWakeTimer(FileTimeFromUtc(services.UtcNow() + 150), FALSE);
+  services.CancelWakeTimer();
+  EXPECT_EQ(WaitForSingleObject(timer, 400), static_cast<DWORD>(WAIT_TIMEOUT)) << "cancelled";
+}
+
+}  // namespace
