@@ -95,10 +95,14 @@ TMilliseconds LocalFromUtc(const TZoneRule& rule, TMilliseconds utc) {
 
 TAlarmDue CountdownDue(const TZoneRule& rule, TMilliseconds utc_now, TMilliseconds tick_now,
                        int64_t minutes) {
+  // Counted from the start of the arming minute, as the minute texts count: one minute armed
+  // at 10:00:50 is due at 10:01:00.
+  const TMilliseconds into_minute = utc_now - FloorDivide(utc_now, kMinuteMs) * kMinuteMs;
+  const TMilliseconds length = minutes * kMinuteMs - into_minute;
   TAlarmDue due;
   due.Countdown = true;
-  due.Tick = tick_now + minutes * kMinuteMs;
-  due.Wall = LocalFromUtc(rule, utc_now + minutes * kMinuteMs);
+  due.Tick = tick_now + length;
+  due.Wall = LocalFromUtc(rule, utc_now + length);
   return due;
 }
 

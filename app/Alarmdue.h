@@ -1,11 +1,15 @@
 // Alarmdue: when an armed alarm is due, kept so that sleep and clock changes cannot hide it.
 //
-// The alarm's minute texts say "now" only while some tick falls inside the target minute. To
-// also catch a minute that passed unseen (the computer slept, the clock jumped), arming records
-// the due moment on clocks that keep counting: a countdown on the system's tick count, which
-// setting the clock does not move; a time of day as the wall-clock minute it waits for, placed
-// in UTC through the zone's rule each time it is looked at, so that the minute moves with a
-// change of zone or of daylight saving.
+// A countdown counts real minutes on the system's tick count, which neither setting the clock
+// nor daylight saving moves: N minutes armed during some minute are due N minutes after that
+// minute began. The wall clock never decides it; its minute text would match early after a jump
+// forward.
+//
+// A time of day fires when the alarm's minute texts say "now", which they do only while some
+// tick falls inside the target minute. To also catch a minute that passed unseen (the computer
+// slept, the clock jumped), arming records the wall-clock minute it waits for, placed in UTC
+// through the zone's rule each time it is looked at, so that the minute moves with a change of
+// zone or of daylight saving.
 //
 // Moments are milliseconds since 30 December 1899 00:00, the date-time epoch: UTC for
 // instants, the local clock for wall times. Zone offsets are minutes ahead of UTC.
@@ -41,7 +45,8 @@ struct TZoneRule {
 int LocalOffset(const TZoneRule& rule, TMilliseconds utc);
 TMilliseconds LocalFromUtc(const TZoneRule& rule, TMilliseconds utc);
 
-// What an armed alarm waits for besides its minute text.
+// What an armed alarm waits for: a countdown its tick, a time of day (besides its minute text)
+// the passes of its minute.
 struct TAlarmDue {
   bool Countdown = false;
   TMilliseconds Tick = 0;  // countdown: the tick count at which it is due
@@ -49,6 +54,7 @@ struct TAlarmDue {
   int Occurrence = 0;      // time of day: 1 for the second pass of a minute the clock runs twice
 };
 
+// Any count: 0 or less is due at once, 1440 a day later.
 TAlarmDue CountdownDue(const TZoneRule& rule, TMilliseconds utc_now, TMilliseconds tick_now,
                        int64_t minutes);
 // The next time the local clock shows `minute_of_day` (0 to 1439), the current minute included.

@@ -127,6 +127,7 @@ void TForm1::SpeedButton1Click(TObject*) {
   ShowWindow(Application->Handle(), SW_HIDE);
   AniIcon1->SetAnimated(false);
   Hide();
+  // The wall-clock target stays on record; the countdown itself counts real minutes.
   AlarmTime = AlarmServices().Now();
   const int minutes = CSpinEdit1->GetValue();
   AlarmTime = AlarmTime + minutes * kMinuteStep;
@@ -141,15 +142,17 @@ void TForm1::SpeedButton1Click(TObject*) {
     const TTimeParts picked = DecodeTime(DateTimePicker1->Time());
     FAlarmDue = TimeOfDayDue(zone, now, picked.Hour * 60 + picked.Minute);
   }
-  SetWakeTimer();
-  TrayIcon1->SetToolTip(AlarmTipText(services.ShortTimeFormat(), FAlarmDue.Wall));
+  ShowDue();
 }
 
-void TForm1::SetWakeTimer() {
+void TForm1::ShowDue() {
   TAlarmServices& services = AlarmServices();
-  const TDueMoment due =
-      DueMoment(services.ZoneRule(), FAlarmDue, services.UtcNow(), services.TickCount());
+  const TZoneRule zone = services.ZoneRule();
+  const TDueMoment due = DueMoment(zone, FAlarmDue, services.UtcNow(), services.TickCount());
   services.SetWakeTimer(FileTimeFromUtc(due.Start), TRUE);
+  // A countdown rings after its real minutes, at whatever the clock then shows.
+  if (FAlarmDue.Countdown) FAlarmDue.Wall = LocalFromUtc(zone, due.Start);
+  TrayIcon1->SetToolTip(AlarmTipText(services.ShortTimeFormat(), FAlarmDue.Wall));
 }
 
 void TForm1::Disarm() {
@@ -160,18 +163,16 @@ void TForm1::Disarm() {
 
 void TForm1::Timer1Timer(TObject*) {
   TAlarmServices& services = AlarmServices();
-  const TTimeFormat format = services.TimeFormat();
-  AnsiString first, second;
-  if (RadioButton2->Checked()) {
-    first = AlarmTimeText(format, AlarmTime);
-    second = AlarmTimeText(format, services.Now());
-  } else {
-    first = AlarmTimeText(format, services.Now());
-    second = AlarmTimeText(format, DateTimePicker1->Time());
+  bool due = AlarmOverdue(services.ZoneRule(), FAlarmDue, services.UtcNow(), services.TickCount());
+  // A countdown counts real minutes only: after the clock jumps forward (daylight saving, the
+  // time service) its target's minute text would come early. A time of day fires in its minute;
+  // the overdue check above catches a minute that passed between two ticks.
+  if (!RadioButton2->Checked()) {
+    const TTimeFormat format = services.TimeFormat();
+    due = due || services.CompareText(AlarmTimeText(format, services.Now()),
+                                      AlarmTimeText(format, DateTimePicker1->Time())) == 0;
   }
-  // The texts miss a minute that passed between two ticks (sleep, a clock set forward).
-  if (services.CompareText(first, second) == 0 ||
-      AlarmOverdue(services.ZoneRule(), FAlarmDue, services.UtcNow(), services.TickCount())) {
+  if (due) {
     Disarm();
     FireAlarm();
   }
@@ -180,8 +181,8 @@ void TForm1::Timer1Timer(TObject*) {
 void TForm1::CheckAlarm() {
   if (!Timer1->Enabled()) return;
   Timer1Timer(Timer1);
-  // The clock may have moved under the wake-up timer's due time.
-  if (Timer1->Enabled()) SetWakeTimer();
+  // The clock may have moved under the wake-up timer's due time and the tip's time.
+  if (Timer1->Enabled()) ShowDue();
 }
 
 void TForm1::WMPowerBroadcast(TMessage& message) {

@@ -84,8 +84,8 @@ class TForm1 : public TForm {
   void WMPowerBroadcast(TMessage& message);
   void WMTimeChange(TMessage& message);
   void CheckAlarm();
-  // Sets the wake-up timer to the armed alarm's due moment.
-  void SetWakeTimer();
+  // Sets the wake-up timer to the armed alarm's due moment, and the tray tip to its time.
+  void ShowDue();
   // Disarms: the timer, the wake-up timer and the tray tip.
   void Disarm();
 
