@@ -20,6 +20,7 @@ const ClockFormat kFormats[] = {
     {"24-hour", {"HH:mm:ss", "AM", "PM"}},
     {"12-hour, marker behind", {"h:mm:ss tt", "AM", "PM"}},
     {"12-hour, marker in front", {"tt hh:mm:ss", "AM", "PM"}},
+    {"12-hour, empty markers", {"h:mm:ss tt", "", ""}},
 };
 
 class AlarmTest : public apptest::WindowTest, public ::testing::WithParamInterface<ClockFormat> {

@@ -35,7 +35,8 @@ TEST(TimeText, AlarmTextNamesTheMinuteAndTheHalfOfTheDay) {
       {"h:mm:ss tt", "2:07 PM"},  // the marker stays, the seconds go
       {"hh:mm:ss tt", "02:07 PM"}, {"tt h:mm:ss", "PM 2:07"},
       {"tt hh:mm:ss", "PM 02:07"}, {"HH'h'mm'm'ss", "14h07"},
-      {"HH:mm", "14:07"},  // no seconds at all
+      {"HH:mm", "14:07"},     // no seconds at all
+      {"hh.mm.ss", "14.07"},  // no marker tells 2:07 from 14:07: the hour on its 24-hour value
   };
   for (const FormatCase& c : cases) {
     SCOPED_TRACE(c.Picture);
@@ -44,7 +45,7 @@ TEST(TimeText, AlarmTextNamesTheMinuteAndTheHalfOfTheDay) {
 }
 
 TEST(TimeText, FormatsEndingInSecondsGiveExactlyTheCutTexts) {
-  const char* const pictures[] = {"HH:mm:ss", "H:mm:ss", "tt h:mm:ss", "tt hh:mm:ss", "hh.mm.ss"};
+  const char* const pictures[] = {"HH:mm:ss", "H:mm:ss", "tt h:mm:ss", "tt hh:mm:ss", "HH.mm.ss"};
   for (const char* picture : pictures) {
     const TTimeFormat format{picture, "AM", "PM"};
     for (int minutes = 0; minutes < 24 * 60; minutes += 7) {
