@@ -3,6 +3,8 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "framework/win/Forms.h"
 #include "framework/win/Handles.h"
 #include "framework/win/Locale.h"
@@ -13,6 +15,18 @@ namespace {
 TZoneChange ZoneChange(const SYSTEMTIME& date) {
   return {date.wYear, date.wMonth, date.wDay, date.wDayOfWeek,
           ((date.wHour * 60 + date.wMinute) * 60 + date.wSecond) * 1000 + date.wMilliseconds};
+}
+
+// Whether `file` opens and begins as a wave: a RIFF file of the form "WAVE".
+bool ReadableWave(const AnsiString& file) {
+  const TKernelHandle handle(CreateFileW(WidePath(file).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  char header[12];
+  DWORD read = 0;
+  return handle && ReadFile(handle.Get(), header, sizeof header, &read, nullptr) &&
+         read == sizeof header && memcmp(header, "RIFF", 4) == 0 &&
+         memcmp(header + 8, "WAVE", 4) == 0;
 }
 
 }  // namespace
@@ -84,12 +98,15 @@ TAlarmServices SystemAlarmServices() {
     // The sound library loads with the first sound, not with the program.
     static const auto play =
         SystemFunction<BOOL(WINAPI*)(const wchar_t*, UINT)>(L"winmm.dll", "sndPlaySoundW");
-    if (play) play(WidePath(file).c_str(), flags);
+    if (!play || ((flags & SND_NODEFAULT) && !ReadableWave(file))) return false;
+    return play(WidePath(file).c_str(), flags) != FALSE;
   };
   services.ShellExecute = [](const AnsiString& verb, const AnsiString& file,
                              const AnsiString& parameters, const AnsiString& folder, int show) {
-    ShellExecuteW(nullptr, WidePath(verb).c_str(), WidePath(file).c_str(),
-                  WidePath(parameters).c_str(), WidePath(folder).c_str(), show);
+    const HINSTANCE result =
+        ShellExecuteW(nullptr, WidePath(verb).c_str(), WidePath(file).c_str(),
+                      WidePath(parameters).c_str(), WidePath(folder).c_str(), show);
+    return reinterpret_cast<INT_PTR>(result) > 32;
   };
   services.ShowMessage = [](const AnsiString& text) { Application->MessageBox(text, MB_OK); };
   return services;

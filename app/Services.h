@@ -37,11 +37,13 @@ struct TAlarmServices {
   std::function<AnsiString(const AnsiString&)> LowerCase;
   // The running executable's full path, UTF-8 as every file name.
   std::function<AnsiString()> ModulePath;
-  // sndPlaySound(file, flags) with a UTF-8 file name; the result is ignored.
-  std::function<void(const AnsiString& file, UINT flags)> PlaySound;
+  // sndPlaySound(file, flags) with a UTF-8 file name; false when nothing plays. An asynchronous
+  // call does not hear of a file that fails to play, so with SND_NODEFAULT a file that cannot be
+  // read as a wave is refused here first.
+  std::function<bool(const AnsiString& file, UINT flags)> PlaySound;
   // ShellExecute(no owner, verb, file, parameters, folder, show) with a UTF-8 file name or
-  // address; the result is ignored.
-  std::function<void(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters,
+  // address; false when the shell refuses it (a missing file, no program for its type).
+  std::function<bool(const AnsiString& verb, const AnsiString& file, const AnsiString& parameters,
                      const AnsiString& folder, int show)>
       ShellExecute;
   // The application's modal message box with one OK button and no icon.

@@ -248,9 +248,12 @@ void TForm1::CSpinEdit1Change(TObject*) {
 // ---------------------------------------------------------------------------------------------
 // The sound
 
+// An alarm clock is never silent: a chosen sound that is gone or cannot be played gives way to
+// the first built-in one, and that one, missing too, to the system's default sound.
 void PlayBuiltInSound(int index) {
   AnsiString path = AlarmServices().ModulePath();
   if (path.size() >= 4) path.erase(path.size() - 4);
+  const AnsiString first = path + "1.wav";
   switch (index) {
     case 0:
       path += "1.wav";
@@ -264,17 +267,17 @@ void PlayBuiltInSound(int index) {
     default:
       break;
   }
-  AlarmServices().PlaySound(path, SND_ASYNC);
+  if (path != first && AlarmServices().PlaySound(path, SND_ASYNC | SND_NODEFAULT)) return;
+  AlarmServices().PlaySound(first, SND_ASYNC);
 }
 
 void PlaySoundFile(AnsiString fileName) {
   AnsiString extension = fileName.size() > 3 ? fileName.substr(fileName.size() - 3) : fileName;
   extension = AlarmServices().LowerCase(extension);
-  if (AlarmServices().CompareText(extension, "wav") == 0) {
-    AlarmServices().PlaySound(fileName, SND_ASYNC);
-  } else {
-    AlarmServices().ShellExecute("Open", fileName, "", "", SW_SHOW);
-  }
+  const bool played = AlarmServices().CompareText(extension, "wav") == 0
+                          ? AlarmServices().PlaySound(fileName, SND_ASYNC | SND_NODEFAULT)
+                          : AlarmServices().ShellExecute("Open", fileName, "", "", SW_SHOW);
+  if (!played) PlayBuiltInSound(0);
 }
 
 void TForm1::ComboBox2Change(TObject*) {

@@ -351,8 +351,79 @@ TEST_F(SoundTest, PickingASoundPlaysItsFileAtOnce) {
   UserPicks(1);
   ASSERT_EQ(sounds_.size(), 1u);
   EXPECT_EQ(sounds_[0].File, AnsiString(folder_ + "\\Wakora2.wav"));
-  EXPECT_EQ(sounds_[0].Flags, static_cast<UINT>(SND_ASYNC));
+  EXPECT_EQ(sounds_[0].Flags, static_cast<UINT>(SND_ASYNC | SND_NODEFAULT));
   EXPECT_TRUE(SoundFile.empty());
+}
+
+// An alarm clock is never silent: a sound that is gone or refused gives way to the first
+// built-in one, and the user's choice stays as it was.
+TEST_F(SoundTest, AnAlarmWhoseSoundFailsRingsWithTheFirstBuiltInOne) {
+  const AnsiString first = folder_ + "\\Wakora1.wav", second = folder_ + "\\Wakora2.wav";
+  const AnsiString wave = "C:\\music\\moved.wav", song = "C:\\music\\moved.mp3";
+  constexpr UINT kAsync = SND_ASYNC, kOrNothing = SND_ASYNC | SND_NODEFAULT;
+  const struct {
+    const char* Name;
+    int Index;        // the list's entry
+    AnsiString File;  // the user's file, for entry 3
+    bool Fails;       // the chosen sound plays nothing, or the shell refuses it
+    std::vector<apptest::SoundCall> Played;
+    size_t Opened;  // by the shell
+  } cases[] = {
+      {"built-in sound", 1, "", false, {{second, kOrNothing}}, 0},
+      {"built-in sound missing", 1, "", true, {{second, kOrNothing}, {first, kAsync}}, 0},
+      {"first built-in sound missing: the system's", 0, "", true, {{first, kAsync}}, 0},
+      {"user's wave", 3, wave, false, {{wave, kOrNothing}}, 0},
+      {"user's wave moved away", 3, wave, true, {{wave, kOrNothing}, {first, kAsync}}, 0},
+      {"user's song", 3, song, false, {}, 1},
+      {"user's song refused by the shell", 3, song, true, {{first, kAsync}}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    if (c.Index == 3) {
+      DialogAccepts(c.File.c_str());
+      Form1->Button1Click(Form1->Button1);
+    } else {
+      UserPicks(c.Index);
+    }
+    unplayable_.clear();
+    if (c.Fails) unplayable_.insert(c.Index == 3 ? c.File : c.Index == 0 ? first : second);
+    shell_refuses_ = c.Fails;
+    sounds_.clear();
+    shell_.clear();
+    Form1->DateTimePicker1->SetTime(EncodeTime(12, 0, 0, 0));
+    Form1->SpeedButton1Click(nullptr);
+    Tick(12, 0, 30);
+    ASSERT_EQ(messages_.size(), 1u);
+    messages_.clear();
+    EXPECT_EQ(sounds_, c.Played);
+    EXPECT_EQ(shell_.size(), c.Opened);
+    EXPECT_EQ(Form1->ComboBox2->ItemIndex(), c.Index);
+    EXPECT_EQ(SoundFile, c.File);
+  }
+}
+
+TEST_F(SoundTest, CancellingTheUsersChoiceGoesBackToTheFirstSound) {
+  UserPicks(3);
+  EXPECT_EQ(Form1->ComboBox2->ItemIndex(), 0);
+  EXPECT_TRUE(SoundFile.empty());
+  ASSERT_EQ(sounds_.size(), 1u);
+  EXPECT_EQ(sounds_[0].File, AnsiString(folder_ + "\\Wakora1.wav"));
+}
+
+TEST_F(SoundTest, TheButtonAcceptedShowsUserSelectedAndPreviews) {
+  DialogAccepts("C:\\music\\song.mp3");
+  Form1->Button1Click(Form1->Button1);
+  EXPECT_EQ(Form1->ComboBox2->ItemIndex(), 3);
+  EXPECT_EQ(SoundFile, "C:\\music\\song.mp3");
+  ASSERT_EQ(shell_.size(), 1u);
+  EXPECT_EQ(shell_[0].Verb, "Open");
+  EXPECT_EQ(shell_[0].File, "C:\\music\\song.mp3");
+  // Cancelled next time, it forgets the file.
+  TOpenDialog::RunDialog = DialogCancels;
+  Form1->Button1Click(Form1->Button1);
+  EXPECT_EQ(Form1->ComboBox2->ItemIndex(), 0);
+  EXPECT_TRUE(SoundFile.empty());
+  EXPECT_EQ(sounds_.back().File, AnsiString(folder_ + "\\Wakora1.wav"));
 }
 
 TEST_F(SoundTest, OnlyTheLastThreeCharactersDecideWhatIsAWave) {

@@ -65,10 +65,12 @@ void WindowTest::SetUp() {
   services.ModulePath = [this] { return AnsiString(exe_path_); };
   services.PlaySound = [this](const AnsiString& file, UINT flags) {
     sounds_.push_back({file, flags});
+    return unplayable_.count(file) == 0;
   };
   services.ShellExecute = [this](const AnsiString& verb, const AnsiString& file, const AnsiString&,
                                  const AnsiString&, int) {
     shell_.push_back({verb, file});
+    return !shell_refuses_;
   };
   services.ShowMessage = [this](const AnsiString& text) { messages_.push_back(text); };
 }

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <optional>
+#include <ostream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,7 +23,11 @@ namespace apptest {
 struct SoundCall {
   AnsiString File;
   UINT Flags;
+  bool operator==(const SoundCall&) const = default;
 };
+inline void PrintTo(const SoundCall& call, std::ostream* out) {
+  *out << call.File << " with flags " << call.Flags;
+}
 
 struct ShellCall {
   AnsiString Verb;
@@ -74,7 +80,9 @@ class WindowTest : public ::testing::Test {
   TTimeFormat time_format_{"HH:mm:ss", "", ""};
   int terminations_ = 0;
   std::vector<SoundCall> sounds_;
+  std::set<AnsiString> unplayable_;  // sound files that play nothing
   std::vector<ShellCall> shell_;
+  bool shell_refuses_ = false;
   std::vector<AnsiString> messages_;
   std::vector<std::pair<LONGLONG, BOOL>> wake_sets_;  // due time, resume
   int wake_cancels_ = 0;

@@ -1,7 +1,9 @@
-// The alarm's real system services: the clocks, the zone and the wake-up timer, under Wine in
-// the zone that TZ names for the test process. The test command runs them in UTC,
-// America/New_York and Europe/Berlin.
+// The alarm's real system services: the clocks, the zone, the wake-up timer, the sound and the
+// shell, under Wine in the zone that TZ names for the test process. The test command runs them
+// in UTC, America/New_York and Europe/Berlin.
 #include "tests/app/AppTest.h"
+
+#include <mmsystem.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -85,6 +87,23 @@ TEST(SystemServices, TheWakeTimerRingsAtItsMomentInUtc) {
   services.SetWakeTimer(FileTimeFromUtc(services.UtcNow() + 150), FALSE);
   services.CancelWakeTimer();
   EXPECT_EQ(WaitForSingleObject(timer, 400), static_cast<DWORD>(WAIT_TIMEOUT)) << "cancelled";
+}
+
+// What the alarm falls back from: a sound that plays nothing and a file the shell refuses are
+// reported, never taken as played.
+TEST(SystemServices, RefusedSoundsAndFilesAreReported) {
+  const std::string folder = apptest::TempFolder();
+  apptest::WriteFile(folder + "\\text.wav", "not a wave at all");
+  apptest::WriteFile(folder + "\\icon.wav", std::string("RIFF\x04\0\0\0ACON", 12));
+  apptest::WriteFile(folder + "\\short.wav", "RIFF");
+  apptest::WriteFile(folder + "\\plain.wakora-unknown", "no program opens this");
+  const TAlarmServices services = SystemAlarmServices();
+  for (const char* name : {"missing.wav", "text.wav", "icon.wav", "short.wav"}) {
+    EXPECT_FALSE(services.PlaySound(folder + "\\" + name, SND_ASYNC | SND_NODEFAULT)) << name;
+  }
+  for (const char* name : {"missing.mp3", "plain.wakora-unknown"}) {
+    EXPECT_FALSE(services.ShellExecute("Open", folder + "\\" + name, "", "", SW_SHOW)) << name;
+  }
 }
 
 }  // namespace
