@@ -109,6 +109,7 @@ TAlarmServices SystemAlarmServices() {
     return reinterpret_cast<INT_PTR>(result) > 32;
   };
   services.ShowMessage = [](const AnsiString& text) { Application->MessageBox(text, MB_OK); };
+  services.SetExecutionState = [](EXECUTION_STATE state) { return SetThreadExecutionState(state); };
   return services;
 }
 

@@ -1,5 +1,6 @@
 // The system services of the alarm, behind one small seam: the clocks and the time zone, the
-// wake-up timer, the module's path, sound playback, the shell and the modal message box. Production
+// wake-up timer, the module's path, sound playback, the shell, the modal message box and the
+// system's execution state. Production
 // uses the real calls; tests replace members to set the time and record the calls, and never wait
 // for real minutes.
 #pragma once
@@ -48,6 +49,8 @@ struct TAlarmServices {
       ShellExecute;
   // The application's modal message box with one OK button and no icon.
   std::function<void(const AnsiString& text)> ShowMessage;
+  // SetThreadExecutionState: the state to set, the previous state back (0 on failure).
+  std::function<EXECUTION_STATE(EXECUTION_STATE)> SetExecutionState;
 };
 
 // The process-wide services; starts with the real calls.

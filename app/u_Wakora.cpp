@@ -214,7 +214,30 @@ TForm1::~TForm1() {
   if (Timer1 && Timer1->Enabled()) AlarmServices().CancelWakeTimer();
 }
 
+namespace {
+
+// Keeps the system and the display awake while it lives, then gives back the state that was
+// there before. A computer woken for the alarm with nobody at it would otherwise turn the
+// display off and sleep again within minutes, the alarm unanswered.
+class TKeepAwake {
+ public:
+  TKeepAwake()
+      : previous_(AlarmServices().SetExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED |
+                                                    ES_DISPLAY_REQUIRED)) {}
+  // A failed request set nothing, and "continuous, nothing required" is the state of a thread
+  // that never asked.
+  ~TKeepAwake() { AlarmServices().SetExecutionState(ES_CONTINUOUS | previous_); }
+  TKeepAwake(const TKeepAwake&) = delete;
+  TKeepAwake& operator=(const TKeepAwake&) = delete;
+
+ private:
+  EXECUTION_STATE previous_;
+};
+
+}  // namespace
+
 void FireAlarm() {
+  const TKeepAwake awake;
   Form1->Show();
   ShowWindow(Application->Handle(), SW_RESTORE);
   SetForegroundWindow(Application->Handle());

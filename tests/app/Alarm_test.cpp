@@ -2,6 +2,8 @@
 // the clock is set by the test, sounds, the shell and the message box are recorded.
 #include "tests/app/AppTest.h"
 
+#include <stdexcept>
+
 #include "framework/win/Platform.h"
 #include "tests/Widefolder.h"
 
@@ -565,6 +567,35 @@ TEST_F(TrayTest, TheTipAndTheWakeTimerFollowTheArmedAlarm) {
   delete Form1;
   Form1 = nullptr;
   EXPECT_EQ(wake_cancels_, 3) << "the program ended";
+}
+
+// A computer woken for the alarm with nobody at it stays awake, the display on, until the
+// message is answered, and then may sleep again: never left awake.
+TEST_F(TrayTest, TheComputerStaysAwakeExactlyWhileTheAlarmShows) {
+  constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
+  const struct {
+    const char* Name;
+    void (*During)();  // while the message shows
+  } cases[] = {
+      {"answered", [] {}},
+      {"the tray clicked meanwhile", [] { Form1->TrayIcon1Click(Form1->TrayIcon1); }},
+      {"the message box fails", [] { throw std::runtime_error("no message box"); }},
+  };
+  wintest::ExceptionRecorder exceptions;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXECUTION_STATE during = 0;
+    AlarmServices().ShowMessage = [&](const AnsiString&) {
+      during = execution_state_;
+      c.During();
+    };
+    ArmForNoon();
+    EXPECT_EQ(execution_state_, static_cast<EXECUTION_STATE>(ES_CONTINUOUS)) << "armed";
+    Tick(12, 0, 0);
+    EXPECT_EQ(during, kAwake);
+    EXPECT_EQ(execution_state_, static_cast<EXECUTION_STATE>(ES_CONTINUOUS));
+  }
+  EXPECT_EQ(exceptions.messages.size(), 1u);
 }
 
 TEST_F(TrayTest, HomepageWhileArmedLeavesTheAlarmArmedAndTheWindowHidden) {

@@ -73,6 +73,9 @@ void WindowTest::SetUp() {
     return !shell_refuses_;
   };
   services.ShowMessage = [this](const AnsiString& text) { messages_.push_back(text); };
+  services.SetExecutionState = [this](EXECUTION_STATE state) {
+    return std::exchange(execution_state_, state);
+  };
 }
 
 void WindowTest::TearDown() {

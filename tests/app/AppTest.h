@@ -84,6 +84,7 @@ class WindowTest : public ::testing::Test {
   std::vector<ShellCall> shell_;
   bool shell_refuses_ = false;
   std::vector<AnsiString> messages_;
+  EXECUTION_STATE execution_state_ = ES_CONTINUOUS;
   std::vector<std::pair<LONGLONG, BOOL>> wake_sets_;  // due time, resume
   int wake_cancels_ = 0;
   int gdi_before_ = 0;

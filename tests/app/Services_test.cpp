@@ -106,4 +106,12 @@ TEST(SystemServices, RefusedSoundsAndFilesAreReported) {
   }
 }
 
+TEST(SystemServices, TheExecutionStateIsTheThreadsOwn) {
+  const TAlarmServices services = SystemAlarmServices();
+  constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED;
+  const EXECUTION_STATE before = services.SetExecutionState(kAwake);
+  EXPECT_NE(before, 0u);
+  EXPECT_EQ(services.SetExecutionState(ES_CONTINUOUS | before), kAwake);
+}
+
 }  // namespace
