@@ -83,16 +83,22 @@ LONG RoleCode(TAccessibleRole role) {
   return ROLE_SYSTEM_CLIENT;
 }
 
-// The label that names `control`: the first one found, depth first from its form, whose
-// labelled control it is.
-const TControl* NamingLabel(const TWinControl& root, const TWinControl* control) {
+// The first label found, depth first from `root`, whose labelled control `control` is.
+const TControl* LabelOf(const TWinControl& root, const TWinControl* control) {
   for (const TControl* child : root.Controls()) {
     if (child->LabelledControl() == control) return child;
     if (auto* window = dynamic_cast<const TWinControl*>(child)) {
-      if (const TControl* found = NamingLabel(*window, control)) return found;
+      if (const TControl* found = LabelOf(*window, control)) return found;
     }
   }
   return nullptr;
+}
+
+// The label that names `control`: the one whose labelled control it is, else the one the
+// control names itself as labelled by.
+const TControl* NamingLabel(const TWinControl& root, const TWinControl* control) {
+  if (const TControl* label = LabelOf(root, control)) return label;
+  return control->LabelledBy();
 }
 
 const TWinControl& TopOf(const TWinControl& control) {

@@ -3,8 +3,9 @@
 //
 // A windowed control answers WM_GETOBJECT for its client area with an IAccessible object that
 // wraps the system's standard one for its window and changes what the framework knows better:
-//   - its name is the caption of the label that names it (the label whose FocusControl it is),
-//     without the accelerator's "&", and its keyboard shortcut is that label's Alt+letter;
+//   - its name is the caption of the label that names it (the label whose FocusControl it is,
+//     else the control's own LabelledBy), without the accelerator's "&", and its keyboard
+//     shortcut is that label's Alt+letter;
 //   - a control that holds framework children lists them itself: windowed ones as their own
 //     objects, windowless ones (speed buttons, labels) as simple elements with a role, a name,
 //     a place and, for a button, a default action that presses it.

@@ -253,6 +253,9 @@ class TControl : public TComponent {
   virtual bool AccessiblePress() { return false; }
   // The control this one names, as a label names the field beside it; null for most.
   virtual TWinControl* LabelledControl() const { return nullptr; }
+  // The label that names this control when none has it as its labelled control: a radio
+  // button without a caption of its own is named by the label of the field it chooses.
+  virtual TControl* LabelledBy() const { return nullptr; }
 
   // --- events
   TNotifyEvent OnClick;

@@ -234,6 +234,7 @@ const TClassInfo& TButtonControl::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TButtonControl>("TButtonControl", &TWinControl::StaticClassInfo())
           .Declare("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, Default(true))
+          .Declare("LabelledBy", &TButtonControl::LabelledBy, &TButtonControl::SetLabelledBy)
           .Build();
   return info;
 }
@@ -242,6 +243,11 @@ TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {
   // The system's button captures the mouse and reports the click itself (BN_CLICKED).
   SetControlStyle(csSetCaption | csDoubleClicks);
   SetTabStop(true);
+}
+
+void TButtonControl::Notification(TComponent* component, TOperation operation) {
+  TWinControl::Notification(component, operation);
+  if (operation == TOperation::opRemove && component == labelled_by_) labelled_by_ = nullptr;
 }
 
 void TButtonControl::CreateParams(TCreateParams& params) {
@@ -319,13 +325,13 @@ const TClassInfo& TCustomCheckBox::StaticClassInfo() {
 const TClassInfo& TCheckBox::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCheckBox>("TCheckBox", &TCustomCheckBox::StaticClassInfo())
-          .Publish({"Left",        "Top",         "Width",          "Height",     "Alignment",
-                    "AllowGrayed", "Caption",     "Checked",        "Color",      "Ctl3D",
-                    "Cursor",      "Enabled",     "Font",           "Hint",       "ParentColor",
-                    "ParentCtl3D", "ParentFont",  "ParentShowHint", "PopupMenu",  "ShowHint",
-                    "State",       "TabOrder",    "TabStop",        "Visible",    "OnClick",
-                    "OnEnter",     "OnExit",      "OnKeyDown",      "OnKeyPress", "OnKeyUp",
-                    "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+          .Publish({"Left",        "Top",         "Width",       "Height",         "Alignment",
+                    "AllowGrayed", "Caption",     "Checked",     "Color",          "Ctl3D",
+                    "Cursor",      "Enabled",     "Font",        "Hint",           "LabelledBy",
+                    "ParentColor", "ParentCtl3D", "ParentFont",  "ParentShowHint", "PopupMenu",
+                    "ShowHint",    "State",       "TabOrder",    "TabStop",        "Visible",
+                    "OnClick",     "OnEnter",     "OnExit",      "OnKeyDown",      "OnKeyPress",
+                    "OnKeyUp",     "OnMouseDown", "OnMouseMove", "OnMouseUp"})
           .Build();
   return info;
 }
@@ -403,11 +409,12 @@ const TClassInfo& TRadioButton::StaticClassInfo() {
                     EnumDefault(TLeftRight::taRightJustify))
           .Publish({"Caption"})
           .Property("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked, Default(false))
-          .Publish({"Color",      "Ctl3D",       "Cursor",      "Enabled",     "Font",
-                    "Hint",       "ParentColor", "ParentCtl3D", "ParentFont",  "ParentShowHint",
-                    "PopupMenu",  "ShowHint",    "TabOrder",    "TabStop",     "Visible",
-                    "OnClick",    "OnDblClick",  "OnEnter",     "OnExit",      "OnKeyDown",
-                    "OnKeyPress", "OnKeyUp",     "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+          .Publish({"Color",          "Ctl3D",      "Cursor",      "Enabled",     "Font",
+                    "Hint",           "LabelledBy", "ParentColor", "ParentCtl3D", "ParentFont",
+                    "ParentShowHint", "PopupMenu",  "ShowHint",    "TabOrder",    "TabStop",
+                    "Visible",        "OnClick",    "OnDblClick",  "OnEnter",     "OnExit",
+                    "OnKeyDown",      "OnKeyPress", "OnKeyUp",     "OnMouseDown", "OnMouseMove",
+                    "OnMouseUp"})
           .Build();
   return info;
 }

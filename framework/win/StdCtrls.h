@@ -125,11 +125,19 @@ class TButtonControl : public TWinControl {
  public:
   explicit TButtonControl(TComponent* owner);
 
+  // Not owned.
+  TControl* LabelledBy() const override { return labelled_by_; }
+  void SetLabelledBy(TControl* label) { labelled_by_ = label; }
+  void Notification(TComponent* component, TOperation operation) override;
+
  protected:
   void CreateParams(TCreateParams& params) override;
   // BN_CLICKED: the user pressed the button with the mouse or the keyboard.
   void CNCommand(TMessage& message) override;
   virtual void Clicked() { Click(); }
+
+ private:
+  TControl* labelled_by_ = nullptr;  // not owned
 };
 
 class TButton : public TButtonControl {

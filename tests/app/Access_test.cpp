@@ -97,13 +97,11 @@ std::vector<Element> ReadChildren(IAccessible* parent) {
   return elements;
 }
 
-// The first element of that name; a label and the field it names share the name, so the
-// label can be left out.
-const Element* Find(const std::vector<Element>& elements, const std::wstring& name,
-                    bool skip_labels = false) {
+// The first element of that name and role (0: any); a label and the fields it names share
+// the name.
+const Element* Find(const std::vector<Element>& elements, const std::wstring& name, LONG role = 0) {
   for (const Element& element : elements) {
-    if (skip_labels && element.Role == ROLE_SYSTEM_STATICTEXT) continue;
-    if (element.Name == name) return &element;
+    if (element.Name == name && (role == 0 || element.Role == role)) return &element;
   }
   return nullptr;
 }
@@ -128,15 +126,22 @@ TEST_F(AccessTest, AScreenReaderFindsTheStartButtonAndTheFieldsByTheirLabels) {
       {L"Weckton:", ROLE_SYSTEM_COMBOBOX},
       {L"Sprache:", ROLE_SYSTEM_COMBOBOX},
       {L"Erinnerung:", ROLE_SYSTEM_TEXT},
+      {L"Minuten ab jetzt", ROLE_SYSTEM_STATICTEXT},
+      // The two modes, by the label of the field each chooses.
+      {L"Weckzeit:", ROLE_SYSTEM_RADIOBUTTON},
+      {L"Minuten ab jetzt", ROLE_SYSTEM_RADIOBUTTON},
   };
   for (const auto& field : fields) {
-    const Element* found = Find(children, field.name, true);
-    ASSERT_NE(found, nullptr) << "no field named by its label";
-    EXPECT_EQ(found->Role, field.role);
+    EXPECT_NE(Find(children, field.name, field.role), nullptr)
+        << "nothing of role " << field.role << " named by its label";
   }
-  const Element* label = Find(children, L"Minuten ab jetzt");
-  ASSERT_NE(label, nullptr);
-  EXPECT_EQ(label->Role, ROLE_SYSTEM_STATICTEXT);
+
+  // The modes' names follow the language.
+  Form1->ComboBox1->SetItemIndex(1);
+  Form1->ComboBox1Change(Form1->ComboBox1);
+  const std::vector<Element> english = ReadChildren(window);
+  EXPECT_NE(Find(english, L"Alarm time:", ROLE_SYSTEM_RADIOBUTTON), nullptr);
+  EXPECT_NE(Find(english, L"minutes from now", ROLE_SYSTEM_RADIOBUTTON), nullptr);
 
   // The start button's default action presses it.
   EXPECT_EQ(window->accDoDefaultAction(ChildId(start->Id)), S_OK);
