@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <set>
+#include <vector>
 
 #include "lang/Watranskomp.h"
 #include "tests/lang/Langfolder.h"
@@ -67,7 +68,9 @@ TEST(ShippedLanguages, AreCp1252WithCrLfLineEndsAndEndMarker) {
   }
 }
 
-TEST(ShippedLanguages, EachLoadsTwelveNonEmptyTextsThroughTheCatalogue) {
+TEST(ShippedLanguages, EachLoadsTwelveNonEmptyTextsWithUniqueAccelerators) {
+  // Alt and a letter reaches one control of the window, and one item of the open tray menu.
+  const std::vector<int> groups[] = {{2, 3, 4, 5, 6, 8}, {9, 10, 11}};
   // The shipped files go into a folder of their own, as beside an installed program.
   TLanguageFolder folder("Wakora.exe");
   const int count = ShippedCount();
@@ -91,6 +94,14 @@ TEST(ShippedLanguages, EachLoadsTwelveNonEmptyTextsThroughTheCatalogue) {
     for (int text = 0; text < 12; ++text) {
       EXPECT_FALSE(catalogue.Text(text).empty()) << "text " << text;
       EXPECT_EQ(catalogue.Text(text).find('\n'), AnsiString::npos) << "text " << text;
+    }
+    for (const std::vector<int>& group : groups) {
+      for (size_t i = 0; i < group.size(); ++i) {
+        for (size_t j = i + 1; j < group.size(); ++j) {
+          const AnsiString &one = catalogue.Text(group[i]), &other = catalogue.Text(group[j]);
+          EXPECT_FALSE(IsAccelerator(AcceleratorOf(one), other)) << one << " and " << other;
+        }
+      }
     }
   }
 }
