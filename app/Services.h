@@ -1,8 +1,7 @@
 // The system services of the alarm, behind one small seam: the clocks and the time zone, the
 // wake-up timer, the module's path, sound playback, the shell, the modal message box and the
-// system's execution state. Production
-// uses the real calls; tests replace members to set the time and record the calls, and never wait
-// for real minutes.
+// system's execution state. Production uses the real calls; tests replace members to set the
+// time and record the calls, and never wait for real minutes.
 #pragma once
 
 #include <windows.h>
