@@ -578,7 +578,6 @@ TEST_F(TrayTest, TheComputerStaysAwakeExactlyWhileTheAlarmShows) {
     void (*During)();  // while the message shows
   } cases[] = {
       {"answered", [] {}},
-      {"the tray clicked meanwhile", [] { Form1->TrayIcon1Click(Form1->TrayIcon1); }},
       {"the message box fails", [] { throw std::runtime_error("no message box"); }},
   };
   wintest::ExceptionRecorder exceptions;
