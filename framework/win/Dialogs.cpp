@@ -46,26 +46,22 @@ bool Has(TOpenOptions options, TOpenOption option) {
 
 }  // namespace
 
-namespace {
-
-// The dialog library loads when a dialog first opens, not with the program.
-BOOL WINAPI SystemOpenFileName(OPENFILENAMEW* dialog) {
-  static const auto run =
-      SystemFunction<BOOL(WINAPI*)(OPENFILENAMEW*)>(L"comdlg32.dll", "GetOpenFileNameW");
-  if (!run) RaiseLastOSError("The file dialog is missing");
-  return run(dialog);
+TDialogServices& DialogServices() {
+  static TDialogServices services{
+      // The dialog library loads when a dialog first opens, not with the program.
+      [](OPENFILENAMEW* dialog) {
+        static const auto run =
+            SystemFunction<BOOL(WINAPI*)(OPENFILENAMEW*)>(L"comdlg32.dll", "GetOpenFileNameW");
+        if (!run) RaiseLastOSError("The file dialog is missing");
+        return run(dialog);
+      },
+      [] {
+        static const auto error =
+            SystemFunction<DWORD(WINAPI*)()>(L"comdlg32.dll", "CommDlgExtendedError");
+        return error ? error() : DWORD{0};
+      }};
+  return services;
 }
-
-DWORD WINAPI SystemDialogError() {
-  static const auto error =
-      SystemFunction<DWORD(WINAPI*)()>(L"comdlg32.dll", "CommDlgExtendedError");
-  return error ? error() : 0;
-}
-
-}  // namespace
-
-BOOL(WINAPI* TOpenDialog::RunDialog)(OPENFILENAMEW* dialog) = SystemOpenFileName;
-DWORD(WINAPI* TOpenDialog::DialogError)() = SystemDialogError;
 
 const TEnumInfo& OpenOptionInfo() {
   static const TEnumInfo info{{"ofReadOnly",
@@ -145,8 +141,8 @@ bool TOpenDialog::Execute() {
   dialog.lpstrDefExt = default_ext.empty() ? nullptr : default_ext.c_str();
   dialog.Flags = OpenOptionsToFlags(options_);
 
-  if (!RunDialog(&dialog)) {
-    const DWORD error = DialogError();
+  if (!DialogServices().RunDialog(&dialog)) {
+    const DWORD error = DialogServices().DialogError();
     if (error == 0) return false;  // the user cancelled
     if (error == FNERR_BUFFERTOOSMALL) {
       throw EOutOfResources("Too many files are selected for the file dialog");

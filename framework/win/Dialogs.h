@@ -9,6 +9,7 @@
 
 #include <commdlg.h>
 
+#include <functional>
 #include <memory>
 
 #include "framework/core/Classes.h"
@@ -47,6 +48,15 @@ const TEnumInfo& OpenOptionInfo();
 // The OFN_ flags of a set of options (OFN_EXPLORER always, unless ofOldStyleDialog).
 DWORD OpenOptionsToFlags(TOpenOptions options);
 
+// The system calls of the file dialog; tests replace them member by member. DialogError tells a
+// cancel (0) from a failure after RunDialog answered FALSE.
+struct TDialogServices {
+  std::function<BOOL(OPENFILENAMEW* dialog)> RunDialog;
+  std::function<DWORD()> DialogError;
+};
+// The process-wide instance, starting with the real calls.
+TDialogServices& DialogServices();
+
 class TOpenDialog : public TComponent {
   DECLARE_CLASS_INFO()
  public:
@@ -77,11 +87,6 @@ class TOpenDialog : public TComponent {
   // Runs the dialog; true when the user accepted a file. A dialog that cannot run raises
   // EOutOfResources naming the system's error code.
   virtual bool Execute();
-
-  // The system calls that Execute makes; tests put their own in their place. DialogError
-  // tells a cancel (0) from a failure after RunDialog answered FALSE.
-  static BOOL(WINAPI* RunDialog)(OPENFILENAMEW* dialog);
-  static DWORD(WINAPI* DialogError)();
 
  private:
   AnsiString filter_;

@@ -35,7 +35,6 @@ constexpr UINT CM_MOUSEENTER = CM_BASE + 1;
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 2;
 constexpr UINT CM_ENTER = CM_BASE + 3;
 constexpr UINT CM_EXIT = CM_BASE + 4;
-constexpr UINT CM_SHOWEXCEPTION = CM_BASE + 5;
 // A windowless control's press ends early: its parent window lost the mouse capture to another
 // window (a menu, Alt+Tab, a window that called SetCapture).
 constexpr UINT CM_CANCELMODE = CM_BASE + 6;

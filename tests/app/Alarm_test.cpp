@@ -330,19 +330,19 @@ class SoundTest : public apptest::WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     StartWindow();
-    real_dialog_ = TOpenDialog::RunDialog;
-    TOpenDialog::RunDialog = DialogCancels;
+    real_dialog_ = DialogServices();
+    DialogServices().RunDialog = DialogCancels;
   }
   void TearDown() override {
-    TOpenDialog::RunDialog = real_dialog_;
+    DialogServices() = real_dialog_;
     WindowTest::TearDown();
   }
   // The dialog accepts `file` as the user's choice.
   static void DialogAccepts(const std::string& file) {
     chosen_file = file;
-    TOpenDialog::RunDialog = DialogAcceptsChosenFile;
+    DialogServices().RunDialog = DialogAcceptsChosenFile;
   }
-  BOOL(WINAPI* real_dialog_)(OPENFILENAMEW*) = nullptr;
+  TDialogServices real_dialog_;
   void UserPicks(int index) {
     Form1->ComboBox2->SetItemIndex(index);
     Form1->ComboBox2Change(Form1->ComboBox2);
@@ -421,7 +421,7 @@ TEST_F(SoundTest, TheButtonAcceptedShowsUserSelectedAndPreviews) {
   EXPECT_EQ(shell_[0].Verb, "Open");
   EXPECT_EQ(shell_[0].File, "C:\\music\\song.mp3");
   // Cancelled next time, it forgets the file.
-  TOpenDialog::RunDialog = DialogCancels;
+  DialogServices().RunDialog = DialogCancels;
   Form1->Button1Click(Form1->Button1);
   EXPECT_EQ(Form1->ComboBox2->ItemIndex(), 0);
   EXPECT_TRUE(SoundFile.empty());

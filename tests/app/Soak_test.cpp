@@ -116,8 +116,8 @@ class SoakTest : public apptest::WindowTest {
       animation_timers_.erase({window, id});
       return saved_services_.KillTimer(window, id);
     };
-    real_dialog_ = TOpenDialog::RunDialog;
-    TOpenDialog::RunDialog = DialogCancels;
+    real_dialog_ = DialogServices();
+    DialogServices().RunDialog = DialogCancels;
     StartWindow();
     Form1->DateTimePicker1->SetTime(EncodeTime(12, 0, 0, 0));
     // The animation's frames become icons as it first reaches them; a run that plays it once
@@ -126,7 +126,7 @@ class SoakTest : public apptest::WindowTest {
   }
   void TearDown() override {
     WindowTest::TearDown();
-    TOpenDialog::RunDialog = real_dialog_;
+    DialogServices() = real_dialog_;
     AniIconServices() = saved_services_;
   }
 
@@ -181,7 +181,7 @@ class SoakTest : public apptest::WindowTest {
 
   TAniIconServices saved_services_;
   std::set<std::pair<HWND, UINT_PTR>> animation_timers_;
-  BOOL(WINAPI* real_dialog_)(OPENFILENAMEW*) = nullptr;
+  TDialogServices real_dialog_;
 };
 
 TEST_F(SoakTest, ArmFireAndAnswerTheMessage) {

@@ -108,19 +108,15 @@ class OpenDialogTest : public exttest::FormTest {
     form_->LoadFromText(kForm);
     dialog_ = Find<TOpenDialog>("OpenDialog1");
     fake = &fake_;
-    system_run_ = TOpenDialog::RunDialog;
-    system_error_ = TOpenDialog::DialogError;
-    TOpenDialog::RunDialog = FakeRun;
-    TOpenDialog::DialogError = FakeError;
+    system_ = DialogServices();
+    DialogServices() = {FakeRun, FakeError};
   }
   void TearDown() override {
-    TOpenDialog::RunDialog = system_run_;
-    TOpenDialog::DialogError = system_error_;
+    DialogServices() = system_;
     fake = nullptr;
     FormTest::TearDown();
   }
-  BOOL(WINAPI* system_run_)(OPENFILENAMEW*) = nullptr;
-  DWORD(WINAPI* system_error_)() = nullptr;
+  TDialogServices system_;
   void Accept(const AnsiString& answer, WORD file_offset = 0) {
     fake_.Result = TRUE;
     fake_.Answer = answer;
