@@ -32,9 +32,11 @@ if [ ! -f "fuzz/$target.cpp" ]; then
   exit 2
 fi
 
+# shellcheck source=tools/configure.sh
+source tools/configure.sh
+
 bash tools/setup.sh
-CXX=clang++ CC=clang cmake -S . -B "$build/fuzz" -DWAKORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  >/dev/null
+wakora_configure fuzz "$build/fuzz" >/dev/null
 cmake --build "$build/fuzz" --target "$target" -j"$(nproc)" >/dev/null
 
 exe=$build/fuzz/fuzz/$target

@@ -9,9 +9,11 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 build=${WAKORA_BUILD:-$root/build}
 
+# shellcheck source=tools/configure.sh
+source tools/configure.sh
+
 bash tools/setup.sh
-cmake -S . -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE=cmake/i686-mingw.cmake \
-  "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/tools/wine.sh;exec" -DCMAKE_BUILD_TYPE=Release >/dev/null
+wakora_configure win32 "$build/win32" >/dev/null
 cmake --build "$build/win32" --target dist -j"$(nproc)" >"$build/run-build.txt" 2>&1 ||
   { tail -40 "$build/run-build.txt"; exit 1; }
 exe="$build/win32/dist/Wakora.exe"

@@ -7,12 +7,8 @@ cd "$root"
 build=${WAKORA_BUILD:-$root/build}
 fuzz_seconds=${WAKORA_FUZZ_SECONDS:-20}
 jobs=${WAKORA_JOBS:-$(nproc)}
-# A compiler cache, where the machine has one, makes a second tree (a worktree, a clean clone)
-# cost little more than its link steps.
-launcher=()
-if command -v ccache >/dev/null 2>&1; then
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-fi
+# shellcheck source=tools/configure.sh
+source tools/configure.sh
 
 bash tools/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
 
@@ -39,7 +35,7 @@ step() {
 
 # 1. Native: the portable code under the sanitizers.
 step "native build"
-if cmake -S . -B "$build/native" -DCMAKE_BUILD_TYPE=Debug "${launcher[@]}" >"$log/native-configure.txt" 2>&1 &&
+if wakora_configure native "$build/native" >"$log/native-configure.txt" 2>&1 &&
   cmake --build "$build/native" -j"$jobs" >"$log/native-build.txt" 2>&1; then
   step "native tests"
   ctest --test-dir "$build/native" -j"$jobs" --output-on-failure 2>&1 | tee "$log/native-ctest.txt" |
@@ -52,9 +48,7 @@ fi
 
 # 2. Cross: everything, tests under Wine in a private desktop.
 step "i686 build"
-if cmake -S . -B "$build/win32" -DCMAKE_TOOLCHAIN_FILE=cmake/i686-mingw.cmake \
-  "-DCMAKE_CROSSCOMPILING_EMULATOR=$root/tools/wine.sh;exec" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
-  >"$log/win32-configure.txt" 2>&1 &&
+if wakora_configure win32 "$build/win32" >"$log/win32-configure.txt" 2>&1 &&
   cmake --build "$build/win32" -j"$jobs" >"$log/win32-build.txt" 2>&1; then
   step "Wine tests"
   export WAKORA_WINE_DIR=$build/wine-test WAKORA_DISPLAY=private
@@ -71,8 +65,7 @@ fi
 
 # 3. Fuzz: each target for a bounded time from its committed seed corpus; it must find nothing.
 step "fuzz build"
-if CXX=clang++ CC=clang cmake -S . -B "$build/fuzz" -DWAKORA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
-  >"$log/fuzz-configure.txt" 2>&1 &&
+if wakora_configure fuzz "$build/fuzz" >"$log/fuzz-configure.txt" 2>&1 &&
   cmake --build "$build/fuzz" -j"$jobs" >"$log/fuzz-build.txt" 2>&1; then
   for exe in "$build"/fuzz/fuzz/*_fuzz; do
     [ -x "$exe" ] || continue
