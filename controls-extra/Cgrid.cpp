@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 namespace {
 
@@ -23,16 +24,13 @@ class TDrawNow {
  public:
   explicit TDrawNow(TCustomControl& control) : canvas_(*control.Canvas()) {
     if (canvas_.HandleAllocated() || !control.HandleAllocated()) return;
-    window_ = control.WindowHandle();
-    dc_ = GetDC(window_);
-    if (!dc_) return;
-    canvas_.SetHandle(dc_);
+    dc_.emplace(control.WindowHandle());
+    if (!dc_->Get()) return;
+    canvas_.SetHandle(dc_->Get());
     canvas_.Font()->Assign(control.Font());
   }
   ~TDrawNow() {
-    if (!dc_) return;
-    canvas_.SetHandle(nullptr);
-    ReleaseDC(window_, dc_);
+    if (dc_ && dc_->Get()) canvas_.SetHandle(nullptr);
   }
   TDrawNow(const TDrawNow&) = delete;
   TDrawNow& operator=(const TDrawNow&) = delete;
@@ -40,8 +38,7 @@ class TDrawNow {
 
  private:
   TCanvas& canvas_;
-  HWND window_ = nullptr;  // not owned
-  HDC dc_ = nullptr;       // owned: released when the drawing ends
+  std::optional<TWindowDC> dc_;  // released when the drawing ends, after the canvas lets go
 };
 
 }  // namespace

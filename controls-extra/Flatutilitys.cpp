@@ -93,7 +93,7 @@ void DrawParentImage(TControl* Control, TCanvas* Dest) {
 }
 
 void GetFontMetrics(TFont* Font, TEXTMETRICA& Metrics) {
-  TMeasuringDC measuring;
+  TMemoryDC measuring;
   TSelectObject font(measuring.Get(), Font->Handle());
   GetTextMetricsA(measuring.Get(), &Metrics);
 }

@@ -272,12 +272,9 @@ void TFlatComboBox::WithCanvas(Paint paint) {
     paint(paint_canvas_);
     return;
   }
-  HDC dc = GetDC(handle_);
-  paint_canvas_.SetHandle(dc);
-  TScopeExit release([this, dc] {
-    paint_canvas_.SetHandle(nullptr);
-    ReleaseDC(handle_, dc);
-  });
+  const TWindowDC dc(handle_);
+  paint_canvas_.SetHandle(dc.Get());
+  TScopeExit release([this] { paint_canvas_.SetHandle(nullptr); });
   paint(paint_canvas_);
 }
 
@@ -399,8 +396,8 @@ void TFlatComboBox::PaintButton() {
 
 void TFlatComboBox::PaintBorder() {
   if (!handle_) return;
-  HDC dc = GetWindowDC(handle_);
-  TScopeExit release([this, dc] { ReleaseDC(handle_, dc); });
+  const TWindowDC whole(handle_, TWindowDC::TArea::Whole);
+  const HDC dc = whole.Get();
   RECT border;
   GetWindowRect(handle_, &border);
   OffsetRect(&border, -border.left, -border.top);

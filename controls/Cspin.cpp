@@ -496,7 +496,7 @@ int TCSpinEdit::GetMinHeight() {
   TEXTMETRICA system_metrics{};
   TEXTMETRICA font_metrics{};
   {
-    const TMeasuringDC measuring;
+    const TMemoryDC measuring;
     GetTextMetricsA(measuring.Get(), &system_metrics);
     const TSelectObject selection(measuring.Get(), Font()->Handle());
     GetTextMetricsA(measuring.Get(), &font_metrics);

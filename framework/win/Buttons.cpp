@@ -8,7 +8,7 @@ namespace {
 // The caption's size as drawn: an accelerator's '&' takes no room.
 SIZE MeasureCaption(TFont* font, const AnsiString& caption) {
   if (caption.empty()) return SIZE{0, 0};
-  TMeasuringDC measuring;
+  TMemoryDC measuring;
   TSelectObject selection(measuring.Get(), font->Handle());
   RECT r{0, 0, 0, 0};
   DrawTextA(measuring.Get(), caption.data(), static_cast<int>(caption.size()), &r,

@@ -40,7 +40,9 @@ struct TGdiObjectPolicy {
 };
 using TGdiObject = TOwnedHandle<TGdiObjectPolicy>;
 
-// A memory DC compatible with the screen; counted like the GDI objects, and watched.
+// A memory DC compatible with the screen; counted like the GDI objects, and watched. It also
+// measures text as the screen does (same resolution, same default font) but, unlike the
+// screen's own DC, costs no round trip to the window server.
 class TMemoryDC {
  public:
   TMemoryDC();
@@ -91,11 +93,6 @@ class TStretchMode {
   HDC dc_;  // not owned
   int old_;
 };
-
-// A DC of the screen's kind for measuring text: a memory DC, which measures as the screen does
-// (same resolution, same default font) but, unlike the screen's own DC, costs no round trip to
-// the window server.
-using TMeasuringDC = TMemoryDC;
 
 COLORREF ColorToRGB(TColor color);
 

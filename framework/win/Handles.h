@@ -6,7 +6,7 @@
 //   TKernelHandle   a kernel object (file mapping, event, waitable timer); CloseHandle
 //   TMenuHandle     a menu; DestroyMenu
 //   TPaintDC        BeginPaint / EndPaint around one WM_PAINT
-//   TWindowDC       GetDC / ReleaseDC
+//   TWindowDC       GetDC or GetWindowDC / ReleaseDC
 //   TSavedDC        SaveDC / RestoreDC: whatever a block selects or clips into a DC goes back
 //   TScopeExit      runs a function when the scope ends
 //
@@ -134,10 +134,13 @@ class TPaintDC {
   PAINTSTRUCT paint_{};
 };
 
-// A window's DC (or the screen's, for a null window): GetDC now, ReleaseDC when it goes.
+// A window's DC (or the screen's, for a null window): GetDC now, or GetWindowDC for the whole
+// window with its frame; ReleaseDC when it goes. Get() is null when the system gave none.
 class TWindowDC {
  public:
-  explicit TWindowDC(HWND window) : window_(window), dc_(GetDC(window)) {
+  enum class TArea { Client, Whole };
+  explicit TWindowDC(HWND window, TArea area = TArea::Client)
+      : window_(window), dc_(area == TArea::Whole ? GetWindowDC(window) : GetDC(window)) {
     if (dc_) WatchDC(dc_);
   }
   ~TWindowDC() {

@@ -186,7 +186,7 @@ std::wstring TCustomOutline::DisplayText(const TOutlineNode& node) const {
 
 int TCustomOutline::TextWidth(const TOutlineNode& node) const {
   const std::wstring text = DisplayText(node);
-  TMeasuringDC measuring;
+  TMemoryDC measuring;
   TSelectObject font(measuring.Get(), Font()->Handle());
   SIZE size{};
   GetTextExtentPoint32W(measuring.Get(), text.data(), static_cast<int>(text.size()), &size);

@@ -17,7 +17,7 @@ TPropOptions ColorDefault(TColor color) {
 
 // The height of the font's character cells, from the screen.
 int FontCellHeight(TFont* font) {
-  TMeasuringDC measuring;
+  TMemoryDC measuring;
   TSelectObject selected(measuring.Get(), font->Handle());
   TEXTMETRICA metrics{};
   GetTextMetricsA(measuring.Get(), &metrics);
@@ -188,7 +188,7 @@ void TCustomLabel::AdjustBounds() {
   const AnsiString text = DisplayText();
   RECT extent{0, 0, word_wrap_ ? Width() : 0, 0};
   {
-    TMeasuringDC measuring;
+    TMemoryDC measuring;
     TSelectObject font(measuring.Get(), Font()->Handle());
     DrawTextA(measuring.Get(), text.data(), static_cast<int>(text.size()), &extent,
               TextFlags() | DT_CALCRECT);
