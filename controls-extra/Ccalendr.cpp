@@ -16,7 +16,7 @@ const TClassInfo& TCCalendar::StaticClassInfo() {
   auto never = [](const TCCalendar&) { return false; };
   static const TClassInfo& info =
       TClassBuilder<TCCalendar>("TCCalendar", &TCustomGrid::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height"})
+          .Publish(kPublishBounds)
           .Property("Day", &TCCalendar::Day, &TCCalendar::SetDay)
           .StoredIf(never)
           .Property("Month", &TCCalendar::Month, &TCCalendar::SetMonth)
@@ -32,11 +32,16 @@ const TClassInfo& TCCalendar::StaticClassInfo() {
           .Property("OnChange", &TCCalendar::OnChange, &TCCalendar::OnChange)
           .Publish({"Align", "Anchors", "BorderStyle", "Color", "Constraints", "Ctl3D",
                     "DragCursor", "DragKind", "DragMode", "Enabled", "Font", "ParentColor",
-                    "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "TabOrder", "TabStop",
-                    "Visible"})
-          .Publish({"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag",
-                    "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnStartDock",
-                    "OnStartDrag"})
+                    "ParentFont"})
+          .Publish(kPublishHints)
+          .Publish(kPublishTabStop)
+          .Publish({"Visible"})
+          .Publish({"OnClick", "OnDblClick"})
+          .Publish(kPublishDragEvents)
+          .Publish(kPublishDockEvents)
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish({"OnStartDock", "OnStartDrag"})
           .Build();
   return info;
 }

@@ -132,20 +132,25 @@ void* const TCDirectoryOutline::APointer = const_cast<void**>(&TCDirectoryOutlin
 const TClassInfo& TCDirectoryOutline::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCDirectoryOutline>("TCDirectoryOutline", &TCustomOutline::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align", "Anchors", "BorderStyle", "Color",
-                    "Constraints", "Ctl3D", "DragCursor", "DragMode", "Enabled", "Font",
-                    "ItemHeight"})
+          .Publish(kPublishBounds)
+          .Publish({"Align", "Anchors", "BorderStyle", "Color", "Constraints", "Ctl3D",
+                    "DragCursor", "DragMode", "Enabled", "Font", "ItemHeight"})
           // Stored against the set that construction makes, so that a stored outline reads
           // back as it was written.
           .Property("Options", &TCustomOutline::Options, &TCustomOutline::SetOptions,
                     SetOf(OutlineOptionNames(), ooDrawFocusRect | ooStretchBitmaps))
           .Publish({"ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PictureClosed",
-                    "PictureLeaf", "PictureOpen", "PopupMenu",  "ScrollBars",     "Style",
-                    "ShowHint",    "TabOrder",    "TabStop",    "Visible",        "OnClick",
-                    "OnCollapse",  "OnDblClick",  "OnDragDrop", "OnDragOver",     "OnDrawItem",
-                    "OnEndDock",   "OnEndDrag",   "OnEnter",    "OnExit",         "OnExpand",
-                    "OnKeyDown",   "OnKeyPress",  "OnKeyUp",    "OnMouseDown",    "OnMouseMove",
-                    "OnMouseUp",   "OnStartDock", "OnStartDrag"})
+                    "PictureLeaf", "PictureOpen", "PopupMenu", "ScrollBars", "Style", "ShowHint"})
+          .Publish(kPublishTabStop)
+          .Publish({"Visible", "OnClick", "OnCollapse", "OnDblClick"})
+          .Publish(kPublishDragEvents)
+          .Publish({"OnDrawItem"})
+          .Publish(kPublishDockEvents)
+          .Publish(kPublishFocusEvents)
+          .Publish({"OnExpand"})
+          .Publish(kPublishKeyEvents)
+          .Publish(kPublishMouseEvents)
+          .Publish({"OnStartDock", "OnStartDrag"})
           .Property("TextCase", &TCDirectoryOutline::TextCase, &TCDirectoryOutline::SetTextCase,
                     Default(TTextCase::tcLowerCase))
           .Property("OnChange", &TCDirectoryOutline::OnChange, &TCDirectoryOutline::OnChange)

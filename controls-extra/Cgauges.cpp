@@ -46,7 +46,8 @@ const TClassInfo& TCGauge::StaticClassInfo() {
   // The minimum is read before the maximum, and the progress after both.
   static const TClassInfo& info =
       TClassBuilder<TCGauge>("TCGauge", &TGraphicControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align"})
+          .Publish(kPublishBounds)
+          .Publish({"Align"})
           .Property("Kind", &TCGauge::Kind, &TCGauge::SetKind,
                     Default(TCGaugeKind::gkHorizontalBar))
           .Property("ShowText", &TCGauge::ShowText, &TCGauge::SetShowText, Default(true))
@@ -57,8 +58,10 @@ const TClassInfo& TCGauge::StaticClassInfo() {
           .Property("MinValue", &TCGauge::MinValue, &TCGauge::SetMinValue, Default(0))
           .Property("MaxValue", &TCGauge::MaxValue, &TCGauge::SetMaxValue, Default(100))
           .Property("Progress", &TCGauge::Progress, &TCGauge::SetProgress, Default(0))
-          .Publish({"Anchors", "Color", "Constraints", "Enabled", "Font", "ParentColor",
-                    "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint", "Visible"})
+          .Publish(
+              {"Anchors", "Color", "Constraints", "Enabled", "Font", "ParentColor", "ParentFont"})
+          .Publish(kPublishHints)
+          .Publish({"Visible"})
           .Build();
   return info;
 }

@@ -46,7 +46,7 @@ class TDrawNow {
 const TClassInfo& TCColorGrid::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCColorGrid>("TCColorGrid", &TCustomControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height"})
+          .Publish(kPublishBounds)
           .Property("ClickEnablesColor", &TCColorGrid::ClickEnablesColor,
                     &TCColorGrid::ClickEnablesColor, Default(false))
           .Property("GridOrdering", &TCColorGrid::GridOrdering, &TCColorGrid::SetGridOrdering,
@@ -62,11 +62,16 @@ const TClassInfo& TCColorGrid::StaticClassInfo() {
           .Property("Selection", &TCColorGrid::Selection, &TCColorGrid::SetSelection, Default(0))
           .Property("OnChange", &TCColorGrid::OnChange, &TCColorGrid::OnChange)
           .Publish({"Anchors", "Constraints", "Ctl3D", "DragCursor", "DragMode", "Enabled", "Font",
-                    "ParentCtl3D", "ParentFont", "ParentShowHint", "ShowHint", "TabOrder",
-                    "TabStop", "Visible"})
-          .Publish({"OnClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter", "OnExit",
-                    "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove", "OnMouseUp",
-                    "OnStartDrag"})
+                    "ParentCtl3D", "ParentFont", "ParentShowHint", "ShowHint"})
+          .Publish(kPublishTabStop)
+          .Publish({"Visible"})
+          .Publish({"OnClick"})
+          .Publish(kPublishDragEvents)
+          .Publish({"OnEndDrag"})
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish(kPublishMouseEvents)
+          .Publish({"OnStartDrag"})
           .Build();
   return info;
 }

@@ -59,7 +59,8 @@ const TClassInfo& TPerformanceGraph::StaticClassInfo() {
   // the handler.
   static const TClassInfo& info =
       TClassBuilder<TPerformanceGraph>("TPerformanceGraph", &TGraphicControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align", "Anchors", "Constraints"})
+          .Publish(kPublishBounds)
+          .Publish({"Align", "Anchors", "Constraints"})
           .Property("Kind", &TPerformanceGraph::Kind, &TPerformanceGraph::SetKind,
                     Default(TGraphKind::pgLine))
           .Property("ForeColor", &TPerformanceGraph::ForeColor, &TPerformanceGraph::SetForeColor,

@@ -19,7 +19,7 @@ const TClassInfo& TFlatComboBox::StaticClassInfo() {
   using Self = TFlatComboBox;
   static const TClassInfo& info =
       TClassBuilder<Self>("TFlatComboBox", &TCustomComboBox::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height"})
+          .Publish(kPublishBounds)
           .Property("ColorArrow", &Self::ColorArrow, &Self::SetColorArrow, DefaultColor(clBlack))
           .Property("ColorArrowBackground", &Self::ColorArrowBackground,
                     &Self::SetColorArrowBackground, DefaultColor(0xC5D6D9))
@@ -35,11 +35,17 @@ const TClassInfo& TFlatComboBox::StaticClassInfo() {
           .Property("ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight,
                     Default(kDefaultItemHeight))
           .StoredIf([](const Self& combo) { return combo.IsOwnerDraw(); })
-          .Publish({"Items", "MaxLength", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint",
-                    "Sorted", "TabOrder", "TabStop", "Text", "Visible", "ItemIndex"})
-          .Publish({"OnChange", "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnDrawItem",
-                    "OnDropDown", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress",
-                    "OnKeyUp", "OnMeasureItem", "OnStartDrag"})
+          .Publish({"Items", "MaxLength", "ParentFont"})
+          .Publish(kPublishHints)
+          .Publish({"Sorted"})
+          .Publish(kPublishTabStop)
+          .Publish({"Text", "Visible", "ItemIndex"})
+          .Publish({"OnChange", "OnClick", "OnDblClick"})
+          .Publish(kPublishDragEvents)
+          .Publish({"OnDrawItem", "OnDropDown", "OnEndDrag"})
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish({"OnMeasureItem", "OnStartDrag"})
           .Build();
   return info;
 }

@@ -136,15 +136,18 @@ const TClassInfo& TAniIcon::StaticClassInfo() {
   // included. Loading sets them in this order: the data before Animated, which starts the timer.
   static const TClassInfo& info =
       TClassBuilder<TAniIcon>("TAniIcon", &TCustomControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height"})
+          .Publish(kPublishBounds)
           .ObjectProperty("AniFile", &TAniIcon::AniFile)
           .Property("Animated", &TAniIcon::Animated, &TAniIcon::SetAnimated)
           .Property("AnimateOnEnter", &TAniIcon::AnimateOnEnter, &TAniIcon::SetAnimateOnEnter)
           .Publish({"Align", "Color", "Cursor", "DragCursor", "DragMode", "Enabled"})
           .Property("Frame", &TAniIcon::Frame, &TAniIcon::SetFrame)
-          .Publish({"Hint", "ParentColor", "ParentShowHint", "PopupMenu", "ShowHint", "Visible",
-                    "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnMouseDown",
-                    "OnMouseMove", "OnMouseUp"})
+          .Publish({"Hint", "ParentColor"})
+          .Publish(kPublishHints)
+          .Publish({"Visible", "OnClick", "OnDblClick"})
+          .Publish(kPublishDragEvents)
+          .Publish({"OnEndDrag"})
+          .Publish(kPublishMouseEvents)
           .Property("Transparent", &TAniIcon::Transparent, &TAniIcon::SetTransparent)
           .Property("Center", &TAniIcon::Center, &TAniIcon::SetCenter)
           .Property("ButtonStyle", &TAniIcon::ButtonStyle, &TAniIcon::SetButtonStyle)

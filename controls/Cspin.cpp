@@ -102,7 +102,8 @@ void TTimerSpeedButton::Paint() {
 const TClassInfo& TCSpinButton::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCSpinButton>("TCSpinButton", &TWinControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align", "Anchors", "Constraints", "Ctl3D"})
+          .Publish(kPublishBounds)
+          .Publish({"Align", "Anchors", "Constraints", "Ctl3D"})
           .ObjectProperty("DownGlyph", &TCSpinButton::GetDownGlyph)
           .Publish({"DragCursor", "DragMode", "Enabled"})
           .Property("FocusControl", &TCSpinButton::FocusControl, &TCSpinButton::FocusControl)
@@ -111,8 +112,10 @@ const TClassInfo& TCSpinButton::StaticClassInfo() {
           .ObjectProperty("UpGlyph", &TCSpinButton::GetUpGlyph)
           .Publish({"Visible"})
           .Property("OnDownClick", &TCSpinButton::OnDownClick, &TCSpinButton::OnDownClick)
-          .Publish({"OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnEnter", "OnExit",
-                    "OnStartDock", "OnStartDrag"})
+          .Publish(kPublishDragEvents)
+          .Publish(kPublishDockEvents)
+          .Publish(kPublishFocusEvents)
+          .Publish({"OnStartDock", "OnStartDrag"})
           .Property("OnUpClick", &TCSpinButton::OnUpClick, &TCSpinButton::OnUpClick)
           .Build();
   return info;
@@ -279,8 +282,9 @@ void TCSpinButton::SetFocusBtn(TTimerSpeedButton* button) {
 const TClassInfo& TCSpinEdit::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCSpinEdit>("TCSpinEdit", &TCustomEdit::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Anchors", "AutoSelect", "AutoSize", "Color",
-                    "Constraints", "Ctl3D", "DragCursor", "DragMode"})
+          .Publish(kPublishBounds)
+          .Publish({"Anchors", "AutoSelect", "AutoSize", "Color", "Constraints", "Ctl3D",
+                    "DragCursor", "DragMode"})
           .Property("EditorEnabled", &TCSpinEdit::EditorEnabled, &TCSpinEdit::SetEditorEnabled,
                     Default(true))
           .Publish({"Enabled", "Font"})
@@ -288,11 +292,16 @@ const TClassInfo& TCSpinEdit::StaticClassInfo() {
           .Property("MaxValue", &TCSpinEdit::MaxValue, &TCSpinEdit::SetMaxValue, Default(0))
           .Property("MinValue", &TCSpinEdit::MinValue, &TCSpinEdit::SetMinValue, Default(0))
           .Publish({"ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu",
-                    "ReadOnly", "ShowHint", "TabOrder", "TabStop"})
+                    "ReadOnly", "ShowHint"})
+          .Publish(kPublishTabStop)
           .Property("Value", &TCSpinEdit::StoredValue, &TCSpinEdit::SetValue, Default(0))
-          .Publish({"Visible", "OnChange", "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver",
-                    "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
-                    "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnStartDrag"})
+          .Publish({"Visible", "OnChange", "OnClick", "OnDblClick"})
+          .Publish(kPublishDragEvents)
+          .Publish({"OnEndDrag"})
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish(kPublishMouseEvents)
+          .Publish({"OnStartDrag"})
           .Build();
   return info;
 }

@@ -3,7 +3,8 @@
 const TClassInfo& TWallpaper::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TWallpaper>("TWallpaper", &TGraphicControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align", "Visible"})
+          .Publish(kPublishBounds)
+          .Publish({"Align", "Visible"})
           .ObjectProperty("Wallpaper", &TWallpaper::Wallpaper)
           .Build();
   return info;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <any>
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -300,9 +301,17 @@ class TClassBuilder {
     last.Stored = [stored](const TPersistent& o) { return stored(static_cast<const C&>(o)); };
     return *this;
   }
-  // Publishes inherited properties by name, in this order.
+  // Publishes inherited properties by name, in this order: a list, or a named group of them.
   TClassBuilder& Publish(std::initializer_list<const char*> names) {
-    for (const char* name : names) {
+    return PublishNames(names.begin(), names.end());
+  }
+  template <size_t N>
+  TClassBuilder& Publish(const std::array<const char*, N>& names) {
+    return PublishNames(names.data(), names.data() + N);
+  }
+  TClassBuilder& PublishNames(const char* const* first, const char* const* last) {
+    for (; first != last; ++first) {
+      const char* name = *first;
       const TPropInfo* found = info_->FindAvailable(name);
       if (!found) throw Exception(Format("%s has no property %s", info_->Name.c_str(), name));
       for (const auto& prop : info_->Available) {

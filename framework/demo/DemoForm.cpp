@@ -35,8 +35,10 @@ void TSwatch::Paint() {
 const TClassInfo& TCounter::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCounter>("TCounter", &TCustomControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Color", "Font", "Hint", "ParentFont",
-                    "ShowHint", "TabOrder", "TabStop", "OnClick"})
+          .Publish(kPublishBounds)
+          .Publish({"Color", "Font", "Hint", "ParentFont", "ShowHint"})
+          .Publish(kPublishTabStop)
+          .Publish({"OnClick"})
           .Property("Value", &TCounter::Value, &TCounter::SetValue, Default(0))
           .Build();
   return info;

@@ -76,7 +76,8 @@ const TEnumInfo& EnumInfoOf(TButtonLayout) {
 const TClassInfo& TSpeedButton::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TSpeedButton>("TSpeedButton", &TGraphicControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align"})
+          .Publish(kPublishBounds)
+          .Publish({"Align"})
           .Property("AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp,
                     Default(false))
           .Property("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex,
@@ -91,9 +92,11 @@ const TClassInfo& TSpeedButton::StaticClassInfo() {
                     Default(TButtonLayout::blGlyphLeft))
           .Property("Margin", &TSpeedButton::Margin, &TSpeedButton::SetMargin, Default(-1))
           .Property("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs, Default(1))
-          .Publish({"ParentFont", "ParentShowHint", "PopupMenu", "ShowHint"})
+          .Publish({"ParentFont"})
+          .Publish(kPublishHints)
           .Property("Spacing", &TSpeedButton::Spacing, &TSpeedButton::SetSpacing, Default(4))
-          .Publish({"Visible", "OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+          .Publish({"Visible", "OnClick", "OnDblClick"})
+          .Publish(kPublishMouseEvents)
           .Build();
   return info;
 }

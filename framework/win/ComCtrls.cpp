@@ -60,7 +60,8 @@ const TEnumInfo& EnumInfoOf(TDTDateFormat) {
 const TClassInfo& TDateTimePicker::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TDateTimePicker>("TDateTimePicker", &TWinControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align"})
+          .Publish(kPublishBounds)
+          .Publish({"Align"})
           .Property("Date", &TDateTimePicker::Date, &TDateTimePicker::SetDate)
           .Property("Time", &TDateTimePicker::Time, &TDateTimePicker::SetTime)
           .Publish({"Color", "Ctl3D", "Cursor"})
@@ -71,8 +72,10 @@ const TClassInfo& TDateTimePicker::StaticClassInfo() {
                     Default(TDateTimeKind::dtkDate))
           .Property("ParseInput", &TDateTimePicker::ParseInput, &TDateTimePicker::SetParseInput,
                     Default(false))
-          .Publish({"ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu",
-                    "ShowHint", "TabOrder", "TabStop", "Visible"})
+          .Publish({"ParentColor", "ParentCtl3D", "ParentFont"})
+          .Publish(kPublishHints)
+          .Publish(kPublishTabStop)
+          .Publish({"Visible"})
           .Property("OnChange", &TDateTimePicker::OnChange, &TDateTimePicker::OnChange)
           .Publish(
               {"OnClick", "OnDblClick", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp"})

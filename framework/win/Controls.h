@@ -24,6 +24,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -115,6 +116,18 @@ enum class TDragKind { dkDrag, dkDock };
 enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 const TEnumInfo& EnumInfoOf(TDragMode);
 const TEnumInfo& EnumInfoOf(TDragKind);
+
+// Runs of inherited properties that the controls publish together, each in its stored order
+// (form descriptions store a control's properties in the order it publishes them). A class
+// publishes the runs it has among the names of its own.
+inline constexpr std::array kPublishBounds{"Left", "Top", "Width", "Height"};
+inline constexpr std::array kPublishHints{"ParentShowHint", "PopupMenu", "ShowHint"};
+inline constexpr std::array kPublishTabStop{"TabOrder", "TabStop"};
+inline constexpr std::array kPublishFocusEvents{"OnEnter", "OnExit"};
+inline constexpr std::array kPublishKeyEvents{"OnKeyDown", "OnKeyPress", "OnKeyUp"};
+inline constexpr std::array kPublishMouseEvents{"OnMouseDown", "OnMouseMove", "OnMouseUp"};
+inline constexpr std::array kPublishDragEvents{"OnDragDrop", "OnDragOver"};
+inline constexpr std::array kPublishDockEvents{"OnEndDock", "OnEndDrag"};
 
 // The source may hand the targets another object to see as the dragged one (Source).
 using TStartDragEvent = TEvent<TObject*, TObject*&>;

@@ -51,7 +51,8 @@ const TEnumInfo& EnumInfoOf(TBevelCut) {
 const TClassInfo& TBevel::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TBevel>("TBevel", &TGraphicControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align", "ParentShowHint"})
+          .Publish(kPublishBounds)
+          .Publish({"Align", "ParentShowHint"})
           .Property("Shape", &TBevel::Shape, &TBevel::SetShape, Default(TBevelShape::bsBox))
           .Publish({"ShowHint"})
           .Property("Style", &TBevel::Style, &TBevel::SetStyle, Default(TBevelStyle::bsLowered))
@@ -120,7 +121,8 @@ void TBevel::Paint() {
 const TClassInfo& TImage::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TImage>("TImage", &TGraphicControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align"})
+          .Publish(kPublishBounds)
+          .Publish({"Align"})
           .Property("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize, Default(false))
           .Property("Center", &TImage::Center, &TImage::SetCenter, Default(false))
           .Publish({"Cursor", "Enabled", "ParentShowHint"})
@@ -130,7 +132,8 @@ const TClassInfo& TImage::StaticClassInfo() {
           .Publish({"ShowHint"})
           .Property("Stretch", &TImage::Stretch, &TImage::SetStretch, Default(false))
           .Property("Transparent", &TImage::Transparent, &TImage::SetTransparent, Default(false))
-          .Publish({"Visible", "OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+          .Publish({"Visible", "OnClick", "OnDblClick"})
+          .Publish(kPublishMouseEvents)
           .Build();
   return info;
 }
@@ -212,7 +215,8 @@ void TImage::Paint() {
 const TClassInfo& TPanel::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TPanel>("TPanel", &TCustomControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align"})
+          .Publish(kPublishBounds)
+          .Publish({"Align"})
           .Property("BevelInner", &TPanel::BevelInner, &TPanel::SetBevelInner,
                     Default(TBevelCut::bvNone))
           .Property("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter,
@@ -228,9 +232,13 @@ const TClassInfo& TPanel::StaticClassInfo() {
           .Publish({"Ctl3D", "Cursor", "Enabled", "Font"})
           .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor,
                     Default(false))
-          .Publish({"ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu", "ShowHint",
-                    "TabOrder", "TabStop", "Visible", "OnClick", "OnDblClick", "OnEnter", "OnExit",
-                    "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize"})
+          .Publish({"ParentCtl3D", "ParentFont"})
+          .Publish(kPublishHints)
+          .Publish(kPublishTabStop)
+          .Publish({"Visible", "OnClick", "OnDblClick"})
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishMouseEvents)
+          .Publish({"OnResize"})
           .Build();
   return info;
 }

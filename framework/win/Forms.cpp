@@ -82,7 +82,9 @@ const TClassInfo& TForm::StaticClassInfo() {
           .Property("OnHide", &TForm::OnHide, &TForm::OnHide)
           .Property("OnClose", &TForm::OnClose, &TForm::OnClose)
           .Property("OnDestroy", &TForm::OnDestroy, &TForm::OnDestroy)
-          .Publish({"OnClick", "OnDblClick", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnResize"})
+          .Publish({"OnClick", "OnDblClick"})
+          .Publish(kPublishKeyEvents)
+          .Publish({"OnResize"})
           .Build();
   return info;
 }

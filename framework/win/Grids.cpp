@@ -624,16 +624,22 @@ void TCustomGrid::WMMouseWheel(TMessage& message) {
 const TClassInfo& TDrawGrid::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TDrawGrid>("TDrawGrid", &TCustomGrid::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height", "Align", "Anchors", "BorderStyle", "Color",
-                    "ColCount", "Constraints", "Ctl3D", "DefaultColWidth", "DefaultRowHeight"})
+          .Publish(kPublishBounds)
+          .Publish({"Align", "Anchors", "BorderStyle", "Color", "ColCount", "Constraints", "Ctl3D",
+                    "DefaultColWidth", "DefaultRowHeight"})
           .Publish({"DragCursor", "DragKind", "DragMode", "Enabled", "FixedColor", "FixedCols",
                     "FixedRows", "Font", "GridLineWidth", "Options", "ParentColor", "ParentCtl3D"})
-          .Publish({"ParentFont", "ParentShowHint", "PopupMenu", "RowCount", "ScrollBars",
-                    "ShowHint", "TabOrder", "TabStop", "Visible"})
-          .Publish({"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver"})
+          .Publish(
+              {"ParentFont", "ParentShowHint", "PopupMenu", "RowCount", "ScrollBars", "ShowHint"})
+          .Publish(kPublishTabStop)
+          .Publish({"Visible"})
+          .Publish({"OnClick", "OnDblClick"})
+          .Publish(kPublishDragEvents)
           .Property("OnDrawCell", &TDrawGrid::OnDrawCell, &TDrawGrid::OnDrawCell)
-          .Publish({"OnEndDock", "OnEndDrag", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress",
-                    "OnKeyUp", "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+          .Publish(kPublishDockEvents)
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish(kPublishMouseEvents)
           .Property("OnSelectCell", &TDrawGrid::OnSelectCell, &TDrawGrid::OnSelectCell)
           .Publish({"OnStartDock", "OnStartDrag"})
           .Build();

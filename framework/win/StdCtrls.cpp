@@ -96,13 +96,13 @@ const TClassInfo& TCustomLabel::StaticClassInfo() {
 const TClassInfo& TLabel::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TLabel>("TLabel", &TCustomLabel::StaticClassInfo())
-          .Publish({"Left",           "Top",         "Width",         "Height",
-                    "Align",          "Alignment",   "AutoSize",      "Caption",
-                    "Color",          "Cursor",      "Enabled",       "FocusControl",
-                    "Font",           "Hint",        "ParentColor",   "ParentFont",
-                    "ParentShowHint", "PopupMenu",   "ShowAccelChar", "ShowHint",
-                    "Transparent",    "Visible",     "WordWrap",      "OnClick",
-                    "OnDblClick",     "OnMouseDown", "OnMouseMove",   "OnMouseUp"})
+          .Publish(kPublishBounds)
+          .Publish({"Align",       "Alignment",   "AutoSize",       "Caption",   "Color",
+                    "Cursor",      "Enabled",     "FocusControl",   "Font",      "Hint",
+                    "ParentColor", "ParentFont",  "ParentShowHint", "PopupMenu", "ShowAccelChar",
+                    "ShowHint",    "Transparent", "Visible",        "WordWrap",  "OnClick",
+                    "OnDblClick"})
+          .Publish(kPublishMouseEvents)
           .Build();
   return info;
 }
@@ -267,14 +267,17 @@ void TButtonControl::CNCommand(TMessage& message) {
 const TClassInfo& TButton::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TButton>("TButton", &TButtonControl::StaticClassInfo())
-          .Publish({"Left", "Top", "Width", "Height"})
+          .Publish(kPublishBounds)
           .Property("Cancel", &TButton::Cancel, &TButton::SetCancel, ::Default(false))
           .Publish({"Caption", "Cursor"})
           .Property("Default", &TButton::Default, &TButton::SetDefault, ::Default(false))
-          .Publish({"Enabled", "Font", "Hint", "ParentFont", "ParentShowHint", "PopupMenu",
-                    "ShowHint", "TabOrder", "TabStop", "Visible", "OnClick", "OnEnter", "OnExit",
-                    "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove",
-                    "OnMouseUp"})
+          .Publish({"Enabled", "Font", "Hint", "ParentFont"})
+          .Publish(kPublishHints)
+          .Publish(kPublishTabStop)
+          .Publish({"Visible", "OnClick"})
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish(kPublishMouseEvents)
           .Build();
   return info;
 }
@@ -325,13 +328,17 @@ const TClassInfo& TCustomCheckBox::StaticClassInfo() {
 const TClassInfo& TCheckBox::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCheckBox>("TCheckBox", &TCustomCheckBox::StaticClassInfo())
-          .Publish({"Left",        "Top",         "Width",       "Height",         "Alignment",
-                    "AllowGrayed", "Caption",     "Checked",     "Color",          "Ctl3D",
-                    "Cursor",      "Enabled",     "Font",        "Hint",           "LabelledBy",
-                    "ParentColor", "ParentCtl3D", "ParentFont",  "ParentShowHint", "PopupMenu",
-                    "ShowHint",    "State",       "TabOrder",    "TabStop",        "Visible",
-                    "OnClick",     "OnEnter",     "OnExit",      "OnKeyDown",      "OnKeyPress",
-                    "OnKeyUp",     "OnMouseDown", "OnMouseMove", "OnMouseUp"})
+          .Publish(kPublishBounds)
+          .Publish({"Alignment", "AllowGrayed", "Caption", "Checked", "Color", "Ctl3D", "Cursor",
+                    "Enabled", "Font", "Hint", "LabelledBy", "ParentColor", "ParentCtl3D",
+                    "ParentFont"})
+          .Publish(kPublishHints)
+          .Publish({"State"})
+          .Publish(kPublishTabStop)
+          .Publish({"Visible", "OnClick"})
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish(kPublishMouseEvents)
           .Build();
   return info;
 }
@@ -404,17 +411,19 @@ const TClassInfo& TRadioButton::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TRadioButton>("TRadioButton", &TButtonControl::StaticClassInfo())
           .Declare("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, Default(false))
-          .Publish({"Left", "Top", "Width", "Height"})
+          .Publish(kPublishBounds)
           .Property("Alignment", &TRadioButton::Alignment, &TRadioButton::SetAlignment,
                     EnumDefault(TLeftRight::taRightJustify))
           .Publish({"Caption"})
           .Property("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked, Default(false))
-          .Publish({"Color",          "Ctl3D",      "Cursor",      "Enabled",     "Font",
-                    "Hint",           "LabelledBy", "ParentColor", "ParentCtl3D", "ParentFont",
-                    "ParentShowHint", "PopupMenu",  "ShowHint",    "TabOrder",    "TabStop",
-                    "Visible",        "OnClick",    "OnDblClick",  "OnEnter",     "OnExit",
-                    "OnKeyDown",      "OnKeyPress", "OnKeyUp",     "OnMouseDown", "OnMouseMove",
-                    "OnMouseUp"})
+          .Publish({"Color", "Ctl3D", "Cursor", "Enabled", "Font", "Hint", "LabelledBy",
+                    "ParentColor", "ParentCtl3D", "ParentFont"})
+          .Publish(kPublishHints)
+          .Publish(kPublishTabStop)
+          .Publish({"Visible", "OnClick", "OnDblClick"})
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish(kPublishMouseEvents)
           .Build();
   return info;
 }
@@ -512,14 +521,15 @@ const TClassInfo& TCustomEdit::StaticClassInfo() {
 const TClassInfo& TEdit::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TEdit>("TEdit", &TCustomEdit::StaticClassInfo())
-          .Publish({"Left",        "Top",         "Width",          "Height",       "AutoSelect",
-                    "AutoSize",    "BorderStyle", "Color",          "Ctl3D",        "Cursor",
-                    "Enabled",     "Font",        "Hint",           "MaxLength",    "ParentColor",
-                    "ParentCtl3D", "ParentFont",  "ParentShowHint", "PasswordChar", "PopupMenu",
-                    "ReadOnly",    "ShowHint",    "TabOrder",       "TabStop",      "Text",
-                    "Visible",     "OnChange",    "OnClick",        "OnDblClick",   "OnEnter",
-                    "OnExit",      "OnKeyDown",   "OnKeyPress",     "OnKeyUp",      "OnMouseDown",
-                    "OnMouseMove", "OnMouseUp"})
+          .Publish(kPublishBounds)
+          .Publish({"AutoSelect", "AutoSize", "BorderStyle", "Color", "Ctl3D", "Cursor", "Enabled",
+                    "Font", "Hint", "MaxLength", "ParentColor", "ParentCtl3D", "ParentFont",
+                    "ParentShowHint", "PasswordChar", "PopupMenu", "ReadOnly", "ShowHint"})
+          .Publish(kPublishTabStop)
+          .Publish({"Text", "Visible", "OnChange", "OnClick", "OnDblClick"})
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish(kPublishMouseEvents)
           .Build();
   return info;
 }
@@ -763,14 +773,17 @@ const TClassInfo& TCustomComboBox::StaticClassInfo() {
 const TClassInfo& TComboBox::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TComboBox>("TComboBox", &TCustomComboBox::StaticClassInfo())
-          .Publish({"Left",        "Top",         "Width",      "Height",         "Style",
-                    "Color",       "Ctl3D",       "Cursor",     "DropDownCount",  "Enabled",
-                    "Font",        "Hint",        "ItemHeight", "Items",          "MaxLength",
-                    "ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PopupMenu",
-                    "ShowHint",    "Sorted",      "TabOrder",   "TabStop",        "Text",
-                    "Visible",     "ItemIndex",   "OnChange",   "OnClick",        "OnCloseUp",
-                    "OnDblClick",  "OnDrawItem",  "OnDropDown", "OnEnter",        "OnExit",
-                    "OnKeyDown",   "OnKeyPress",  "OnKeyUp",    "OnMeasureItem"})
+          .Publish(kPublishBounds)
+          .Publish({"Style", "Color", "Ctl3D", "Cursor", "DropDownCount", "Enabled", "Font", "Hint",
+                    "ItemHeight", "Items", "MaxLength", "ParentColor", "ParentCtl3D", "ParentFont"})
+          .Publish(kPublishHints)
+          .Publish({"Sorted"})
+          .Publish(kPublishTabStop)
+          .Publish({"Text", "Visible", "ItemIndex", "OnChange", "OnClick", "OnCloseUp",
+                    "OnDblClick", "OnDrawItem", "OnDropDown"})
+          .Publish(kPublishFocusEvents)
+          .Publish(kPublishKeyEvents)
+          .Publish({"OnMeasureItem"})
           .Build();
   return info;
 }
