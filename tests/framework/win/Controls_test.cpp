@@ -161,6 +161,10 @@ TEST_F(ControlsTest, OnlyAMoveBetweenControlsOfTheFormExitsAndEnters) {
     box->OnEnter = [&events, name](TObject*) { events.push_back("enter " + name); };
     box->OnExit = [&events, name](TObject*) { events.push_back("exit " + name); };
   }
+  // The boxes live on with the form until the tear-down, where the focus still leaves one.
+  TScopeExit unhear([&] {
+    for (TFocusBox* box : {first, second}) box->OnEnter = box->OnExit = TNotifyEvent();
+  });
   form_->Show();
   Application->ProcessMessages();
   PressTab(false);
