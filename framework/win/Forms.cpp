@@ -165,40 +165,79 @@ void TForm::CreateParams(TCreateParams& params) {
 }
 
 void TForm::CreateWnd() {
+  const int client_width = ClientWidth(), client_height = ClientHeight();
   TWinControl::CreateWnd();
   if (Application) Application->ApplyIcon(handle_);
+  // The system draws the frame for the monitor it makes the window on, which need not be the
+  // resolution we computed the frame for: the client area keeps its size.
+  if (ClientWidth() != client_width || ClientHeight() != client_height) {
+    const SIZE frame = FrameSize();
+    SetBounds(Left(), Top(), client_width + frame.cx, client_height + frame.cy);
+  }
+  // Made on a monitor of another resolution than the form was read for (a second monitor, or
+  // the scale changed since the program started): laid out for it, where it is. A window made
+  // while the form is read is left to Loaded.
+  const int dpi = WindowPixelsPerInch(handle_);
+  if (!IsLoading() && dpi != pixels_per_inch_) {
+    scale_place_ = TScalePlace::Kept;
+    TScopeExit reset([this] { scale_place_ = TScalePlace::Scaled; });
+    ChangeScale(dpi, pixels_per_inch_);
+  }
+}
+
+SIZE TForm::FrameSizeFor(int pixels_per_inch) const {
+  // AdjustWindowRectExForDpi exists from Windows 10 1607 on; before, every window has the
+  // system's frame.
+  using TAdjustWindowRectExForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjust_for_dpi =
+      SystemFunction<TAdjustWindowRectExForDpi>(L"user32.dll", "AdjustWindowRectExForDpi");
+  RECT frame{0, 0, 0, 0};
+  if (!adjust_for_dpi || !adjust_for_dpi(&frame, WindowStyle(), FALSE, WindowExStyle(),
+                                         static_cast<UINT>(pixels_per_inch))) {
+    frame = RECT{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, WindowStyle(), FALSE, WindowExStyle());
+  }
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+SIZE TForm::FrameSize() const {
+  if (HandleAllocated() && !IsIconic(handle_)) {
+    RECT window, client;
+    GetWindowRect(handle_, &window);
+    GetClientRect(handle_, &client);
+    return {(window.right - window.left) - client.right,
+            (window.bottom - window.top) - client.bottom};
+  }
+  // Before the window exists: the frame of the monitor it will most likely be made on.
+  return FrameSizeFor(WindowPixelsPerInch(nullptr));
 }
 
 RECT TForm::ClientRect() const {
   if (HandleAllocated()) return TWinControl::ClientRect();
-  RECT frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, WindowStyle(), FALSE, WindowExStyle());
-  return {0, 0, Width() - (frame.right - frame.left), Height() - (frame.bottom - frame.top)};
+  const SIZE frame = FrameSize();
+  return {0, 0, Width() - frame.cx, Height() - frame.cy};
 }
 
 void TForm::SetClientWidth(int width) {
-  RECT frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, WindowStyle(), FALSE, WindowExStyle());
-  SetWidth(width + frame.right - frame.left);
+  SetWidth(width + FrameSize().cx);
 }
 
 void TForm::SetClientHeight(int height) {
-  RECT frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, WindowStyle(), FALSE, WindowExStyle());
-  SetHeight(height + frame.bottom - frame.top);
+  SetHeight(height + FrameSize().cy);
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
   if (style == border_style_) return;
   const int client_width = ClientWidth(), client_height = ClientHeight();
   border_style_ = style;
+  // A form's window is created hidden and shown by Show: show the new one as the old was.
+  const bool showing = Showing();
+  RecreateWnd();
+  // Measured in the new window's frame, where there is one.
   if (!IsLoading()) {
     SetClientWidth(client_width);
     SetClientHeight(client_height);
   }
-  // A form's window is created hidden and shown by Show: show the new one as the old was.
-  const bool showing = Showing();
-  RecreateWnd();
   if (showing) {
     ShowWindow(handle_, SW_SHOW);
     if (!active_control_ || !active_control_->CanFocus()) {
@@ -315,22 +354,69 @@ void TForm::LoadFromResource() {
 
 void TForm::Loaded() {
   // Laid out at 96 pixels per inch: on another screen everything is scaled before the
-  // controls finish their own loading (a label then sizes itself in its scaled font).
-  const int screen = ScreenPixelsPerInch();
-  if (screen != pixels_per_inch_) ChangeScale(screen, pixels_per_inch_);
+  // controls finish their own loading (a label then sizes itself in its scaled font). The
+  // screen is the monitor of the window where the reading has made one already; before the
+  // window exists, the system's (CreateWnd looks again).
+  const int dpi = WindowPixelsPerInch(handle_);
+  if (dpi != pixels_per_inch_) ChangeScale(dpi, pixels_per_inch_);
   TWinControl::Loaded();
 }
 
 void TForm::ScaleOwn(int multiplier, int divider) {
+  // Measured before anything moves: the system's rectangle comes with a size of its own.
   const int client_width = ClientWidth();
   const int client_height = ClientHeight();
+  const RECT before = BoundsRect();
+  // The system's place first, before anything else moves or is measured: it is on the monitor
+  // whose resolution we take now, and any other place could take the window back over to the
+  // other monitor and set off a change once more.
+  if (scale_place_ == TScalePlace::Suggested) {
+    const RECT& r = suggested_place_;
+    SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
   Constraints()->Scale(multiplier, divider);
   if (!ParentFont()) Font()->SetHeight(MulDiv(Font()->Height(), multiplier, divider));
-  SetBounds(MulDiv(Left(), multiplier, divider), MulDiv(Top(), multiplier, divider), Width(),
-            Height());
-  SetClientWidth(MulDiv(client_width, multiplier, divider));
-  SetClientHeight(MulDiv(client_height, multiplier, divider));
   pixels_per_inch_ = MulDiv(pixels_per_inch_, multiplier, divider);
+  const SIZE frame = FrameSize();
+  const int width = MulDiv(client_width, multiplier, divider) + frame.cx;
+  const int height = MulDiv(client_height, multiplier, divider) + frame.cy;
+  int left = Left(), top = Top();
+  if (scale_place_ == TScalePlace::Scaled) {
+    left = MulDiv(left, multiplier, divider);
+    top = MulDiv(top, multiplier, divider);
+  }
+  if (scale_place_ != TScalePlace::Suggested) {
+    // Grown for a dense screen, the form would reach past its edge: it stays inside the work
+    // area of the monitor it was on; one larger than that keeps its top left corner there.
+    HMONITOR monitor = MonitorFromRect(&before, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (monitor && GetMonitorInfoA(monitor, &info)) {
+      const RECT& work = info.rcWork;
+      left = std::max(std::min(left, static_cast<int>(work.right) - width),
+                      static_cast<int>(work.left));
+      top = std::max(std::min(top, static_cast<int>(work.bottom) - height),
+                     static_cast<int>(work.top));
+    }
+  }
+  SetBounds(left, top, width, height);
+}
+
+void TForm::DpiChanged(int pixels_per_inch, const RECT* suggested) {
+  if (pixels_per_inch <= 0) return;
+  if (suggested) {
+    scale_place_ = TScalePlace::Suggested;
+    suggested_place_ = *suggested;
+  } else {
+    scale_place_ = TScalePlace::Kept;
+  }
+  TScopeExit reset([this] { scale_place_ = TScalePlace::Scaled; });
+  if (pixels_per_inch != pixels_per_inch_) {
+    ChangeScale(pixels_per_inch, pixels_per_inch_);
+  } else {
+    // Nothing to scale, but the place is the system's.
+    ScaleOwn(pixels_per_inch, pixels_per_inch);
+  }
 }
 
 void TForm::LoadFromText(const AnsiString& text) {
@@ -369,19 +455,27 @@ void TForm::WndProc(TMessage& message) {
     case WM_SHOWWINDOW:
       DefaultHandler(message);
       return;
-    case WM_DPICHANGED: {
-      // Moved to a screen of another resolution: the layout and the fonts follow, and the
-      // window takes the place the system suggests for it.
-      const int dpi = LOWORD(message.WParam);
-      if (dpi > 0) ChangeScale(dpi, pixels_per_inch_);
-      if (const auto* suggested = reinterpret_cast<const RECT*>(message.LParam)) {
-        SetWindowPos(handle_, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_GETDPISCALEDSIZE: {
+      // Asked before a move to a monitor of another resolution, for the size we want there:
+      // the client area scaled as the layout will be, in the frame the system draws at that
+      // resolution. The rectangle it then suggests needs no correction.
+      auto* size = reinterpret_cast<SIZE*>(message.LParam);
+      const int dpi = static_cast<int>(message.WParam);
+      message.Result = FALSE;
+      if (size && dpi > 0) {
+        const SIZE frame = FrameSizeFor(dpi);
+        size->cx = MulDiv(ClientWidth(), dpi, pixels_per_inch_) + frame.cx;
+        size->cy = MulDiv(ClientHeight(), dpi, pixels_per_inch_) + frame.cy;
+        message.Result = TRUE;
       }
-      message.Result = 0;
       return;
     }
+    case WM_DPICHANGED:
+      // Moved to a monitor of another resolution: the window takes the place the system
+      // suggests for it, then the layout and the fonts follow.
+      DpiChanged(LOWORD(message.WParam), reinterpret_cast<const RECT*>(message.LParam));
+      message.Result = 0;
+      return;
     default:
       break;
   }

@@ -41,9 +41,9 @@ class TForm : public TWinControl {
   void SetOldCreateOrder(bool value) { old_create_order_ = value; }
   RECT ClientRect() const override;
   // The screen resolution the form is laid out for: 96, the resolution of form descriptions,
-  // until the form is read on (or moved to) a screen of another one.
+  // until the form is read on, made on or moved to a monitor of another one.
   int PixelsPerInch() const override { return pixels_per_inch_; }
-  // Scales the form for the screen once its description has been read.
+  // Scales the form for its monitor once its description has been read.
   void Loaded() override;
   void SetClientWidth(int width) override;
   void SetClientHeight(int height) override;
@@ -73,7 +73,7 @@ class TForm : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
-  // The client area scales; the frame is the system's.
+  // The client area scales; the frame is the system's. Where the form goes: see TScalePlace.
   void ScaleOwn(int multiplier, int divider) override;
   void CreateWnd() override;
   void WndProc(TMessage& message) override;
@@ -85,6 +85,12 @@ class TForm : public TWinControl {
   // Gives the focus back to the control that had it, or to the active control.
   void RestoreFocus();
   DWORD WindowExStyle() const;
+  // The frame the system puts around the client area: measured on the window where there is
+  // one, since the system draws it for the window's monitor; computed where not.
+  SIZE FrameSize() const;
+  SIZE FrameSizeFor(int pixels_per_inch) const;
+  // The system moves the window to a monitor of another resolution.
+  void DpiChanged(int pixels_per_inch, const RECT* suggested);
 
   TFormBorderStyle border_style_ = TFormBorderStyle::bsSizeable;
   TFormStyle form_style_ = TFormStyle::fsNormal;
@@ -96,6 +102,13 @@ class TForm : public TWinControl {
   HWND last_focus_ = nullptr;  // not owned
   bool closing_ = false;
   int pixels_per_inch_ = 96;
+  // Where a change of scale puts the form: its place scaled with everything else (a form read
+  // for another screen), kept (its window was just made on its monitor) or the rectangle the
+  // system suggests (moved to another monitor). The first two stay inside the monitor's work
+  // area.
+  enum class TScalePlace { Scaled, Kept, Suggested };
+  TScalePlace scale_place_ = TScalePlace::Scaled;
+  RECT suggested_place_ = {};
 };
 
 using TExceptionEvent = TEvent<TObject*, const std::exception&>;

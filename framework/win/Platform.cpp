@@ -81,8 +81,8 @@ AnsiString TextFromUtf8(const AnsiString& name) {
 int ScreenPixelsPerInch() {
   // GetDpiForSystem exists from Windows 10 on; before, the screen DC's answer is the same one.
   using TGetDpiForSystem = UINT(WINAPI*)();
-  static const auto get_dpi_for_system = reinterpret_cast<TGetDpiForSystem>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForSystem")));
+  static const auto get_dpi_for_system =
+      SystemFunction<TGetDpiForSystem>(L"user32.dll", "GetDpiForSystem");
   if (get_dpi_for_system) {
     const UINT dpi = get_dpi_for_system();
     if (dpi > 0) return static_cast<int>(dpi);
@@ -91,4 +91,16 @@ int ScreenPixelsPerInch() {
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
   if (screen) ReleaseDC(nullptr, screen);
   return dpi > 0 ? dpi : 96;
+}
+
+TDpiServices& DpiServices() {
+  static TDpiServices services{[](HWND window) {
+    using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto get_dpi_for_window =
+        SystemFunction<TGetDpiForWindow>(L"user32.dll", "GetDpiForWindow");
+    // Zero for a window that is gone.
+    const UINT dpi = window && get_dpi_for_window ? get_dpi_for_window(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : ScreenPixelsPerInch();
+  }};
+  return services;
 }

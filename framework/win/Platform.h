@@ -3,13 +3,28 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/core/Sysutils.h"
 
 // The screen's resolution in pixels per inch, as the system tells programs that are aware of
-// it (96 at 100 %, 144 at 150 %).
+// it (96 at 100 %, 144 at 150 %). With monitors of their own resolutions this is the one the
+// system had when the program started; a window asks WindowPixelsPerInch.
 int ScreenPixelsPerInch();
+
+// The resolution of the monitor a window is on, which tests replace to put a window on a
+// screen of another resolution than the system's.
+struct TDpiServices {
+  // GetDpiForWindow where the system has it (Windows 10 1607 on); elsewhere, and for no
+  // window, the screen's.
+  std::function<int(HWND window)> WindowPixelsPerInch;
+};
+// The process-wide instance, starting with the real call.
+TDpiServices& DpiServices();
+inline int WindowPixelsPerInch(HWND window) {
+  return DpiServices().WindowPixelsPerInch(window);
+}
 
 // Raises EOutOfResources with the system's text for the last error: "<what>: <system text>".
 [[noreturn]] void RaiseLastOSError(const char* what);

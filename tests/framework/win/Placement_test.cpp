@@ -2,9 +2,11 @@
 // its anchored children, windowed and windowless, within theirs.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "framework/demo/DemoForm.h"
+#include "framework/win/Platform.h"
 #include "framework/win/StdCtrls.h"
 #include "tests/framework/win/WinTest.h"
 
@@ -136,6 +138,116 @@ TEST(Placement, AScaledFormScalesEachChildOnceByItsRule) {
   EXPECT_EQ(form.ClientWidth(), 200);
   EXPECT_EQ(bounds(corner), (std::vector<int>{150, 60, 190, 90}));
   EXPECT_EQ(label->Font()->Height(), -12);
+}
+
+}  // namespace
+
+namespace {
+
+// Every window on a monitor of this resolution while it lives; Wine's screen, and the frames it
+// draws, stay at 96.
+struct TMonitorAt {
+  explicit TMonitorAt(int dpi) {
+    DpiServices().WindowPixelsPerInch = [dpi](HWND) { return dpi; };
+  }
+  ~TMonitorAt() { DpiServices() = saved; }
+  TDpiServices saved = DpiServices();
+};
+
+// Read, or made, on a monitor denser than the system: laid out for the monitor and kept inside
+// its work area. A form that is read scales its place too; a window made later stays put.
+TEST(Placement, AFormIsLaidOutForItsMonitorAndStaysInsideItsWorkArea) {
+  wintest::EnsureApplication();
+  constexpr int kFlush = -1;  // against the work area's right or bottom edge
+  const struct {
+    int dpi;
+    bool read;
+    int left, top, client_width, client_height, want_left, want_top;
+  } cases[] = {
+      {192, true, 236, 108, 392, 294, kFlush, kFlush},  // the window's: twice is off the screen
+      {144, true, 100, 60, 200, 100, 150, 90},
+      {144, false, 100, 60, 200, 100, 100, 60},
+      {144, false, 800, 600, 200, 100, kFlush, kFlush},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.dpi << (c.read ? " read at " : " made at ") << c.left);
+    TForm form(nullptr);  // no frame: Wine would draw it for 96
+    std::optional<TMonitorAt> monitor;
+    if (c.read) {
+      monitor.emplace(c.dpi);
+      form.LoadFromText(
+          Format("object DenseForm: TForm\n  Left = %d\n  Top = %d\n  BorderStyle "
+                 "= bsNone\n  ClientWidth = %d\n  ClientHeight = %d\nend\n",
+                 c.left, c.top, c.client_width, c.client_height));
+    } else {
+      form.SetBorderStyle(TFormBorderStyle::bsNone);
+      form.SetBounds(c.left, c.top, c.client_width, c.client_height);
+      monitor.emplace(c.dpi);
+    }
+    form.Show();
+    EXPECT_EQ(form.PixelsPerInch(), c.dpi);
+    EXPECT_EQ(form.ClientWidth(), MulDiv(c.client_width, c.dpi, 96));
+    EXPECT_EQ(form.ClientHeight(), MulDiv(c.client_height, c.dpi, 96));
+    MONITORINFO info{sizeof info};
+    GetMonitorInfoA(MonitorFromWindow(form.Handle(), MONITOR_DEFAULTTONEAREST), &info);
+    EXPECT_EQ(form.Left(), c.want_left == kFlush ? info.rcWork.right - form.Width() : c.want_left);
+    EXPECT_EQ(form.Top(), c.want_top == kFlush ? info.rcWork.bottom - form.Height() : c.want_top);
+  }
+}
+
+std::vector<WINDOWPOS> moves;  // every move or size of a window, in order, while hooked
+
+LRESULT CALLBACK RecordMove(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lparam);
+  if (code == HC_ACTION && call->message == WM_WINDOWPOSCHANGED)
+    moves.push_back(*reinterpret_cast<const WINDOWPOS*>(call->lParam));
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+// Dragged to a monitor of twice the resolution, as Windows announces it: the size the form wants
+// there, then the change with a rectangle of that size. The form takes the rectangle before
+// anything else moves (anywhere else could be back on the first monitor and set off another
+// change); its children follow, and the form is not moved again.
+TEST(Placement, AFormMovedToADenserMonitorTakesTheSystemsRectangleBeforeItsChildrenMove) {
+  wintest::EnsureApplication();
+  TForm form(nullptr);
+  form.SetBorderStyle(TFormBorderStyle::bsDialog);
+  form.SetBounds(100, 80, 0, 0);
+  form.SetClientWidth(200);
+  form.SetClientHeight(100);
+  auto* child = new TCounter(&form);
+  child->SetParent(&form);
+  child->SetBounds(20, 10, 60, 30);
+  form.Show();
+  HWND window = form.Handle();
+  SIZE wanted{};
+  ASSERT_TRUE(SendMessageA(window, WM_GETDPISCALEDSIZE, 192, reinterpret_cast<LPARAM>(&wanted)));
+  EXPECT_GT(wanted.cx, 400);
+  RECT suggested{600, 40, 600 + wanted.cx, 40 + wanted.cy};
+  {
+    TMonitorAt monitor(192);
+    moves.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, RecordMove, nullptr, GetCurrentThreadId());
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    UnhookWindowsHookEx(hook);
+  }
+  ASSERT_FALSE(moves.empty());
+  EXPECT_EQ(moves[0].hwnd, window) << "something moved before the form took its place";
+  EXPECT_EQ((std::vector<int>{moves[0].x, moves[0].y, moves[0].cx, moves[0].cy}),
+            (std::vector<int>{600, 40, wanted.cx, wanted.cy}));
+  bool child_moved = false;
+  for (const WINDOWPOS& move : moves) {
+    if (move.flags & SWP_NOMOVE) continue;
+    child_moved |= move.hwnd == child->Handle();
+    if (move.hwnd == window) EXPECT_TRUE(move.x == 600 && move.y == 40) << "moved again";
+  }
+  EXPECT_TRUE(child_moved);
+  EXPECT_EQ(form.PixelsPerInch(), 192);
+  EXPECT_EQ(form.ClientWidth(), 400);
+  EXPECT_EQ(form.ClientHeight(), 200);
+  const RECT r = child->BoundsRect();
+  EXPECT_EQ((std::vector<int>{r.left, r.top, r.right, r.bottom}),
+            (std::vector<int>{40, 20, 160, 80}));
 }
 
 }  // namespace
