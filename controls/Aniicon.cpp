@@ -27,9 +27,10 @@ TAniIconFile::~TAniIconFile() {
 AniIconHandle TAniIconFile::CreateFrameIcon(int, const uint8_t* image, int size) {
   // CreateIconFromResource without LR_SHARED. CreateIconFromResource itself passes LR_SHARED,
   // which Windows ignores for an icon from memory but Wine honours: DestroyIcon then leaves
-  // the icon alive, and every decode would leak all its frames.
+  // the icon alive, and every decode would leak all its frames. The size is ours, not the
+  // system's icon size, which follows the resolution the system had when the program started.
   return CreateIconFromResourceEx(const_cast<PBYTE>(image), static_cast<DWORD>(size), TRUE,
-                                  IconResourceVersion, 0, 0, LR_DEFAULTSIZE);
+                                  IconResourceVersion, FFrameSize, FFrameSize, LR_DEFAULTCOLOR);
 }
 
 void TAniIconFile::DestroyFrameIcon(AniIconHandle icon) {
@@ -37,8 +38,15 @@ void TAniIconFile::DestroyFrameIcon(AniIconHandle icon) {
 }
 
 void TAniIconFile::Draw(TCanvas& canvas, const RECT& rect) {
+  // Not DrawIcon: it stretches every icon to the system's icon size.
   HICON icon = CurrentIcon();
-  if (icon) DrawIcon(canvas.Handle(), rect.left, rect.top, icon);
+  if (icon) DrawIconEx(canvas.Handle(), rect.left, rect.top, icon, 0, 0, 0, nullptr, DI_NORMAL);
+}
+
+void TAniIconFile::SetFrameSize(int pixels) {
+  if (pixels <= 0 || pixels == FFrameSize) return;
+  FFrameSize = pixels;
+  FWalk.ForgetIcons();
 }
 
 void TAniIconFile::AniDecode() {
@@ -317,14 +325,11 @@ void TAniIcon::Paint() {
     FPaintingBackground = false;
   }
 
+  // The frames are made for the resolution of the monitor that the form is on now.
+  FAniFile->SetFrameSize(ScaleDesign(FAniFile->GetWidth()));
   const POINT at = FramePosition();
-  const int size = ScaleDesign(FAniFile->GetWidth());
-  if (size == FAniFile->GetWidth()) {
-    FAniFile->Draw(canvas, RECT{at.x, at.y, at.x + size, at.y + size});
-  } else if (HICON icon = FAniFile->CurrentIcon()) {
-    // On a screen of another resolution the frame is drawn at the scaled size.
-    DrawIconEx(canvas.Handle(), at.x, at.y, icon, size, size, 0, nullptr, DI_NORMAL);
-  }
+  const int size = FAniFile->FrameSize();
+  FAniFile->Draw(canvas, RECT{at.x, at.y, at.x + size, at.y + size});
 
   if (FButtonStyle && (FPressed || FMouseInside)) {
     RECT frame{0, 0, Width(), Height()};

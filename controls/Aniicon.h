@@ -2,13 +2,15 @@
 // stores, and TAniIcon, the windowed control that shows one and animates it from a timer.
 //
 // TAniIconFile keeps the file's raw bytes and decodes them into up to 64 system icons of
-// 32 x 32 pixels (the walk itself is AniWalk's). Its stored "Data" is the raw ANI file, written
+// 32 x 32 pixels, made larger for a screen of more pixels per inch (the walk itself is
+// AniWalk's). Its stored "Data" is the raw ANI file, written
 // back unchanged. The decoded frames advance on Step, one call per tick of the owner's timer.
 //
-// TAniIcon draws the current frame at its top left (or centred), optionally over its parent's
-// background and inside a flat button frame that follows the mouse. Its window timer 1 ticks
-// every 20 ms while it animates; the file's rates decide how many ticks each frame stays.
-// Coordinates are the control's client pixels.
+// TAniIcon draws the current frame at its top left (or centred), its icons made at the size
+// that the resolution of its form's monitor asks for, optionally over its parent's background and
+// inside a flat button frame that follows the mouse. Its window timer 1 ticks every 20 ms while it
+// animates; the file's rates decide how many ticks each frame stays. Coordinates are the control's
+// client pixels.
 //
 // Ownership: the file owns its byte stream and its frame icons (destroyed with DestroyIcon
 // when new frames replace them, on Assign(nullptr) and with the file). The control owns its
@@ -43,8 +45,8 @@ class TAniIconFile : public TGraphic, private AniFrameSink {
   TAniIconFile(const TAniIconFile&) = delete;
   TAniIconFile& operator=(const TAniIconFile&) = delete;
 
-  // Draws the current frame at the rectangle's top left at its own size; an empty slot draws
-  // nothing.
+  // Draws the current frame at the rectangle's top left at its own size (FrameSize); an empty
+  // slot draws nothing.
   void Draw(TCanvas& canvas, const RECT& rect) override;
   // Always false, also before anything was loaded, so a form always stores the data.
   bool GetEmpty() const override { return false; }
@@ -76,6 +78,12 @@ class TAniIconFile : public TGraphic, private AniFrameSink {
   void SetFrame(int Index) { FWalk.SetFrame(Index); }
   // One tick of the animation clock; notifies when the next frame becomes current.
   void Step() { FWalk.Step(); }
+
+  // The size in pixels that the frames' icons are made at: 32, the file's own, until the
+  // owner draws them for a screen of another resolution. Icons made at another size are made
+  // again when next wanted, from the frames already decoded.
+  int FrameSize() const { return FFrameSize; }
+  void SetFrameSize(int pixels);
 
   int64_t GetStreamSize() const { return FStream->Size(); }
   // Saves the raw bytes to the named file, unless there are none.
@@ -110,6 +118,7 @@ class TAniIconFile : public TGraphic, private AniFrameSink {
   AniWalk FWalk{*this};
   std::unique_ptr<TMemoryStream> FStream = std::make_unique<TMemoryStream>();  // owned
   TNotifyEvent FOnAniChange;
+  int FFrameSize = 32;
 };
 
 // The animated icon's timer calls, replaceable by tests that count them.

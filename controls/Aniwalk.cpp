@@ -75,19 +75,24 @@ AniWalk::~AniWalk() {
 }
 
 void AniWalk::ReleaseIcons() {
+  ForgetIcons();
+  for (TBytes& image : FImages) TBytes().swap(image);
+}
+
+void AniWalk::ForgetIcons() {
   // Every slot, not only up to the first empty one: a frame the system refused leaves a hole
   // with icons after it.
   for (int slot = 0; slot < kAniMaxFrames; ++slot) {
     if (FIcons[slot]) sink_.DestroyFrameIcon(FIcons[slot]);
     FIcons[slot] = nullptr;
-    TBytes().swap(FImages[slot]);
   }
 }
 
 AniIconHandle AniWalk::Icon(int slot) const {
-  if (!FImages[slot].empty()) {
-    const TBytes image = std::move(FImages[slot]);  // leaves the slot's image empty
+  if (!FIcons[slot] && !FImages[slot].empty()) {
+    TBytes& image = FImages[slot];
     FIcons[slot] = sink_.CreateFrameIcon(slot, image.data(), static_cast<int>(image.size()));
+    if (!FIcons[slot]) TBytes().swap(image);  // refused for good
   }
   return FIcons[slot];
 }

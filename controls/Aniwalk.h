@@ -7,10 +7,11 @@
 // (when a new frame list replaces them, on ReleaseIcons and in its destructor). The sink is not
 // owned and must outlive the walk.
 //
-// A decoded frame keeps its image bytes until its icon is first asked for (drawn, stepped onto,
-// selected): a system icon is costly to make, and a window that starts animating shows only
-// its first frame at once. A frame the sink refuses is a null icon from then on, exactly as
-// if it had been refused while decoding.
+// A decoded frame's icon is made when it is first asked for (drawn, stepped onto, selected): a
+// system icon is costly to make, and a window that starts animating shows only its first frame
+// at once. The frame keeps its image bytes, so that its icon can be made again for a screen of
+// another resolution (ForgetIcons). A frame the sink refuses is a null icon from then on,
+// exactly as if it had been refused while decoding.
 //
 // The walk reads the file in one forward pass with fixed buffers. A chunk larger than its
 // buffer is read as far as the buffer goes and the rest is skipped; a frame whose image does
@@ -90,6 +91,9 @@ class AniWalk {
 
   // Destroys every icon in the slots and empties them.
   void ReleaseIcons();
+  // Destroys the icons made so far but keeps the frames: each icon is made again from its image
+  // when it is next wanted (the sink now makes them at another size).
+  void ForgetIcons();
 
   const AniHeader& Header() const { return FHeader; }
   const int32_t* Rates() const { return FRates; }
@@ -110,12 +114,13 @@ class AniWalk {
   void ReadFrames(TStream& data);
 
   AniFrameSink& sink_;  // not owned
-  // A slot holds an icon (owned, given back through sink_) or, until it is first wanted, the
-  // image it is to be made from; never both. The icons are made on demand, hence mutable.
+  // A slot holds the image of a frame and, once it was wanted, the icon made from it (owned,
+  // given back through sink_); a refused frame holds neither. The icons are made on demand,
+  // hence mutable.
   mutable AniIconHandle FIcons[kAniMaxFrames] = {};
   mutable TBytes FImages[kAniMaxFrames];
-  int32_t FRates[kAniRateSlots] = {};        // by frame number; only 0..63 are played
-  int32_t FSequence[kAniRateSlots] = {};     // kept as read; playback is in stored order
+  int32_t FRates[kAniRateSlots] = {};     // by frame number; only 0..63 are played
+  int32_t FSequence[kAniRateSlots] = {};  // kept as read; playback is in stored order
   AniHeader FHeader = {};
   int32_t FFrameIndex = 0;
   int32_t FTicks = 0;

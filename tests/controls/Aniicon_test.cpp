@@ -728,6 +728,37 @@ TEST_F(AniIconTest, OnlyAControlInADesignerShowsADottedOutline) {
   EXPECT_EQ(IconPixel(2, 2), kFace) << "an outline only";
 }
 
+// On a form laid out for a monitor of twice the system's resolution, the frames are made at 64
+// pixels, not stretched from the system's icon size: each pixel of the artwork a 2 x 2 block.
+// Back on a monitor like the system's, they are made at 32 again.
+TEST_F(AniIconTest, FramesAreMadeForTheResolutionOfTheFormsMonitor) {
+  auto icon_width = [this] {
+    ICONINFO info{};
+    if (!GetIconInfo(icon_->AniFile()->CurrentIcon(), &info)) return 0;
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return static_cast<int>(mask.bmWidth);
+  };
+  auto move_to_monitor_at = [this](int dpi) {
+    RECT place{200, 150, 200 + 160 * dpi / 96, 150 + 120 * dpi / 96};
+    SendMessageA(form_->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), LPARAM(&place));
+    wintest::Pump();
+  };
+  ShowForm();
+  move_to_monitor_at(192);
+  EXPECT_EQ(icon_width(), 64);
+  EXPECT_EQ(DifferencesFromFrame(
+                PictureOfFrame(ani_, 0), 0, 0,
+                [&](int x, int y) { return IconPixel(2 * x + 1, 2 * y + 1); },
+                [&](int, int) { return kFace; }),
+            0);
+  move_to_monitor_at(96);
+  EXPECT_EQ(icon_width(), 32);
+  EXPECT_EQ(FrameDifferences(0, 0, 0), 0);
+}
+
 TEST_F(AniIconTest, RecreatedWindowResumesARunningAnimation) {
   icon_->SetAnimated(true);
   HWND old_window = IconWindow();
