@@ -2,6 +2,7 @@
 #include "tests/app/AppTest.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "framework/win/Platform.h"
 
@@ -44,25 +45,34 @@ const Placement kControls[] = {
 };
 
 // The stored layout is for 96 pixels per inch; the window is laid out for the screen's. The
-// test command also runs this at 144 (WAKORA_EXPECT_DPI tells which it must be).
+// test command also runs these at 120, 144 and 192 (WAKORA_EXPECT_DPI tells which it must be).
 int AtScreen(int stored) {
   return MulDiv(stored, ScreenPixelsPerInch(), 96);
 }
 
-TEST_F(WindowTest, EveryControlHasItsClassPlaceAndTabOrder) {
+void ExpectTheTestsResolution() {
   if (const char* expected = getenv("WAKORA_EXPECT_DPI")) {
     ASSERT_EQ(ScreenPixelsPerInch(), atoi(expected)) << "the screen is not at the test's DPI";
   }
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+TEST_F(WindowTest, EveryControlHasItsClassPlaceAndTabOrder) {
+  ExpectTheTestsResolution();
   StartWindow();
   EXPECT_EQ(Form1->PixelsPerInch(), ScreenPixelsPerInch());
   EXPECT_EQ(Form1->Caption(), "Wakora 3.8");
   EXPECT_EQ(Form1->ClientWidth(), AtScreen(392));
   EXPECT_EQ(Form1->ClientHeight(), AtScreen(294));
   EXPECT_EQ(Form1->BorderStyle(), TFormBorderStyle::bsDialog);
-  RECT frame;
+  RECT frame, work;
   GetWindowRect(Form1->Handle(), &frame);
-  EXPECT_EQ(frame.left, AtScreen(236));
-  EXPECT_EQ(frame.top, AtScreen(108));
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(Inside(frame, work)) << "off the screen";
   // Font heights scale with the places: the form's, and the controls' own fonts.
   EXPECT_EQ(Form1->Font()->Height(), AtScreen(-11));
   EXPECT_EQ(Form1->SpeedButton1->Font()->Height(), AtScreen(-13));
@@ -111,6 +121,56 @@ TEST_F(WindowTest, EveryControlHasItsClassPlaceAndTabOrder) {
   EXPECT_TRUE(Form1->AniIcon1->Animated());
   EXPECT_EQ(Form1->PopupMenu1->Items()->Count(), 3);
   EXPECT_EQ(Form1->TrayIcon1->PopupMenu, Form1->PopupMenu1);
+}
+
+// In every language, at every resolution: no control covers another or reaches past its parent,
+// and each label is large enough for its text. The stored layout overlaps by design where a
+// bevel frames the controls inside it (those stay inside their frame instead) and where the
+// wallpaper lies under everything; the animated icon lies inside its panel as its child.
+TEST_F(WindowTest, NoControlCoversAnotherOrLeavesTheWindowAndEveryLabelHoldsItsText) {
+  ExpectTheTestsResolution();
+  StartWindow();
+  auto frame_of = [](const Placement& p) -> const Placement* {  // holds its stored top left
+    for (const Placement& b : kControls) {
+      const RECT r{b.Left, b.Top, b.Left + b.Width, b.Top + b.Height};
+      if (std::strcmp(b.Class, "TBevel") == 0 && &b != &p && PtInRect(&r, {p.Left, p.Top}))
+        return &b;
+    }
+    return nullptr;
+  };
+  auto control = [](const Placement& p) {
+    return static_cast<TControl*>(Form1->FindComponent(p.Name));
+  };
+  TBitmap measure;
+  for (int language = 0; language < Form1->ComboBox1->Items()->Count(); ++language) {
+    Form1->ComboBox1->SetItemIndex(language);
+    Form1->ComboBox1Change(Form1->ComboBox1);
+    wintest::Pump();
+    SCOPED_TRACE((*Form1->ComboBox1->Items())[language].c_str());
+    for (const Placement& p : kControls) {
+      const RECT bounds = control(p)->BoundsRect();
+      EXPECT_TRUE(Inside(bounds, control(p)->Parent()->ClientRect()))
+          << p.Name << " leaves " << p.Parent;
+      const Placement* frame = frame_of(p);
+      if (frame)
+        EXPECT_TRUE(Inside(bounds, control(*frame)->BoundsRect())) << p.Name << " leaves its frame";
+      for (const Placement& q : kControls) {
+        if (&q <= &p || std::strcmp(p.Parent, q.Parent) != 0 || frame == &q || frame_of(q) == &p ||
+            control(p)->Align() == TAlign::alClient) {
+          continue;
+        }
+        RECT common;
+        const RECT other = control(q)->BoundsRect();
+        EXPECT_FALSE(IntersectRect(&common, &bounds, &other)) << p.Name << " covers " << q.Name;
+      }
+      if (const auto* label = dynamic_cast<const TLabel*>(control(p))) {
+        measure.Canvas()->Font()->Assign(label->Font());
+        const SIZE text = measure.Canvas()->TextExtent(label->AccessibleName());
+        EXPECT_TRUE(text.cx <= label->Width() && text.cy <= label->Height())
+            << p.Name << " cuts \"" << label->Caption() << '"';
+      }
+    }
+  }
 }
 
 TEST_F(WindowTest, PlaceholdersUntilTheFirstShowThenTheCatalogueTexts) {
