@@ -152,8 +152,9 @@ TEST_F(WindowTest, NoControlCoversAnotherOrLeavesTheWindowAndEveryLabelHoldsItsT
       EXPECT_TRUE(Inside(bounds, control(p)->Parent()->ClientRect()))
           << p.Name << " leaves " << p.Parent;
       const Placement* frame = frame_of(p);
-      if (frame)
+      if (frame) {
         EXPECT_TRUE(Inside(bounds, control(*frame)->BoundsRect())) << p.Name << " leaves its frame";
+      }
       for (const Placement& q : kControls) {
         if (&q <= &p || std::strcmp(p.Parent, q.Parent) != 0 || frame == &q || frame_of(q) == &p ||
             control(p)->Align() == TAlign::alClient) {

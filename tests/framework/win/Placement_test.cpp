@@ -188,7 +188,8 @@ TEST(Placement, AFormIsLaidOutForItsMonitorAndStaysInsideItsWorkArea) {
     EXPECT_EQ(form.PixelsPerInch(), c.dpi);
     EXPECT_EQ(form.ClientWidth(), MulDiv(c.client_width, c.dpi, 96));
     EXPECT_EQ(form.ClientHeight(), MulDiv(c.client_height, c.dpi, 96));
-    MONITORINFO info{sizeof info};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
     GetMonitorInfoA(MonitorFromWindow(form.Handle(), MONITOR_DEFAULTTONEAREST), &info);
     EXPECT_EQ(form.Left(), c.want_left == kFlush ? info.rcWork.right - form.Width() : c.want_left);
     EXPECT_EQ(form.Top(), c.want_top == kFlush ? info.rcWork.bottom - form.Height() : c.want_top);
@@ -239,7 +240,9 @@ TEST(Placement, AFormMovedToADenserMonitorTakesTheSystemsRectangleBeforeItsChild
   for (const WINDOWPOS& move : moves) {
     if (move.flags & SWP_NOMOVE) continue;
     child_moved |= move.hwnd == child->Handle();
-    if (move.hwnd == window) EXPECT_TRUE(move.x == 600 && move.y == 40) << "moved again";
+    if (move.hwnd == window) {
+      EXPECT_TRUE(move.x == 600 && move.y == 40) << "moved again";
+    }
   }
   EXPECT_TRUE(child_moved);
   EXPECT_EQ(form.PixelsPerInch(), 192);
