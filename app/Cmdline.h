@@ -1,0 +1,97 @@
+// Cmdline: the alarm that a start of the program asks for on its command line.
+//
+//   Wakora /in MINUTES [/text REMINDER] [/sound N | /sound FILE]
+//   Wakora /at HH:MM   [/text REMINDER] [/sound N | /sound FILE]
+//   Wakora /?
+//
+// MINUTES is a whole number from 0 to 999999, HH:MM a time on the 24-hour clock (the hour may
+// have one digit), N a built-in sound from 1 to 3 and FILE an existing file. Options begin
+// with "/" or "-" and are compared without case; each value is the argument after its option,
+// taken as it stands. Every option may come once, and exactly one of /in and /at is needed.
+//
+// The same arguments travel to a copy of the program that is already running: packed into one
+// block of bytes, the sound file as a full path, and read there as strictly as from the
+// command line, since any program may send such a block.
+//
+// Arguments, the reminder and file names are UTF-8. The messages are texts of the program
+// (code page 1252) built from catalogue texts, with built-in English where a language file is
+// older than these texts.
+#pragma once
+
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "framework/core/Sysutils.h"
+
+// An alarm as the command line asks for it.
+struct TAlarmRequest {
+  bool Countdown = false;  // /in: a countdown of Minutes; /at: the time of day Hour:Minute
+  int Minutes = 0;         // 0 .. 999999
+  int Hour = 0;            // 0 .. 23
+  int Minute = 0;          // 0 .. 59
+  bool HasText = false;    // /text given; the reminder stays as it is without it
+  AnsiString Text;         // the reminder, UTF-8, without control characters
+  int Sound = -1;          // -1: not given; 0 .. 2: a built-in sound; 3: SoundFile
+  AnsiString SoundFile;    // the sound file's full path, UTF-8
+
+  bool operator==(const TAlarmRequest&) const = default;
+};
+
+enum class TStartKind {
+  Normal,  // no arguments: the window as always
+  Usage,   // /?: the usage text
+  Alarm,   // arm the alarm
+  Bad,     // a bad argument: its message, and nothing armed
+};
+
+enum class TArgumentFault {
+  None,
+  Invalid,      // an unknown or repeated option, a missing or bad value
+  MissingFile,  // a sound file that does not exist
+  NoAlarm,      // options, but neither /in nor /at
+};
+
+struct TStartRequest {
+  TStartKind Kind = TStartKind::Normal;
+  TAlarmRequest Alarm;  // Kind Alarm
+  TArgumentFault Fault = TArgumentFault::None;
+  AnsiString BadArgument;  // Kind Bad: the argument that is at fault, UTF-8
+};
+
+// The full path of an existing file that an argument names, or the empty text when it names
+// no file (a folder, nothing at all). Relative names are taken from the current folder.
+using TFileResolver = std::function<AnsiString(const AnsiString& name)>;
+
+// Reads the arguments after the program's name; the first fault found ends the reading.
+TStartRequest ParseStartArguments(const std::vector<AnsiString>& arguments,
+                                  const TFileResolver& resolve);
+
+// The arguments that ask for exactly `alarm`: what a start hands to the running copy.
+std::vector<AnsiString> AlarmArguments(const TAlarmRequest& alarm);
+
+// The block of bytes that carries arguments to the running copy: each argument followed by a
+// zero byte. Unpacking refuses a block that is empty, larger than kMaxPackedArguments, holds
+// more than kMaxArgumentCount arguments or does not end in a zero byte.
+// A command line holds at most 32767 UTF-16 units, and a full path adds at most as many.
+constexpr size_t kMaxPackedArguments = 256 * 1024;
+constexpr size_t kMaxArgumentCount = 16;
+AnsiString PackArguments(const std::vector<AnsiString>& arguments);
+bool UnpackArguments(std::string_view block, std::vector<AnsiString>& arguments);
+
+// The catalogue's texts of the command line, after the window's twelve.
+enum TCommandLineText {
+  kUsageText = 12,       // the accepted forms, several lines
+  kInvalidArgumentText,  // the lead of a bad argument
+  kMissingFileText,      // the lead of a sound file that does not exist
+  kNoAlarmText,          // neither /in nor /at
+};
+// The built-in English of one of these texts.
+const char* EnglishCommandLineText(int number);
+
+// The message of a start of kind Usage or Bad. `text` gives the active language's text of a
+// number, the empty text when the language file lacks it; `bad_argument` is the bad argument
+// as a text of the program.
+AnsiString StartMessage(const TStartRequest& request,
+                        const std::function<AnsiString(int number)>& text,
+                        const AnsiString& bad_argument);

@@ -1,0 +1,121 @@
+#include "app/Cmdline.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The file system as the parser sees it: only tea.wav exists.
+AnsiString Resolve(const AnsiString& name) {
+  return name == "tea.wav" || name == "C:\\tea.wav" ? "C:\\tea.wav" : "";
+}
+
+AnsiString Joined(const std::vector<AnsiString>& arguments) {
+  AnsiString line;
+  for (const AnsiString& argument : arguments) line += (line.empty() ? "" : " ") + argument;
+  return line;
+}
+
+// The alarm as the arguments a start hands over, or what else the start does.
+AnsiString Outcome(const TStartRequest& request) {
+  static const char* const faults[] = {"", "invalid ", "missing ", "no alarm "};
+  switch (request.Kind) {
+    case TStartKind::Normal:
+      return "normal";
+    case TStartKind::Usage:
+      return "usage";
+    case TStartKind::Alarm:
+      return Joined(AlarmArguments(request.Alarm));
+    case TStartKind::Bad:
+      break;
+  }
+  return faults[static_cast<int>(request.Fault)] + request.BadArgument;
+}
+
+TEST(StartArguments, AcceptEachFormAndNameTheFirstBadArgument) {
+  const struct {
+    std::vector<AnsiString> Arguments;
+    const char* Outcome;
+  } cases[] = {
+      {{}, "normal"},
+      {{"/in", "15"}, "/in 15"},
+      {{"-IN", "0"}, "/in 0"},
+      {{"/In", "0000999999"}, "/in 999999"},
+      {{"-aT", "7:05"}, "/at 07:05"},
+      {{"/at", "23:59"}, "/at 23:59"},
+      {{"/in", "4", "/TEXT", "Tea", "-sound", "2"}, "/in 4 /text Tea /sound 2"},
+      // Any order; a value stands as it is, dash or not; a file becomes its full path.
+      {{"/text", "-in \xC3\xA9", "/sound", "tea.wav", "/at", "0:00"},
+       "/at 00:00 /text -in \xC3\xA9 /sound C:\\tea.wav"},
+      {{"/in", "1", "/text", ""}, "/in 1 /text "},
+      {{"/?"}, "usage"},
+
+      {{"/in", "1000000"}, "invalid 1000000"},
+      {{"/in", "99999999999999999999"}, "invalid 99999999999999999999"},
+      {{"/in", "-1"}, "invalid -1"},
+      {{"/in", " 5"}, "invalid  5"},
+      {{"/at", "24:00"}, "invalid 24:00"},
+      {{"/at", "07:60"}, "invalid 07:60"},
+      {{"/at", "7:5"}, "invalid 7:5"},
+      {{"/at", "07:00:00"}, "invalid 07:00:00"},
+      {{"/in"}, "invalid /in"},  // no value
+      {{"/in", "5", "/at", "07:00"}, "invalid /at"},
+      {{"/in", "5", "/text", "a", "/TEXT", "b"}, "invalid /TEXT"},
+      {{"/in", "5", "/text", "two\nlines"}, "invalid two\nlines"},
+      {{"/in", "5", "/sound", "0"}, "invalid 0"},
+      {{"/in", "5", "/sound", "4"}, "invalid 4"},
+      {{"/in", "5", "/sound", "gone.wav"}, "missing gone.wav"},
+      {{"/text", "Tea"}, "no alarm "},
+  };
+  for (const auto& c : cases) {
+    const TStartRequest request = ParseStartArguments(c.Arguments, Resolve);
+    EXPECT_EQ(Outcome(request), c.Outcome) << Joined(c.Arguments);
+    // What a start hands to the running copy asks for the same alarm there.
+    if (request.Kind != TStartKind::Alarm) continue;
+    EXPECT_EQ(ParseStartArguments(AlarmArguments(request.Alarm), Resolve).Alarm, request.Alarm);
+  }
+}
+
+TEST(StartArguments, HandOverBlocksKeepEveryArgumentAndRefuseMalformedData) {
+  const std::vector<AnsiString> arguments = {"/text", "", "/in", "5"};
+  std::vector<AnsiString> unpacked;
+  ASSERT_TRUE(UnpackArguments(PackArguments(arguments), unpacked));
+  EXPECT_EQ(unpacked, arguments);
+  const std::string refused[] = {
+      "", std::string("/in\0005", 5),                // no final zero byte
+      std::string(kMaxArgumentCount + 1, '\0'),      // too many arguments
+      std::string(kMaxPackedArguments, 'x') + '\0',  // too large
+  };
+  for (const std::string& block : refused) {
+    EXPECT_FALSE(UnpackArguments(block, unpacked)) << block.size();
+    EXPECT_TRUE(unpacked.empty());
+  }
+}
+
+TEST(StartArguments, MessagesNameTheFaultAndFallBackToEnglishTexts) {
+  const auto french = [](int number) -> AnsiString {
+    return number == kUsageText ? "Utilisation" : number == kMissingFileText ? "Absent :" : "";
+  };
+  const auto older = [](int) { return AnsiString(); };  // a file from before these texts
+  const AnsiString usage = EnglishCommandLineText(kUsageText);
+  const auto bad = [](TArgumentFault fault) {
+    TStartRequest request;
+    request.Kind = TStartKind::Bad;
+    request.Fault = fault;
+    return request;
+  };
+  TStartRequest asked;
+  asked.Kind = TStartKind::Usage;
+
+  EXPECT_EQ(StartMessage(asked, french, ""), "Utilisation");
+  EXPECT_EQ(StartMessage(asked, older, ""), usage);
+  EXPECT_EQ(StartMessage(bad(TArgumentFault::MissingFile), french, "C:\\th\xE9.wav"),
+            "Absent :\n\"C:\\th\xE9.wav\"\n\nUtilisation");
+  EXPECT_EQ(StartMessage(bad(TArgumentFault::Invalid), french, "12x"),
+            "Invalid argument:\n\"12x\"\n\nUtilisation");
+  EXPECT_EQ(StartMessage(bad(TArgumentFault::NoAlarm), older, ""),
+            "Missing /in MINUTES or /at HH:MM.\n\n" + usage);
+  EXPECT_LT(StartMessage(bad(TArgumentFault::Invalid), older, AnsiString(5000, 'x')).size(), 1000u)
+      << "the box would leave the screen";
+}
+
+}  // namespace
