@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "app/Cmdline.h"
 #include "lang/Watranskomp.h"
 #include "tests/lang/Langfolder.h"
 
@@ -68,7 +69,7 @@ TEST(ShippedLanguages, AreCp1252WithCrLfLineEndsAndEndMarker) {
   }
 }
 
-TEST(ShippedLanguages, EachLoadsTwelveNonEmptyTextsWithUniqueAccelerators) {
+TEST(ShippedLanguages, EachLoadsItsTextsThroughTheCatalogueWithUniqueAccelerators) {
   // Alt and a letter reaches one control of the window, and one item of the open tray menu.
   const std::vector<int> groups[] = {{2, 3, 4, 5, 6, 8}, {9, 10, 11}};
   // The shipped files go into a folder of their own, as beside an installed program.
@@ -91,8 +92,9 @@ TEST(ShippedLanguages, EachLoadsTwelveNonEmptyTextsWithUniqueAccelerators) {
     // The heading beside the check box names the sound list below it, as the other headings
     // name their fields: it promises no sound that clearing the box would stop.
     EXPECT_EQ(catalogue.Text(4).back(), ':') << catalogue.Text(4);
-    for (int text = 0; text < 12; ++text) {
+    for (int text = 0; text <= kNoAlarmText; ++text) {
       EXPECT_FALSE(catalogue.Text(text).empty()) << "text " << text;
+      if (text == kUsageText) continue;  // the only text of several lines
       EXPECT_EQ(catalogue.Text(text).find('\n'), AnsiString::npos) << "text " << text;
     }
     for (const std::vector<int>& group : groups) {
@@ -101,6 +103,16 @@ TEST(ShippedLanguages, EachLoadsTwelveNonEmptyTextsWithUniqueAccelerators) {
           const AnsiString &one = catalogue.Text(group[i]), &other = catalogue.Text(group[j]);
           EXPECT_FALSE(IsAccelerator(AcceleratorOf(one), other)) << one << " and " << other;
         }
+      }
+    }
+    // The options and forms are the program's, whatever the language.
+    for (const char* form : {"/in ", "/at HH:MM", "/text", "/sound", "999999"}) {
+      EXPECT_NE(catalogue.Text(kUsageText).find(form), AnsiString::npos) << form;
+    }
+    // An older language file falls back to these built-in texts.
+    if (name == "English") {
+      for (int text = kUsageText; text <= kNoAlarmText; ++text) {
+        EXPECT_EQ(catalogue.Text(text), EnglishCommandLineText(text)) << "text " << text;
       }
     }
   }
