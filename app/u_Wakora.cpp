@@ -1,5 +1,6 @@
 #include "app/u_Wakora.h"
 
+#include "app/Handover.h"
 #include "app/Services.h"
 #include "controls-extra/Ccalendr.h"
 #include "controls-extra/Cdiroutl.h"
@@ -204,6 +205,14 @@ void TForm1::WndProc(TMessage& message) {
     case CheckAlarmMessage:
       CheckAlarm();
       return;
+    case WM_ENABLE:
+      // A modal box or dialog closed: a request that waited for it is armed once the code
+      // that opened it has finished.
+      if (message.WParam && FPendingRequest) PostMessageA(Handle(), ArmPendingMessage, 0, 0);
+      break;
+    case ArmPendingMessage:
+      ArmPending();
+      return;
     default:
       break;
   }
@@ -266,6 +275,38 @@ void TForm1::CSpinEdit1Click(TObject*) {
 
 void TForm1::CSpinEdit1Change(TObject*) {
   RadioButton2->SetChecked(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Arming from a start's arguments
+
+void TForm1::ArmFromRequest(const TAlarmRequest& alarm) {
+  FPendingRequest = alarm;
+  ArmPending();
+}
+
+void TForm1::ArmPending() {
+  // A modal box disables its owner; hiding the owner now would leave the box over a hidden
+  // window, and the code that opened it would go on with a window armed under it.
+  if (!FPendingRequest || !IsWindowEnabled(Handle())) return;
+  const TAlarmRequest alarm = *FPendingRequest;
+  FPendingRequest.reset();
+  if (FirstShow) FormShow(this);
+  if (alarm.Countdown) {
+    // As typed: the field keeps any number until it loses the focus, and arming reads it so.
+    CSpinEdit1->SetText(IntToStr(alarm.Minutes));
+    RadioButton2->SetChecked(true);
+  } else {
+    DateTimePicker1->SetTime(EncodeTime(alarm.Hour, alarm.Minute, 0, 0));
+    RadioButton1->SetChecked(true);
+  }
+  if (alarm.HasText) Edit1->SetText(TextFromUtf8(alarm.Text));
+  if (alarm.Sound >= 0) {
+    SoundFile = alarm.Sound == 3 ? alarm.SoundFile : AnsiString();
+    ComboBox2->SetItemIndex(alarm.Sound);
+  }
+  if (Timer1->Enabled()) Disarm();
+  SpeedButton1Click(SpeedButton1);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -361,10 +402,53 @@ void TForm1::AniIcon1Click(TObject*) {
 // ---------------------------------------------------------------------------------------------
 // The program's entry
 
+namespace {
+
+// A start with arguments that another copy takes over, or that only shows a message, ends
+// here.
+bool StartEndsHere(const TStartRequest& start, TRunningCopy& runningCopy) {
+  switch (start.Kind) {
+    case TStartKind::Usage:
+    case TStartKind::Bad:
+      ShowStartMessage(start);
+      return true;
+    case TStartKind::Alarm:
+      return runningCopy.HandOver(start.Alarm);
+    case TStartKind::Normal:
+      break;
+  }
+  return false;
+}
+
+// Enters this copy as the one that later starts hand their alarms to; they arrive at the
+// application's window, which lives as long as the program.
+void TakeHandOvers(TRunningCopy& runningCopy) {
+  Application->HookMainWindow([](TMessage& message) {
+    if (message.Msg != WM_COPYDATA || !Form1) return false;
+    TAlarmRequest alarm;
+    if (!ReadHandOver(reinterpret_cast<const COPYDATASTRUCT*>(message.LParam), ResolveExistingFile,
+                      alarm)) {
+      return false;
+    }
+    Form1->ArmFromRequest(alarm);
+    message.Result = TRUE;
+    return true;
+  });
+  runningCopy.Enter(Application->Handle());
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitWakoraGlobals();
+  TRunningCopy runningCopy;
   try {
     InitApplication();
+    const TStartRequest start = ParseStartArguments(CommandLineArguments(), ResolveExistingFile);
+    if (StartEndsHere(start, runningCopy)) {
+      DoneApplication();
+      return 0;
+    }
     // The icon first: the windows made from here on carry it from their start.
     Application->SetIconResource("MAINICON");
     Application->Initialize();
@@ -377,7 +461,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Ccalendr::Register();
     SystemLanguagePlatform().RequestTermination = [] { Application->Terminate(); };
     Application->CreateForm(Form1);
-    Application->Run();
+    TakeHandOvers(runningCopy);
+    if (start.Kind == TStartKind::Alarm) {
+      // Armed from the start, the window stays hidden as after the start button.
+      Form1->ArmFromRequest(start.Alarm);
+      while (Application->HandleMessage()) {
+      }
+    } else {
+      Application->Run();
+    }
   } catch (const std::exception& error) {
     if (Application) {
       Application->ShowException(error);

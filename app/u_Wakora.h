@@ -6,7 +6,10 @@
 // when the window is created and lives until the program ends.
 #pragma once
 
+#include <optional>
+
 #include "app/Alarmdue.h"
+#include "app/Cmdline.h"
 #include "controls/Aniicon.h"
 #include "controls/Cspin.h"
 #include "controls/Trayicon.h"
@@ -73,6 +76,13 @@ class TForm1 : public TForm {
   void CSpinEdit1Change(TObject* Sender);
   void FormCreate(TObject* Sender);
 
+  // Arms the alarm that a start's arguments ask for: the controls set as the user would set
+  // them, then the start button. A window not yet shown gets its first show's texts and lists
+  // first and stays hidden. While a modal box or dialog of the window is open (the ringing
+  // alarm's message, the file dialog) the arming waits until it closes; the newest request
+  // wins.
+  void ArmFromRequest(const TAlarmRequest& alarm);
+
  protected:
   void WndProc(TMessage& message) override;
 
@@ -90,6 +100,11 @@ class TForm1 : public TForm {
   void Disarm();
 
   TAlarmDue FAlarmDue;  // when the armed alarm is due besides its minute text
+
+  // Posted when the window is enabled again, to arm a request that waited for it.
+  static constexpr UINT ArmPendingMessage = WM_APP + 33;
+  void ArmPending();
+  std::optional<TAlarmRequest> FPendingRequest;
 };
 
 // The window's globals.

@@ -85,11 +85,12 @@ bool SameFile(const std::string& a, const std::string& b) {
   return !left.empty() && left == ReadFile(b);
 }
 
-Program::Program(const std::string& folder, const std::string& exe)
+Program::Program(const std::string& folder, const std::string& exe, const std::string& arguments)
     : title_(exe.substr(0, exe.rfind('.'))) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  std::wstring command = Wide("\"" + folder + "\\" + exe + "\"");
+  std::wstring command =
+      Wide("\"" + folder + "\\" + exe + "\"" + (arguments.empty() ? "" : " " + arguments));
   CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(folder).c_str(),
                  &startup, &info_);
 }
@@ -105,6 +106,12 @@ Program::~Program() {
 
 bool Program::Running() const {
   return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Program::ExitCode() const {
+  DWORD code = STILL_ACTIVE;
+  if (info_.hProcess) GetExitCodeProcess(info_.hProcess, &code);
+  return code;
 }
 
 bool Program::WaitForExit(DWORD milliseconds) {

@@ -29,14 +29,17 @@ std::string ReadFile(const std::string& path);
 
 class Program {
  public:
-  // Starts `folder`\Wakora.exe.
-  explicit Program(const std::string& folder, const std::string& exe = "Wakora.exe");
+  // Starts `folder`\Wakora.exe, with `arguments` (UTF-8) after its quoted name.
+  explicit Program(const std::string& folder, const std::string& exe = "Wakora.exe",
+                   const std::string& arguments = "");
   ~Program();  // ends the program if it still runs
 
   bool Running() const;
   // Waits for the process to end; false on timeout.
   bool WaitForExit(DWORD milliseconds);
   DWORD Id() const { return info_.dwProcessId; }
+  // The exit code, or STILL_ACTIVE.
+  DWORD ExitCode() const;
 
   // A top-level window of the program by class (and title when given), or null.
   HWND TopWindow(const char* class_name, const char* title = nullptr) const;

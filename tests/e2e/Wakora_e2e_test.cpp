@@ -219,3 +219,96 @@ TEST(Alarm, TheTrayMenusQuitItemEndsTheProgram) {
   PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(program.WaitForExit(10000));
 }
+
+// ---------------------------------------------------------------------------------------------
+// Alarms from the command line
+
+namespace {
+
+HWND TimeOfDayButton(const Program& program) {
+  return ChildAt(program, "Button", 32, 182);
+}
+HWND SoundList(const Program& program) {
+  return ChildAt(program, "ComboBox", 36);
+}
+HWND TimePicker(const Program& program) {
+  return ChildAt(program, "SysDateTimePick32", 48);
+}
+
+bool Checked(HWND button) {
+  return SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// The window, once a start's arguments have set the minutes field.
+HWND ArmedWindow(const Program& program, const std::string& minutes) {
+  HWND window = nullptr;
+  driver::WaitFor(
+      [&] {
+        window = program.MainWindow();
+        return window && MinutesField(program) &&
+               driver::WindowText(MinutesField(program)) == minutes;
+      },
+      kStartTimeout);
+  return window;
+}
+
+}  // namespace
+
+TEST(CommandLine, ArmsHiddenAndASecondStartReArmsTheRunningCopy) {
+  const std::string folder = FreshFolder();
+  Program first(folder, "Wakora.exe", "/in 1 /text Tea");
+  HWND window = ArmedWindow(first, "1");
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_FALSE(IsWindowVisible(first.ApplicationWindow())) << "no taskbar button";
+  EXPECT_EQ(driver::WindowText(ReminderField(first)), "Tea");
+  EXPECT_TRUE(Checked(CountdownButton(first)));
+  EXPECT_NE(first.TrayWindow(), nullptr);
+
+  Program second(folder, "Wakora.exe", "-AT 07:00 /sound 3");
+  ASSERT_TRUE(second.WaitForExit(kStartTimeout));
+  EXPECT_EQ(second.ExitCode(), 0u);
+  ASSERT_TRUE(driver::WaitFor([&] { return Checked(TimeOfDayButton(first)); }, 5000))
+      << "the running copy was not re-armed";
+  EXPECT_FALSE(Checked(CountdownButton(first)));
+  EXPECT_NE(driver::WindowText(TimePicker(first)).find("7:00"), std::string::npos)
+      << driver::WindowText(TimePicker(first));
+  EXPECT_EQ(driver::ComboIndex(SoundList(first)), 2);
+  EXPECT_EQ(driver::WindowText(ReminderField(first)), "Tea");
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_TRUE(first.Running());
+}
+
+TEST(CommandLine, ABadArgumentShowsItsMessageInTheActiveLanguageAndChangesNothing) {
+  const std::string folder = FreshFolder();
+  Program running(folder, "Wakora.exe", "/in 30 /text Tea");
+  HWND window = ArmedWindow(running, "30");
+  ASSERT_NE(window, nullptr);
+  const struct {
+    const char* Arguments;
+    const char* Shows;
+  } cases[] = {
+      {"/in 12x", "Ung\xFCltiges Argument:\n\"12x\"\n\nAufruf:\nWakora /in MINUTEN"},
+      {"/in 5 /sound nirgends.wav", "Diese Klangdatei gibt es nicht:\n\"nirgends.wav\""},
+      {"-?", "Aufruf:\nWakora /in MINUTEN   (0 bis 999999)\nWakora /at HH:MM"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Arguments);
+    Program bad(folder, "Wakora.exe", c.Arguments);
+    HWND box = nullptr;
+    ASSERT_TRUE(driver::WaitFor(
+        [&] {
+          box = bad.MessageBoxWindow();
+          return box && !driver::MessageBoxText(box).empty();
+        },
+        kStartTimeout));
+    EXPECT_EQ(driver::MessageBoxText(box).find(c.Shows), 0u) << driver::MessageBoxText(box);
+    EXPECT_EQ(bad.MainWindow(), nullptr);
+    driver::PressOk(box);
+    EXPECT_TRUE(bad.WaitForExit(10000));
+  }
+  EXPECT_EQ(driver::WindowText(MinutesField(running)), "30");
+  EXPECT_TRUE(Checked(CountdownButton(running)));
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_TRUE(running.Running());
+}
