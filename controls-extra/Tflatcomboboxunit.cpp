@@ -261,7 +261,7 @@ void TFlatComboBox::CNCommand(TMessage& Message) {
     case CBN_CLOSEUP: {
       RECT button = GetButtonRect();
       button.left -= 2;
-      InvalidateRect(handle_, &button, FALSE);
+      InvalidateRect(WindowHandle(), &button, FALSE);
       break;
     }
     default:
@@ -278,7 +278,7 @@ void TFlatComboBox::WithCanvas(Paint paint) {
     paint(paint_canvas_);
     return;
   }
-  const TWindowDC dc(handle_);
+  const TWindowDC dc(WindowHandle());
   paint_canvas_.SetHandle(dc.Get());
   TScopeExit release([this] { paint_canvas_.SetHandle(nullptr); });
   paint(paint_canvas_);
@@ -286,15 +286,15 @@ void TFlatComboBox::WithCanvas(Paint paint) {
 
 void TFlatComboBox::ExcludeSystemButton(int extra) {
   RECT client;
-  GetClientRect(handle_, &client);
+  GetClientRect(WindowHandle(), &client);
   ExcludeClipRect(paint_canvas_.Handle(), client.right - FSystemButtonWidth - extra, 0,
                   client.right, client.bottom);
 }
 
 RECT TFlatComboBox::GetButtonRect() const {
   RECT button{};
-  if (!handle_) return button;
-  GetWindowRect(handle_, &button);
+  if (!WindowHandle()) return button;
+  GetWindowRect(WindowHandle(), &button);
   OffsetRect(&button, -button.left, -button.top);
   button.left = ClientWidth() - FFlatButtonWidth;
   OffsetRect(&button, -1, 0);
@@ -303,9 +303,10 @@ RECT TFlatComboBox::GetButtonRect() const {
 
 void TFlatComboBox::WMPaint(TMessage& Message) {
   RECT update;
-  if (Message.WParam || !GetUpdateRect(handle_, &update, FALSE)) GetClientRect(handle_, &update);
+  if (Message.WParam || !GetUpdateRect(WindowHandle(), &update, FALSE))
+    GetClientRect(WindowHandle(), &update);
   {
-    TPaintDC dc(handle_, Message.WParam);
+    TPaintDC dc(WindowHandle(), Message.WParam);
     paint_canvas_.SetHandle(dc.Get());
     TScopeExit release([this] { paint_canvas_.SetHandle(nullptr); });
     RECT fill = update;
@@ -321,7 +322,7 @@ void TFlatComboBox::WMPaint(TMessage& Message) {
     DefaultHandler(system);
     if (Style() == TComboBoxStyle::csDropDown && DroppedDown()) {
       RECT frame;
-      GetClientRect(handle_, &frame);
+      GetClientRect(WindowHandle(), &frame);
       InflateRect(&frame, -2, -2);
       frame.right = Width() - FFlatButtonWidth - 3;
       paint_canvas_.Brush()->SetColor(clWindow);
@@ -340,10 +341,10 @@ void TFlatComboBox::WMNCPaint(TMessage& Message) {
 }
 
 void TFlatComboBox::InvalidateSelection() {
-  if (!handle_) return;
+  if (!WindowHandle()) return;
   WithCanvas([this](TCanvas& canvas) {
     RECT client;
-    GetClientRect(handle_, &client);
+    GetClientRect(WindowHandle(), &client);
     RECT band = client;
     InflateRect(&band, -2, -3);
     band.left = band.right - FFlatButtonWidth - 8;
@@ -366,7 +367,7 @@ void TFlatComboBox::InvalidateSelection() {
 }
 
 void TFlatComboBox::PaintButton() {
-  if (!handle_) return;
+  if (!WindowHandle()) return;
   WithCanvas([this](TCanvas& canvas) {
     RECT button = GetButtonRect();
     InflateRect(&button, 1, 0);
@@ -401,11 +402,11 @@ void TFlatComboBox::PaintButton() {
 }
 
 void TFlatComboBox::PaintBorder() {
-  if (!handle_) return;
-  const TWindowDC whole(handle_, TWindowDC::TArea::Whole);
+  if (!WindowHandle()) return;
+  const TWindowDC whole(WindowHandle(), TWindowDC::TArea::Whole);
   const HDC dc = whole.Get();
   RECT border;
-  GetWindowRect(handle_, &border);
+  GetWindowRect(WindowHandle(), &border);
   OffsetRect(&border, -border.left, -border.top);
   // The flat button closes the border on the right; a simple box has none.
   if (HasFlatButton()) border.right -= FFlatButtonWidth + 1;
@@ -421,9 +422,9 @@ void TFlatComboBox::PaintBorder() {
 
 bool TFlatComboBox::GetSolidBorder() const {
   if (IsDesigning()) return Enabled();
-  if (!handle_) return false;
+  if (!WindowHandle()) return false;
   const HWND focus = GetFocus();
-  return DroppedDown() || focus == handle_ || (FEditChild && focus == FEditChild);
+  return DroppedDown() || focus == WindowHandle() || (FEditChild && focus == FEditChild);
 }
 
 void TFlatComboBox::SetSolidBorder() {

@@ -183,7 +183,8 @@ TAniIcon::TAniIcon(TComponent* AOwner)
 }
 
 TAniIcon::~TAniIcon() {
-  if (FTimerActive && HandleAllocated()) AniIconServices().KillTimer(handle_, AnimationTimerId);
+  if (FTimerActive && HandleAllocated())
+    AniIconServices().KillTimer(WindowHandle(), AnimationTimerId);
 }
 
 void TAniIcon::CreateParams(TCreateParams& params) {
@@ -196,7 +197,7 @@ void TAniIcon::CreateParams(TCreateParams& params) {
 void TAniIcon::HandleCreated() {
   TCustomControl::HandleCreated();
   if (FAnimated && !FTimerActive) {
-    AniIconServices().SetTimer(handle_, AnimationTimerId, AnimationInterval);
+    AniIconServices().SetTimer(WindowHandle(), AnimationTimerId, AnimationInterval);
     FTimerActive = true;
   }
 }
@@ -243,7 +244,7 @@ void TAniIcon::WMTimer(TMessage& Message) {
 
 void TAniIcon::WMDestroy(TMessage& Message) {
   if (FTimerActive) {
-    AniIconServices().KillTimer(handle_, AnimationTimerId);
+    AniIconServices().KillTimer(WindowHandle(), AnimationTimerId);
     // The animation itself goes on: a window made again for us starts the timer anew.
     FTimerActive = false;
   }
@@ -301,14 +302,14 @@ void TAniIcon::WMPaint(TMessage& Message) {
   if (FPaintingBackground) {
     // A parent that does not clip its children repaints us inside our own request for its
     // background; the paint that asked draws the frame once the parent is done.
-    ValidateRect(handle_, nullptr);
+    ValidateRect(WindowHandle(), nullptr);
     Message.Result = 0;
     return;
   }
   // The part of us to be painted, which the parent paints under us first. Not when painting
   // into a DC of someone else's (WM_PRINTCLIENT): the parent draws on the screen only.
   SetRectEmpty(&FBackgroundArea);
-  if (FTransparent && !Message.WParam && !GetUpdateRect(handle_, &FBackgroundArea, FALSE)) {
+  if (FTransparent && !Message.WParam && !GetUpdateRect(WindowHandle(), &FBackgroundArea, FALSE)) {
     SetRectEmpty(&FBackgroundArea);
   }
   TCustomControl::WMPaint(Message);

@@ -110,7 +110,7 @@ void TDateTimePicker::HandleCreated() {
     // The system shows the long format, whose seconds crowd a narrow picker and cut off the
     // half-day marker; a time of day is set to the minute.
     const AnsiString format = locale::ShortTimeFormat();
-    SendMessageA(handle_, DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(format.c_str()));
+    SendMessageA(WindowHandle(), DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(format.c_str()));
   }
   ShowValue();
 }
@@ -125,7 +125,7 @@ void TDateTimePicker::ShowValue() {
   SYSTEMTIME time = DateTimeToSystemTime(value_);
   setting_ = true;
   const LRESULT accepted =
-      SendMessageA(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+      SendMessageA(WindowHandle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
   setting_ = false;
   if (!accepted) {
     throw EConvertError(
@@ -136,7 +136,8 @@ void TDateTimePicker::ShowValue() {
 TDateTime TDateTimePicker::DateTime() const {
   if (!HandleAllocated()) return value_;
   SYSTEMTIME shown{};
-  if (SendMessageA(handle_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown)) != GDT_VALID) {
+  if (SendMessageA(WindowHandle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown)) !=
+      GDT_VALID) {
     return value_;
   }
   if (ShowsToTheSecond(shown, value_)) return value_;

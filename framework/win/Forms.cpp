@@ -167,7 +167,7 @@ void TForm::CreateParams(TCreateParams& params) {
 void TForm::CreateWnd() {
   const int client_width = ClientWidth(), client_height = ClientHeight();
   TWinControl::CreateWnd();
-  if (Application) Application->ApplyIcon(handle_);
+  if (Application) Application->ApplyIcon(WindowHandle());
   // The system draws the frame for the monitor it makes the window on, which need not be the
   // resolution we computed the frame for: the client area keeps its size.
   if (ClientWidth() != client_width || ClientHeight() != client_height) {
@@ -177,7 +177,7 @@ void TForm::CreateWnd() {
   // Made on a monitor of another resolution than the form was read for (a second monitor, or
   // the scale changed since the program started): laid out for it, where it is. A window made
   // while the form is read is left to Loaded.
-  const int dpi = WindowPixelsPerInch(handle_);
+  const int dpi = WindowPixelsPerInch(WindowHandle());
   if (!IsLoading() && dpi != pixels_per_inch_) {
     scale_place_ = TScalePlace::Kept;
     TScopeExit reset([this] { scale_place_ = TScalePlace::Scaled; });
@@ -201,10 +201,10 @@ SIZE TForm::FrameSizeFor(int pixels_per_inch) const {
 }
 
 SIZE TForm::FrameSize() const {
-  if (HandleAllocated() && !IsIconic(handle_)) {
+  if (HandleAllocated() && !IsIconic(WindowHandle())) {
     RECT window, client;
-    GetWindowRect(handle_, &window);
-    GetClientRect(handle_, &client);
+    GetWindowRect(WindowHandle(), &window);
+    GetClientRect(WindowHandle(), &client);
     return {(window.right - window.left) - client.right,
             (window.bottom - window.top) - client.bottom};
   }
@@ -239,7 +239,7 @@ void TForm::SetBorderStyle(TFormBorderStyle style) {
     SetClientHeight(client_height);
   }
   if (showing) {
-    ShowWindow(handle_, SW_SHOW);
+    ShowWindow(WindowHandle(), SW_SHOW);
     if (!active_control_ || !active_control_->CanFocus()) {
       SelectNext(nullptr, true);
     } else {
@@ -253,16 +253,16 @@ void TForm::SetFormStyle(TFormStyle style) {
   form_style_ = style;
   if (HandleAllocated()) {
     const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    SetWindowPos(handle_, style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0,
-                 0, flags);
-    HWND owner = GetWindow(handle_, GW_OWNER);
+    SetWindowPos(WindowHandle(), style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST,
+                 0, 0, 0, 0, flags);
+    HWND owner = GetWindow(WindowHandle(), GW_OWNER);
     if (style != TFormStyle::fsStayOnTop && owner &&
-        (GetWindowLongA(handle_, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+        (GetWindowLongA(WindowHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST)) {
       // Wine keeps an owned window topmost: it places it beside its owner instead. Without
       // the owner for a moment the window leaves the topmost band as it should.
-      SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, 0);
-      SetWindowPos(handle_, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-      SetWindowLongPtrA(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+      SetWindowLongPtrA(WindowHandle(), GWLP_HWNDPARENT, 0);
+      SetWindowPos(WindowHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+      SetWindowLongPtrA(WindowHandle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     }
   }
 }
@@ -273,8 +273,8 @@ void TForm::SetActiveControl(TWinControl* control) {
 }
 
 void TForm::RestoreFocus() {
-  if (last_focus_ && handle_ && IsChild(handle_, last_focus_) && IsWindowVisible(last_focus_) &&
-      IsWindowEnabled(last_focus_)) {
+  if (last_focus_ && WindowHandle() && IsChild(WindowHandle(), last_focus_) &&
+      IsWindowVisible(last_focus_) && IsWindowEnabled(last_focus_)) {
     ::SetFocus(last_focus_);
     return;
   }
@@ -287,8 +287,8 @@ void TForm::RestoreFocus() {
 void TForm::Show() {
   SetVisible(true);
   if (HandleAllocated()) {
-    SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetForegroundWindow(handle_);
+    SetWindowPos(WindowHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(WindowHandle());
   }
 }
 
@@ -299,14 +299,14 @@ void TForm::SetVisible(bool visible) {
   }
   if (visible) {
     Handle();
-    const bool was_visible = Visible() && IsWindowVisible(handle_);
+    const bool was_visible = Visible() && IsWindowVisible(WindowHandle());
     TControl::SetVisible(true);
     if (!was_visible) {
       OnShow(this);
-      ShowWindow(handle_, SW_SHOW);
+      ShowWindow(WindowHandle(), SW_SHOW);
       // Shown again, the activation gave the focus back to the control that had it.
       const HWND focus = GetFocus();
-      if (!focus || !IsChild(handle_, focus)) {
+      if (!focus || !IsChild(WindowHandle(), focus)) {
         if (!active_control_)
           SelectNext(nullptr, true);
         else if (active_control_->CanFocus())
@@ -316,8 +316,8 @@ void TForm::SetVisible(bool visible) {
   } else {
     const bool was_visible = Visible();
     TControl::SetVisible(false);
-    if (HandleAllocated() && IsWindowVisible(handle_)) {
-      ShowWindow(handle_, SW_HIDE);
+    if (HandleAllocated() && IsWindowVisible(WindowHandle())) {
+      ShowWindow(WindowHandle(), SW_HIDE);
       if (was_visible) OnHide(this);
     }
   }
@@ -325,7 +325,7 @@ void TForm::SetVisible(bool visible) {
 }
 
 bool TForm::Showing() const {
-  return HandleAllocated() && IsWindowVisible(handle_);
+  return HandleAllocated() && IsWindowVisible(WindowHandle());
 }
 
 void TForm::Close() {
@@ -357,7 +357,7 @@ void TForm::Loaded() {
   // controls finish their own loading (a label then sizes itself in its scaled font). The
   // screen is the monitor of the window where the reading has made one already; before the
   // window exists, the system's (CreateWnd looks again).
-  const int dpi = WindowPixelsPerInch(handle_);
+  const int dpi = WindowPixelsPerInch(WindowHandle());
   if (dpi != pixels_per_inch_) ChangeScale(dpi, pixels_per_inch_);
   TWinControl::Loaded();
 }
@@ -443,7 +443,7 @@ void TForm::WndProc(TMessage& message) {
       if (LOWORD(message.WParam) == WA_INACTIVE) {
         // The system gives an activated window the focus itself, not to the child that had it.
         HWND focus = GetFocus();
-        if (focus && handle_ && IsChild(handle_, focus)) last_focus_ = focus;
+        if (focus && WindowHandle() && IsChild(WindowHandle(), focus)) last_focus_ = focus;
       }
       TWinControl::WndProc(message);
       if (LOWORD(message.WParam) != WA_INACTIVE) RestoreFocus();

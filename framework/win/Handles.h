@@ -49,13 +49,14 @@ class TOwnedHandle {
 
   THandle Get() const { return handle_; }
   explicit operator bool() const { return handle_ != THandle{}; }
-  // Closes the old handle and owns the new one.
+  // Closes the old handle and owns the new one. The old one is still held while it closes: a
+  // window's last messages (WM_DESTROY, WM_NCDESTROY) reach an owner that still knows it, and
+  // the owner may let go of it there (Release) when the system tells it the window is gone.
   void Reset(THandle handle = THandle{}) {
     if (!Policy::Valid(handle)) handle = THandle{};
     if (handle == handle_) return;
-    // The old one is ours no more before it closes: closing a window sends messages.
-    const THandle old = std::exchange(handle_, handle);
-    if (old) Policy::Close(old);
+    if (handle_) Policy::Close(handle_);
+    handle_ = handle;
     if (handle) Policy::Taken(handle);
   }
   // Gives the handle up without closing it.

@@ -247,18 +247,18 @@ void TCustomOutline::UpdateScrollBars() {
   info.nMax = vertical ? std::max(rows - 1, 0) : 0;
   info.nPage = vertical ? static_cast<UINT>(page) : 0;
   info.nPos = top_row_;
-  SetScrollInfo(handle_, SB_VERT, &info, TRUE);
+  SetScrollInfo(WindowHandle(), SB_VERT, &info, TRUE);
   info.nMax = horizontal ? std::max(content_width_ - 1, 0) : 0;
   info.nPage = horizontal ? static_cast<UINT>(std::max<LONG>(client.right, 0)) : 0;
   info.nPos = left_pos_;
-  SetScrollInfo(handle_, SB_HORZ, &info, TRUE);
+  SetScrollInfo(WindowHandle(), SB_HORZ, &info, TRUE);
 }
 
 void TCustomOutline::SetTopRow(int row) {
   row = std::clamp(row, 0, std::max(RowCount() - PageRows(), 0));
   if (row == top_row_) return;
   top_row_ = row;
-  if (HandleAllocated()) SetScrollPos(handle_, SB_VERT, row, TRUE);
+  if (HandleAllocated()) SetScrollPos(WindowHandle(), SB_VERT, row, TRUE);
   Invalidate();
 }
 
@@ -266,7 +266,7 @@ void TCustomOutline::SetLeftPos(int pixels) {
   pixels = std::clamp(pixels, 0, std::max(content_width_ - ClientWidth(), 0));
   if (pixels == left_pos_) return;
   left_pos_ = pixels;
-  if (HandleAllocated()) SetScrollPos(handle_, SB_HORZ, pixels, TRUE);
+  if (HandleAllocated()) SetScrollPos(WindowHandle(), SB_HORZ, pixels, TRUE);
   Invalidate();
 }
 
@@ -300,7 +300,7 @@ void TCustomOutline::Scroll(int bar, int code) {
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
       SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
-      GetScrollInfo(handle_, bar, &info);
+      GetScrollInfo(WindowHandle(), bar, &info);
       target = info.nTrackPos;
       break;
     }

@@ -290,7 +290,7 @@ void TButton::SetDefault(bool value) {
   if (value == default_) return;
   default_ = value;
   if (HandleAllocated()) {
-    SendMessageA(handle_, BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    SendMessageA(WindowHandle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
   }
 }
 
@@ -363,7 +363,7 @@ void TCustomCheckBox::SetAllowGrayed(bool value) {
 void TCustomCheckBox::SetState(TCheckBoxState state) {
   if (state == state_) return;
   state_ = state;
-  if (HandleAllocated()) SendMessageA(handle_, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+  if (HandleAllocated()) SendMessageA(WindowHandle(), BM_SETCHECK, static_cast<WPARAM>(state), 0);
 }
 
 void TCustomCheckBox::SetChecked(bool checked) {
@@ -381,7 +381,7 @@ void TCustomCheckBox::HandleCreated() {
   TButtonControl::HandleCreated();
   // A new window comes unchecked.
   if (state_ != TCheckBoxState::cbUnchecked) {
-    SendMessageA(handle_, BM_SETCHECK, static_cast<WPARAM>(state_), 0);
+    SendMessageA(WindowHandle(), BM_SETCHECK, static_cast<WPARAM>(state_), 0);
   }
 }
 
@@ -442,7 +442,7 @@ void TRadioButton::SetAlignment(TLeftRight alignment) {
 void TRadioButton::SetChecked(bool checked) {
   if (checked == checked_) return;
   checked_ = checked;
-  if (HandleAllocated()) SendMessageA(handle_, BM_SETCHECK, checked ? BST_CHECKED : 0, 0);
+  if (HandleAllocated()) SendMessageA(WindowHandle(), BM_SETCHECK, checked ? BST_CHECKED : 0, 0);
   // As in a dialog, Tab reaches a group at its chosen button.
   SetTabStop(checked);
   if (!checked || !Parent()) return;
@@ -462,7 +462,7 @@ void TRadioButton::CreateParams(TCreateParams& params) {
 void TRadioButton::HandleCreated() {
   TButtonControl::HandleCreated();
   // A new window comes unchecked.
-  if (checked_) SendMessageA(handle_, BM_SETCHECK, BST_CHECKED, 0);
+  if (checked_) SendMessageA(WindowHandle(), BM_SETCHECK, BST_CHECKED, 0);
 }
 
 void TRadioButton::Clicked() {
@@ -559,15 +559,15 @@ void TCustomEdit::CreateParams(TCreateParams& params) {
 
 void TCustomEdit::HandleCreated() {
   TWinControl::HandleCreated();
-  SendMessageA(handle_, EM_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
+  SendMessageA(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
   if (password_char_) {
-    SendMessageA(handle_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(password_char_), 0);
+    SendMessageA(WindowHandle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(password_char_), 0);
   }
-  SendMessageA(handle_, EM_SETMODIFY, modified_, 0);
+  SendMessageA(WindowHandle(), EM_SETMODIFY, modified_, 0);
 }
 
 void TCustomEdit::DestroyWnd() {
-  if (HandleAllocated()) modified_ = SendMessageA(handle_, EM_GETMODIFY, 0, 0) != 0;
+  if (HandleAllocated()) modified_ = SendMessageA(WindowHandle(), EM_GETMODIFY, 0, 0) != 0;
   TWinControl::DestroyWnd();
 }
 
@@ -586,19 +586,19 @@ void TCustomEdit::SetBorderStyle(TBorderStyle style) {
 void TCustomEdit::SetMaxLength(int length) {
   if (length < 0) throw ERangeError(Format("MaxLength cannot be negative (%d)", length));
   max_length_ = length;
-  if (HandleAllocated()) SendMessageA(handle_, EM_LIMITTEXT, static_cast<WPARAM>(length), 0);
+  if (HandleAllocated()) SendMessageA(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(length), 0);
 }
 
 void TCustomEdit::SetReadOnly(bool value) {
   read_only_ = value;
-  if (HandleAllocated()) SendMessageA(handle_, EM_SETREADONLY, value, 0);
+  if (HandleAllocated()) SendMessageA(WindowHandle(), EM_SETREADONLY, value, 0);
 }
 
 void TCustomEdit::SetPasswordChar(char value) {
   if (value == password_char_) return;
   password_char_ = value;
   if (HandleAllocated()) {
-    SendMessageA(handle_, EM_SETPASSWORDCHAR, static_cast<unsigned char>(value), 0);
+    SendMessageA(WindowHandle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(value), 0);
     Invalidate();
   }
 }
@@ -616,18 +616,18 @@ void TCustomEdit::SetPasswordCharText(const AnsiString& text) {
 
 bool TCustomEdit::Modified() const {
   if (!HandleAllocated()) return modified_;
-  return SendMessageA(handle_, EM_GETMODIFY, 0, 0) != 0;
+  return SendMessageA(WindowHandle(), EM_GETMODIFY, 0, 0) != 0;
 }
 
 void TCustomEdit::SetModified(bool value) {
   modified_ = value;
-  if (HandleAllocated()) SendMessageA(handle_, EM_SETMODIFY, value, 0);
+  if (HandleAllocated()) SendMessageA(WindowHandle(), EM_SETMODIFY, value, 0);
 }
 
 int TCustomEdit::SelStart() const {
   if (!HandleAllocated()) return 0;
   DWORD start = 0, end = 0;
-  SendMessageA(handle_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+  SendMessageA(WindowHandle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                reinterpret_cast<LPARAM>(&end));
   return static_cast<int>(start);
 }
@@ -635,7 +635,7 @@ int TCustomEdit::SelStart() const {
 int TCustomEdit::SelLength() const {
   if (!HandleAllocated()) return 0;
   DWORD start = 0, end = 0;
-  SendMessageA(handle_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+  SendMessageA(WindowHandle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                reinterpret_cast<LPARAM>(&end));
   return static_cast<int>(end - start);
 }
@@ -660,7 +660,7 @@ void TCustomEdit::SetSelText(const AnsiString& text) {
 }
 
 void TCustomEdit::SelectAll() {
-  if (HandleAllocated()) SendMessageA(handle_, EM_SETSEL, 0, -1);
+  if (HandleAllocated()) SendMessageA(WindowHandle(), EM_SETSEL, 0, -1);
 }
 
 void TCustomEdit::ClearSelection() {
@@ -694,7 +694,7 @@ void TCustomEdit::TextChanged() {
   if (IsLoading()) return;
   // A window reports its new text with EN_CHANGE, except a multi-line edit, which does not
   // report WM_SETTEXT; without a window nobody reports it.
-  if (!HandleAllocated() || (GetWindowLongA(handle_, GWL_STYLE) & ES_MULTILINE)) Change();
+  if (!HandleAllocated() || (GetWindowLongA(WindowHandle(), GWL_STYLE) & ES_MULTILINE)) Change();
 }
 
 void TCustomEdit::FontChanged() {
@@ -835,7 +835,7 @@ void TCustomComboBox::SetStyle(TComboBoxStyle style) {
 }
 
 int TCustomComboBox::ItemIndex() const {
-  if (HandleAllocated()) return static_cast<int>(SendMessageA(handle_, CB_GETCURSEL, 0, 0));
+  if (HandleAllocated()) return static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
   return item_index_ < items_->Count() ? item_index_ : -1;
 }
 
@@ -844,7 +844,7 @@ void TCustomComboBox::SetItemIndex(int index) {
   const bool valid = index >= -1 && (IsLoading() || index < items_->Count());
   if (!valid) index = -1;
   if (HandleAllocated()) {
-    SendMessageA(handle_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   } else {
     item_index_ = index;
   }
@@ -853,14 +853,14 @@ void TCustomComboBox::SetItemIndex(int index) {
 void TCustomComboBox::SetDropDownCount(int count) {
   drop_down_count_ = std::max(count, 1);
   if (HandleAllocated() && style_ != TComboBoxStyle::csSimple) {
-    SetWindowPos(handle_, nullptr, 0, 0, Width(), DroppedHeight(),
+    SetWindowPos(WindowHandle(), nullptr, 0, 0, Width(), DroppedHeight(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
 int TCustomComboBox::ItemHeight() const {
   if (HandleAllocated() && !IsOwnerDraw()) {
-    return static_cast<int>(SendMessageA(handle_, CB_GETITEMHEIGHT, 0, 0));
+    return static_cast<int>(SendMessageA(WindowHandle(), CB_GETITEMHEIGHT, 0, 0));
   }
   return item_height_;
 }
@@ -869,9 +869,9 @@ void TCustomComboBox::SetItemHeight(int height) {
   if (height <= 0) throw ERangeError(Format("ItemHeight must be positive (%d)", height));
   item_height_ = height;
   if (HandleAllocated() && IsOwnerDraw()) {
-    SendMessageA(handle_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+    SendMessageA(WindowHandle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
     if (style_ == TComboBoxStyle::csOwnerDrawFixed) {
-      SendMessageA(handle_, CB_SETITEMHEIGHT, 0, height);
+      SendMessageA(WindowHandle(), CB_SETITEMHEIGHT, 0, height);
     }
     Invalidate();
   }
@@ -886,11 +886,11 @@ void TCustomComboBox::SetSorted(bool sorted) {
 void TCustomComboBox::SetMaxLength(int length) {
   if (length < 0) throw ERangeError(Format("MaxLength cannot be negative (%d)", length));
   max_length_ = length;
-  if (HandleAllocated()) SendMessageA(handle_, CB_LIMITTEXT, static_cast<WPARAM>(length), 0);
+  if (HandleAllocated()) SendMessageA(WindowHandle(), CB_LIMITTEXT, static_cast<WPARAM>(length), 0);
 }
 
 bool TCustomComboBox::DroppedDown() const {
-  return HandleAllocated() && SendMessageA(handle_, CB_GETDROPPEDSTATE, 0, 0) != 0;
+  return HandleAllocated() && SendMessageA(WindowHandle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
 
 void TCustomComboBox::SetDroppedDown(bool dropped) {
@@ -918,7 +918,7 @@ void TCustomComboBox::SetBounds(int left, int top, int width, int height) {
   // The system sets the height of a closed box from its font; the window's height that we
   // give is that of the open box with its list.
   if (HandleAllocated() && style_ != TComboBoxStyle::csSimple) {
-    SetWindowPos(handle_, nullptr, 0, 0, Width(), DroppedHeight(),
+    SetWindowPos(WindowHandle(), nullptr, 0, 0, Width(), DroppedHeight(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
@@ -957,9 +957,9 @@ void TCustomComboBox::CreateWnd() {
   TWinControl::CreateWnd();
   COMBOBOXINFO info{};
   info.cbSize = sizeof(info);
-  if (GetComboBoxInfo(handle_, &info)) {
+  if (GetComboBoxInfo(WindowHandle(), &info)) {
     // A drop-down list has no edit; some systems then name the combo box itself.
-    if (info.hwndItem && info.hwndItem != handle_) edit_child_.Bind(info.hwndItem);
+    if (info.hwndItem && info.hwndItem != WindowHandle()) edit_child_.Bind(info.hwndItem);
     if (info.hwndList) list_child_.Bind(info.hwndList);
   }
 }
@@ -968,30 +968,31 @@ void TCustomComboBox::HandleCreated() {
   TWinControl::HandleCreated();
   if (IsOwnerDraw()) {
     // The measuring during creation came before the window was ours.
-    SendMessageA(handle_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item_height_);
+    SendMessageA(WindowHandle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item_height_);
     if (style_ == TComboBoxStyle::csOwnerDrawFixed) {
-      SendMessageA(handle_, CB_SETITEMHEIGHT, 0, item_height_);
+      SendMessageA(WindowHandle(), CB_SETITEMHEIGHT, 0, item_height_);
     }
   }
-  if (max_length_) SendMessageA(handle_, CB_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
+  if (max_length_) SendMessageA(WindowHandle(), CB_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
   window_items_.clear();
   PushItems();
   int index = item_index_ < items_->Count() ? item_index_ : -1;
   if (index < 0 && IsListStyle() && !pending_text_.empty()) index = items_->IndexOf(pending_text_);
   if (index >= 0) {
-    SendMessageA(handle_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   } else if (!IsListStyle()) {
-    SetWindowTextA(handle_, pending_text_.c_str());
+    SetWindowTextA(WindowHandle(), pending_text_.c_str());
   }
   pending_text_.clear();
   // The closed height is the system's now; the open height follows from it.
-  SetWindowPos(handle_, nullptr, 0, 0, Width(),
+  SetWindowPos(WindowHandle(), nullptr, 0, 0, Width(),
                style_ == TComboBoxStyle::csSimple ? Height() : DroppedHeight(),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TCustomComboBox::DestroyWnd() {
-  if (HandleAllocated()) item_index_ = static_cast<int>(SendMessageA(handle_, CB_GETCURSEL, 0, 0));
+  if (HandleAllocated())
+    item_index_ = static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
   edit_child_.Unbind();
   list_child_.Unbind();
   window_items_.clear();
@@ -1022,24 +1023,24 @@ void TCustomComboBox::PushItems() {
                         std::equal(window_items_.begin(), window_items_.end(), items.begin());
   if (appended) {
     for (size_t i = window_items_.size(); i < items.size(); ++i) {
-      SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i].c_str()));
+      SendMessageA(WindowHandle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i].c_str()));
     }
   } else {
     // The selection stays with its item where the item is still there.
-    const int old_index = static_cast<int>(SendMessageA(handle_, CB_GETCURSEL, 0, 0));
+    const int old_index = static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
     const AnsiString old_item = old_index >= 0 && old_index < static_cast<int>(window_items_.size())
                                     ? window_items_[static_cast<size_t>(old_index)]
                                     : AnsiString();
     const AnsiString old_text = TWinControl::Text();
-    SendMessageA(handle_, CB_RESETCONTENT, 0, 0);
+    SendMessageA(WindowHandle(), CB_RESETCONTENT, 0, 0);
     for (const AnsiString& item : items) {
-      SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+      SendMessageA(WindowHandle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
     }
     const int new_index = old_index >= 0 ? items_->IndexOf(old_item) : -1;
     if (new_index >= 0) {
-      SendMessageA(handle_, CB_SETCURSEL, static_cast<WPARAM>(new_index), 0);
+      SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(new_index), 0);
     } else if (!IsListStyle()) {
-      SetWindowTextA(handle_, old_text.c_str());
+      SetWindowTextA(WindowHandle(), old_text.c_str());
     }
   }
   window_items_ = items;
@@ -1054,7 +1055,7 @@ void TCustomComboBox::CNCommand(TMessage& message) {
       if (!IsListStyle()) {
         const int index = ItemIndex();
         if (index >= 0 && index < items_->Count()) {
-          SetWindowTextA(handle_, (*items_)[index].c_str());
+          SetWindowTextA(WindowHandle(), (*items_)[index].c_str());
         }
       }
       Change();
@@ -1178,7 +1179,7 @@ void TCustomComboBox::ComboWndProc(TMessage& message, HWND child, WNDPROC child_
       }
       case WM_SETFOCUS:
         message.Result = CallPrevious(child, message, child_proc);
-        if (other != handle_ && !IsOwnChild(other)) FocusArrived();
+        if (other != WindowHandle() && !IsOwnChild(other)) FocusArrived();
         return;
       default:
         break;

@@ -12,19 +12,19 @@
 
 void TWinControl::TargetMessage(HWND window, TMessage& message, WNDPROC previous) {
   // The window's first messages come while CreateWindowEx still runs.
-  if (!handle_) {
-    handle_ = window;
+  if (!window_) {
+    window_.Reset(window);
     default_proc_ = previous;
   }
   WndProc(message);
 }
 
 void TWinControl::TargetWindowGone(HWND window) {
-  if (handle_ != window) return;
-  // The system destroyed the window (its parent went): a screen reader's object of it must
-  // not reach the standard object of a dead window.
+  if (window_.Get() != window) return;
+  // The window is gone (the system destroyed it with its parent, or we did): a screen
+  // reader's object of it must not reach the standard object of a dead window.
   DisconnectAccessibleObject(*this);
-  handle_ = nullptr;
+  window_.Release();
   default_proc_ = nullptr;
 }
 
@@ -54,13 +54,11 @@ TWinControl::~TWinControl() {
   // are not laid out again for a parent that is going.
   ++align_held_;
   while (!controls_.empty()) controls_.back()->SetParent(nullptr);
-  if (handle_) {
+  if (WindowHandle()) {
     // Deleted without BeforeDestruction: what is left of us cannot answer the window's last
     // messages, so the window gets none of them.
-    HWND window = handle_;
-    UnbindWindow(window);
-    handle_ = nullptr;
-    DestroyWindow(window);
+    UnbindWindow(window_.Get());
+    window_.Reset();
   }
 }
 
@@ -74,15 +72,15 @@ TWinControl* TWinControl::FromHandle(HWND window) {
 }
 
 HWND TWinControl::Handle() {
-  if (!handle_) CreateHandle();
-  return handle_;
+  if (!WindowHandle()) CreateHandle();
+  return WindowHandle();
 }
 
 void TWinControl::CreateHandle() {
-  if (handle_) return;
+  if (WindowHandle()) return;
   if (Parent()) Parent()->Handle();
-  if (handle_) return;   // the parent's creation made ours
-  TCreationBurst burst;  // ours and our children's
+  if (WindowHandle()) return;  // the parent's creation made ours
+  TCreationBurst burst;        // ours and our children's
   CreateWnd();
   HandleCreated();
   for (TControl* child : controls_) {
@@ -132,26 +130,24 @@ void TWinControl::CreateWnd() {
   request.Menu = (params.Style & WS_CHILD) ? reinterpret_cast<HMENU>(next_id++) : nullptr;
   // The window binds to us before its first message; TargetMessage takes its handle then.
   HWND window = CreateBoundWindow(*this, request);
-  handle_ = window;
+  window_.Reset(window);
   default_proc_ = BoundPrevious(window);
 }
 
 void TWinControl::HandleCreated() {
   if (default_proc_)
-    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+    SendMessageA(WindowHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
 }
 
 void TWinControl::DestroyWnd() {
-  if (!handle_) return;
+  if (!window_) return;
   DisconnectAccessibleObject(*this);
-  HWND window = handle_;
-  DestroyWindow(window);
-  handle_ = nullptr;
+  window_.Reset();
   default_proc_ = nullptr;
 }
 
 void TWinControl::DestroyHandle() {
-  if (!handle_) return;
+  if (!WindowHandle()) return;
   for (TControl* child : controls_) {
     if (auto* window = dynamic_cast<TWinControl*>(child)) window->DestroyHandle();
   }
@@ -161,7 +157,7 @@ void TWinControl::DestroyHandle() {
 }
 
 void TWinControl::RecreateWnd() {
-  if (!handle_) return;
+  if (!WindowHandle()) return;
   const bool had_focus = Focused();
   DestroyHandle();
   CreateHandle();
@@ -174,7 +170,7 @@ void TWinControl::InsertControl(TControl* control) {
     tab_list_.push_back(window);
     // A control still being read gets its window once read (Loaded): made now, many a
     // property read after would make it again.
-    if (handle_ && !window->IsLoading()) window->Handle();
+    if (WindowHandle() && !window->IsLoading()) window->Handle();
   }
   // An aligned newcomer takes its edge of what is left, and the others make room.
   if (control->Align() != TAlign::alNone) AlignControls();
@@ -236,32 +232,32 @@ void TWinControl::Loaded() {
     SetTabOrder(order);
   }
   AlignControls();
-  if (!handle_ && Parent() && Parent()->HandleAllocated()) Handle();
+  if (!WindowHandle() && Parent() && Parent()->HandleAllocated()) Handle();
 }
 
 void TWinControl::UpdateTabOrderZ() {
-  if (!handle_) return;
+  if (!WindowHandle()) return;
   // The dialog manager walks siblings in z-order: keep them in tab order, first on top. Windows
   // come in below their elder siblings, so mostly nothing moves; each window that is not right
   // below the one before it in tab order goes there.
   HWND above = nullptr;
   for (TWinControl* child : tab_list_) {
-    if (!child->handle_) continue;
-    if (above && GetWindow(child->handle_, GW_HWNDPREV) != above) {
-      SetWindowPos(child->handle_, above, 0, 0, 0, 0,
+    if (!child->WindowHandle()) continue;
+    if (above && GetWindow(child->WindowHandle(), GW_HWNDPREV) != above) {
+      SetWindowPos(child->WindowHandle(), above, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
-    above = child->handle_;
+    above = child->WindowHandle();
   }
 }
 
 void TWinControl::SetTabStop(bool tab_stop) {
   if (tab_stop == tab_stop_) return;
   tab_stop_ = tab_stop;
-  if (handle_) {
-    LONG style = GetWindowLongA(handle_, GWL_STYLE);
+  if (WindowHandle()) {
+    LONG style = GetWindowLongA(WindowHandle(), GWL_STYLE);
     style = tab_stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
-    SetWindowLongA(handle_, GWL_STYLE, style);
+    SetWindowLongA(WindowHandle(), GWL_STYLE, style);
   }
 }
 
@@ -272,7 +268,7 @@ void TWinControl::SetCtl3D(bool value) {
 }
 
 bool TWinControl::Focused() const {
-  return handle_ && GetFocus() == handle_;
+  return WindowHandle() && GetFocus() == WindowHandle();
 }
 
 bool TWinControl::CanFocus() const {
@@ -318,8 +314,9 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     return;
   }
   StoreBounds(left, top, width, height);
-  if (handle_) {
-    SetWindowPos(handle_, nullptr, Left(), Top(), Width(), Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  if (WindowHandle()) {
+    SetWindowPos(WindowHandle(), nullptr, Left(), Top(), Width(), Height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
     AlignControls();
     Resize();
@@ -328,9 +325,9 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 }
 
 RECT TWinControl::ClientRect() const {
-  if (handle_) {
+  if (WindowHandle()) {
     RECT r;
-    GetClientRect(handle_, &r);
+    GetClientRect(WindowHandle(), &r);
     return r;
   }
   return TControl::ClientRect();
@@ -345,28 +342,28 @@ void TWinControl::SetParent(TWinControl* parent) {
 void TWinControl::SetVisible(bool visible) {
   if (visible == Visible()) return;
   TControl::SetVisible(visible);
-  if (handle_) ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+  if (WindowHandle()) ShowWindow(WindowHandle(), visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void TWinControl::SetEnabled(bool enabled) {
   TControl::SetEnabled(enabled);
-  if (handle_) EnableWindow(handle_, enabled);
+  if (WindowHandle()) EnableWindow(WindowHandle(), enabled);
 }
 
 AnsiString TWinControl::Text() const {
-  if (!handle_) return StoredCaption();
-  const int length = GetWindowTextLengthA(handle_);
+  if (!WindowHandle()) return StoredCaption();
+  const int length = GetWindowTextLengthA(WindowHandle());
   AnsiString text(static_cast<size_t>(length) + 1, '\0');
-  const int got = GetWindowTextA(handle_, text.data(), length + 1);
+  const int got = GetWindowTextA(WindowHandle(), text.data(), length + 1);
   text.resize(static_cast<size_t>(std::max(got, 0)));
   return text;
 }
 
 void TWinControl::SetText(const AnsiString& text) {
-  if (handle_) {
+  if (WindowHandle()) {
     if (Text() == text) return;
     StoreCaption(text);
-    SetWindowTextA(handle_, text.c_str());
+    SetWindowTextA(WindowHandle(), text.c_str());
     TextChanged();
     return;
   }
@@ -375,21 +372,22 @@ void TWinControl::SetText(const AnsiString& text) {
 
 void TWinControl::Invalidate() {
   // A window that is not on screen is painted whole when it comes: no call to the window server.
-  if (handle_ && IsWindowVisible(handle_)) InvalidateRect(handle_, nullptr, TRUE);
+  if (WindowHandle() && IsWindowVisible(WindowHandle()))
+    InvalidateRect(WindowHandle(), nullptr, TRUE);
 }
 
 void TWinControl::Update() {
   // A hidden window has nothing to paint; it is painted whole when it shows.
-  if (handle_ && IsWindowVisible(handle_)) UpdateWindow(handle_);
+  if (WindowHandle() && IsWindowVisible(WindowHandle())) UpdateWindow(WindowHandle());
 }
 
 bool TWinControl::Showing() const {
-  if (handle_) return IsWindowVisible(handle_) != FALSE;
+  if (WindowHandle()) return IsWindowVisible(WindowHandle()) != FALSE;
   return false;
 }
 
 bool TWinControl::MouseCapture() const {
-  return handle_ && GetCapture() == handle_;
+  return WindowHandle() && GetCapture() == WindowHandle();
 }
 
 void TWinControl::SetMouseCapture(bool capture) {
@@ -401,8 +399,8 @@ void TWinControl::SetMouseCapture(bool capture) {
 }
 
 void TWinControl::BringToFront() {
-  if (handle_) {
-    SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (WindowHandle()) {
+    SetWindowPos(WindowHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 
@@ -412,8 +410,8 @@ void TWinControl::NotifyControls(UINT msg) {
 
 void TWinControl::FontChanged() {
   TControl::FontChanged();
-  if (handle_ && default_proc_) {
-    SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
+  if (WindowHandle() && default_proc_) {
+    SendMessageA(WindowHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
   }
   NotifyControls(CM_PARENTFONTCHANGED);
 }
@@ -487,7 +485,7 @@ HBRUSH TWinControl::ControlBrush(HDC dc) {
 }
 
 void TWinControl::DefaultHandler(TMessage& message) {
-  if (!handle_) {
+  if (!WindowHandle()) {
     message.Result = 0;
     return;
   }
@@ -497,9 +495,9 @@ void TWinControl::DefaultHandler(TMessage& message) {
     return;
   }
   message.Result =
-      default_proc_
-          ? CallWindowProcA(default_proc_, handle_, message.Msg, message.WParam, message.LParam)
-          : DefWindowProcA(handle_, message.Msg, message.WParam, message.LParam);
+      default_proc_ ? CallWindowProcA(default_proc_, WindowHandle(), message.Msg, message.WParam,
+                                      message.LParam)
+                    : DefWindowProcA(WindowHandle(), message.Msg, message.WParam, message.LParam);
 }
 
 void TWinControl::WndProc(TMessage& message) {
@@ -510,10 +508,10 @@ void TWinControl::WndProc(TMessage& message) {
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MOUSEMOVE:
-      if (TDragTracker::MouseMessage(handle_, message)) return;
-      if (message.Msg == WM_MOUSEMOVE && !mouse_inside_ && handle_) {
+      if (TDragTracker::MouseMessage(WindowHandle(), message)) return;
+      if (message.Msg == WM_MOUSEMOVE && !mouse_inside_ && WindowHandle()) {
         mouse_inside_ = true;
-        TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, handle_, 0};
+        TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, WindowHandle(), 0};
         TrackMouseEvent(&track);
         Perform(CM_MOUSEENTER);
       }
@@ -650,7 +648,7 @@ void TWinControl::WMPaint(TMessage& message) {
     DefaultHandler(message);
     return;
   }
-  TPaintDC dc(handle_, message.WParam);
+  TPaintDC dc(WindowHandle(), message.WParam);
   PaintControls(dc.Get());
   message.Result = 0;
 }
@@ -661,20 +659,20 @@ void TWinControl::WMEraseBkgnd(TMessage& message) {
     return;
   }
   RECT r;
-  GetClientRect(handle_, &r);
+  GetClientRect(WindowHandle(), &r);
   PaintBackground(reinterpret_cast<HDC>(message.WParam), r);
   message.Result = 1;
 }
 
 void TWinControl::WMSize(TMessage& message) {
   DefaultHandler(message);
-  if (handle_ && !IsIconic(handle_)) {
+  if (WindowHandle() && !IsIconic(WindowHandle())) {
     RECT r;
-    GetWindowRect(handle_, &r);
+    GetWindowRect(WindowHandle(), &r);
     // Keep our bounds in step with the window, in the parent's client coordinates.
     POINT top_left{r.left, r.top};
-    if (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD)
-      ::ScreenToClient(GetParent(handle_), &top_left);
+    if (GetWindowLongA(WindowHandle(), GWL_STYLE) & WS_CHILD)
+      ::ScreenToClient(GetParent(WindowHandle()), &top_left);
     StoreBounds(top_left.x, top_left.y, r.right - r.left, r.bottom - r.top);
   }
   AlignControls();
@@ -684,7 +682,7 @@ void TWinControl::WMSize(TMessage& message) {
 void TWinControl::WMWindowPosChanging(TMessage& message) {
   auto* position = reinterpret_cast<WINDOWPOS*>(message.LParam);
   // A window being minimised takes the system's icon size, whatever its limits.
-  if (position && !(position->flags & SWP_NOSIZE) && handle_ && !IsIconic(handle_)) {
+  if (position && !(position->flags & SWP_NOSIZE) && WindowHandle() && !IsIconic(WindowHandle())) {
     int width = position->cx, height = position->cy;
     ConstrainSize(Constraints()->Limits(), width, height);
     position->cx = width;
@@ -721,18 +719,19 @@ void TWinControl::WMKillFocus(TMessage& message) {
 }
 
 void TWinControl::FocusArrived() {
-  TWinControl* top = FromHandle(GetAncestor(handle_, GA_ROOT));
+  TWinControl* top = FromHandle(GetAncestor(WindowHandle(), GA_ROOT));
   if (!top) {
     Perform(CM_ENTER);
     return;
   }
-  if (top->entered_ == handle_) return;
+  if (top->entered_ == WindowHandle()) return;
   const HWND previous = top->entered_;
-  top->entered_ = handle_;
-  TWinControl* left = previous && IsChild(top->handle_, previous) ? FromHandle(previous) : nullptr;
+  top->entered_ = WindowHandle();
+  TWinControl* left =
+      previous && IsChild(top->WindowHandle(), previous) ? FromHandle(previous) : nullptr;
   if (left) {
     left->Perform(CM_EXIT);
-    if (top->entered_ != handle_) return;  // the exit handler sent the focus on
+    if (top->entered_ != WindowHandle()) return;  // the exit handler sent the focus on
   }
   Perform(CM_ENTER);
 }
@@ -842,8 +841,9 @@ void TWinControl::WMDrawItem(TMessage& message) {
 
 void TWinControl::WMMeasureItem(TMessage& message) {
   const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
-  if (item && item->CtlType != ODT_MENU && handle_) {
-    if (TWinControl* child = FromHandle(GetDlgItem(handle_, static_cast<int>(item->CtlID)))) {
+  if (item && item->CtlType != ODT_MENU && WindowHandle()) {
+    if (TWinControl* child =
+            FromHandle(GetDlgItem(WindowHandle(), static_cast<int>(item->CtlID)))) {
       message.Result = child->Perform(CN_MEASUREITEM, message.WParam, message.LParam);
       return;
     }
@@ -852,10 +852,11 @@ void TWinControl::WMMeasureItem(TMessage& message) {
 }
 
 void TWinControl::WMSetCursor(TMessage& message) {
-  if (reinterpret_cast<HWND>(message.WParam) == handle_ && LOWORD(message.LParam) == HTCLIENT) {
+  if (reinterpret_cast<HWND>(message.WParam) == WindowHandle() &&
+      LOWORD(message.LParam) == HTCLIENT) {
     POINT point;
     GetCursorPos(&point);
-    ::ScreenToClient(handle_, &point);
+    ::ScreenToClient(WindowHandle(), &point);
     int cursor = Cursor();
     if (TGraphicControl* graphic = GraphicControlAt(point)) {
       if (graphic->Cursor() != crDefault) cursor = graphic->Cursor();
@@ -877,11 +878,11 @@ void TWinControl::WMMouseLeave(TMessage& message) {
 
 void TWinControl::WMCaptureChanged(TMessage& message) {
   const HWND new_owner = reinterpret_cast<HWND>(message.LParam);
-  TDragTracker::CaptureChanged(handle_, new_owner);
+  TDragTracker::CaptureChanged(WindowHandle(), new_owner);
   graphic_host_.CaptureChanged(new_owner);
   // Our own press ends as a windowless child's does: its release now goes to another window,
   // and a stray release that came to us later would otherwise still count as a click.
-  if (clicked_ && new_owner != handle_) Perform(CM_CANCELMODE);
+  if (clicked_ && new_owner != WindowHandle()) Perform(CM_CANCELMODE);
   DefaultHandler(message);
 }
 
@@ -922,7 +923,7 @@ void TWinControl::WMPrintClient(TMessage& message) {
   }
   HDC dc = reinterpret_cast<HDC>(message.WParam);
   RECT r;
-  GetClientRect(handle_, &r);
+  GetClientRect(WindowHandle(), &r);
   PaintBackground(dc, r);
   TMessage paint{WM_PAINT, message.WParam, 0, 0};
   WMPaint(paint);
@@ -956,7 +957,7 @@ const TClassInfo& TCustomControl::StaticClassInfo() {
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
 
 void TCustomControl::WMPaint(TMessage& message) {
-  TPaintDC dc(handle_, message.WParam);
+  TPaintDC dc(WindowHandle(), message.WParam);
   {
     canvas_.SetHandle(dc.Get());
     TScopeExit release([this] { canvas_.SetHandle(nullptr); });

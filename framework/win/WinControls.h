@@ -31,9 +31,9 @@ class TWinControl : public TControl, public TMessageTarget {
 
   // The window; created on first use, with the parent's first.
   HWND Handle();
-  bool HandleAllocated() const { return handle_ != nullptr; }
+  bool HandleAllocated() const { return static_cast<bool>(window_); }
   // The window if it exists, without creating it.
-  HWND WindowHandle() const { return handle_; }
+  HWND WindowHandle() const { return window_.Get(); }
   void HandleNeeded() { Handle(); }
   // Destroys the window and creates it again with the current CreateParams.
   void RecreateWnd();
@@ -183,7 +183,7 @@ class TWinControl : public TControl, public TMessageTarget {
   virtual void CNDrawItem(TMessage& message) { message.Result = 0; }
   virtual void CNMeasureItem(TMessage& message) { message.Result = 0; }
 
-  HWND handle_ = nullptr;           // owned: destroyed with the control
+  TWindowHandle window_;            // owned: destroyed with the control
   WNDPROC default_proc_ = nullptr;  // the system class's procedure, for taken-over windows
 
  private:
