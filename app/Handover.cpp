@@ -32,10 +32,7 @@ AnsiString ResolveExistingFile(const AnsiString& name) {
 
 void ShowStartMessage(const TStartRequest& request) {
   // Only reads the language files: a message changes none of them, and ends nothing.
-  TLanguagePlatform platform = SystemLanguagePlatform();
-  platform.CopyFileOver = [](const AnsiString&, const AnsiString&) { return false; };
-  platform.RequestTermination = nullptr;
-  const WaTrans catalogue(platform);
+  const WaTrans catalogue(WaTrans::TMode::ReadOnly);
   const AnsiString message = StartMessage(
       request, [&](int number) { return catalogue.Text(number); },
       TextFromUtf8(request.BadArgument));

@@ -9,7 +9,6 @@
 #include "controls-extra/Perfgrap.h"
 #include "controls-extra/Tflatcomboboxunit.h"
 #include "framework/win/Platform.h"
-#include "lang/Platform.h"
 
 TForm1* Form1 = nullptr;
 bool FirstShow = true;
@@ -459,7 +458,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Cdiroutl::Register();
     Cgrid::Register();
     Ccalendr::Register();
-    SystemLanguagePlatform().RequestTermination = [] { Application->Terminate(); };
+    LanguageServices().RequestTermination = [] { Application->Terminate(); };
     Application->CreateForm(Form1);
     TakeHandOvers(runningCopy);
     if (start.Kind == TStartKind::Alarm) {

@@ -87,9 +87,8 @@ BENCHMARK(BM_ParseLanguageTexts)->Unit(benchmark::kMicrosecond);
 
 // The catalogue's whole load: the active texts, the language count and the names.
 void BM_CatalogueReload(benchmark::State& state) {
-  TLanguagePlatform platform;
-  platform.ExecutablePath = [] { return Folder().Base + "exe"; };
-  WaTrans catalogue(platform);
+  LanguageServices().ExecutablePath = [] { return Folder().Base + "exe"; };
+  WaTrans catalogue;
   if (catalogue.TextCount != 10001) state.SkipWithError("the file did not load");
   for (auto _ : state) {
     catalogue.Reload();
@@ -101,10 +100,9 @@ BENCHMARK(BM_CatalogueReload)->Unit(benchmark::kMicrosecond);
 
 // A new catalogue: the same load, with every text's memory allocated afresh.
 void BM_CatalogueConstruct(benchmark::State& state) {
-  TLanguagePlatform platform;
-  platform.ExecutablePath = [] { return Folder().Base + "exe"; };
+  LanguageServices().ExecutablePath = [] { return Folder().Base + "exe"; };
   for (auto _ : state) {
-    WaTrans catalogue(platform);
+    WaTrans catalogue;
     benchmark::DoNotOptimize(catalogue.Texts.data());
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Folder().Size));

@@ -29,12 +29,17 @@ AniIconHandle TAniIconFile::CreateFrameIcon(int, const uint8_t* image, int size)
   // which Windows ignores for an icon from memory but Wine honours: DestroyIcon then leaves
   // the icon alive, and every decode would leak all its frames. The size is ours, not the
   // system's icon size, which follows the resolution the system had when the program started.
-  return CreateIconFromResourceEx(const_cast<PBYTE>(image), static_cast<DWORD>(size), TRUE,
-                                  IconResourceVersion, FFrameSize, FFrameSize, LR_DEFAULTCOLOR);
+  // The walk keeps the frames in a table of its own; they are owned and counted as the icon
+  // guard owns and counts an icon.
+  const HICON icon =
+      CreateIconFromResourceEx(const_cast<PBYTE>(image), static_cast<DWORD>(size), TRUE,
+                               IconResourceVersion, FFrameSize, FFrameSize, LR_DEFAULTCOLOR);
+  if (icon) TIconPolicy::Taken(icon);
+  return icon;
 }
 
 void TAniIconFile::DestroyFrameIcon(AniIconHandle icon) {
-  DestroyIcon(static_cast<HICON>(icon));
+  TIconPolicy::Close(static_cast<HICON>(icon));
 }
 
 void TAniIconFile::Draw(TCanvas& canvas, const RECT& rect) {

@@ -106,9 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
   }
-  TLanguagePlatform platform;
-  platform.ExecutablePath = [&] { return base + "exe"; };
-  WaTrans catalogue(platform);
+  LanguageServices().ExecutablePath = [&] { return base + "exe"; };
+  WaTrans catalogue;
 
   const std::vector<std::string> expected = LiteralTexts(bytes);
   if (catalogue.Texts != expected || catalogue.TextCount != static_cast<int>(expected.size())) {

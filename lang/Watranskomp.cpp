@@ -174,14 +174,13 @@ AnsiString ParseLanguageName(std::string_view text) {
   return AnsiString(rest.substr(0, rest.find('\n')));
 }
 
-WaTrans::WaTrans() : WaTrans(SystemLanguagePlatform()) {}
-
-WaTrans::WaTrans(const TLanguagePlatform& platform) : Platform(platform) {
+WaTrans::WaTrans(TMode mode) : FMode(mode) {
   const AnsiString base = BasePath();
   const bool hasActive = !base.empty() && FileExists(base + "def");
-  if (!hasActive && !(!base.empty() && FileExists(base + "t00"))) {
+  if (!hasActive && !(!base.empty() && FileExists(base + "t00")) && FMode == TMode::Active) {
     // Takes effect only once the message loop runs; the catalogue still loads its defaults.
-    if (Platform.RequestTermination) Platform.RequestTermination();
+    const auto& terminate = LanguageServices().RequestTermination;
+    if (terminate) terminate();
   }
   if (!hasActive) SelectLanguage(AnsiString(), true);
   LoadActiveTexts();
@@ -206,7 +205,8 @@ const AnsiString& WaTrans::LanguageName(int number) const {
 AnsiString WaTrans::BasePath() const {
   // The dot of the executable's extension stays: "C:\Tools\alarm.exe" gives "C:\Tools\alarm.".
   // Without a path there is no file to read, rather than files of the current folder.
-  const AnsiString path = Platform.ExecutablePath ? Platform.ExecutablePath() : AnsiString();
+  const auto& executable = LanguageServices().ExecutablePath;
+  const AnsiString path = executable ? executable() : AnsiString();
   return path.size() > 3 ? path.substr(0, path.size() - 3) : AnsiString();
 }
 
@@ -270,8 +270,9 @@ int WaTrans::SelectLanguage(AnsiString name, bool firstTime) {
   for (const auto& copy : copies) {
     const AnsiString source = base + copy.source + digits;
     if (base.empty() || !FileExists(source)) continue;
+    const auto& copy_over = LanguageServices().CopyFileOver;
     const bool copied =
-        Platform.CopyFileOver && Platform.CopyFileOver(source, base + copy.destination);
+        FMode == TMode::Active && copy_over && copy_over(source, base + copy.destination);
     // A folder the user may not write to keeps the old "def" or none: the texts then come
     // from the language's own file, and the choice lasts until the program ends.
     if (copy.destination == AnsiString("def")) FActiveFile = copied ? "def" : copy.source + digits;

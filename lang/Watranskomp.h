@@ -21,17 +21,38 @@
 #include <string_view>
 #include <vector>
 
+#include <functional>
 #include "framework/core/Sysutils.h"
-#include "lang/Platform.h"
+
+// The three system services the catalogue needs, behind one small seam, so that the catalogue
+// stays free of <windows.h>: the executable's full path, whole-file copies that overwrite, and
+// the request to end the program. LanguageServices() starts with the real calls of the system
+// the program was built for (Watranskomp_win.cpp, or Watranskomp_posix.cpp for the native
+// build); tests replace members to choose the executable's path or count calls, and the
+// application puts in its own RequestTermination before it creates the catalogue.
+struct TLanguageServices {
+  // Full path of the running executable.
+  std::function<AnsiString()> ExecutablePath;
+  // Copies the whole file, replacing an existing destination. Answers whether it worked.
+  std::function<bool(const AnsiString& source, const AnsiString& destination)> CopyFileOver;
+  // Asks the application to end once its message loop runs; returns at once.
+  std::function<void()> RequestTermination;
+};
+// The process-wide instance, starting with the real calls.
+TLanguageServices& LanguageServices();
 
 class WaTrans {
  public:
-  // Finds and reads the language files; never fails. When there is neither a "def" nor a
-  // "t00" file it asks the application to end (the catalogue still loads its defaults); when
-  // "def" is missing it first selects language 0, which copies its files into place.
-  WaTrans();
-  // The same with the given system services instead of the real ones.
-  explicit WaTrans(const TLanguagePlatform& platform);
+  enum class TMode {
+    // Finds and reads the language files; never fails. When there is neither a "def" nor a
+    // "t00" file it asks the application to end (the catalogue still loads its defaults);
+    // when "def" is missing it first selects language 0, which copies its files into place.
+    Active,
+    // Only reads: the texts of "def", or of language 0 while there is none. It copies
+    // nothing and ends nothing (a message shown before the window exists).
+    ReadOnly,
+  };
+  explicit WaTrans(TMode mode = TMode::Active);
 
   // Text `number` of the active language; the empty text at or beyond TextCount.
   const AnsiString& Text(int number) const;
@@ -57,7 +78,7 @@ class WaTrans {
   void LoadActiveTexts();
   void LoadLanguageNames();
 
-  TLanguagePlatform Platform;
+  TMode FMode;
   // The file the active texts come from: "def", or the chosen language's own file when it
   // could not be copied over "def".
   AnsiString FActiveFile = "def";

@@ -1,5 +1,7 @@
 #include "framework/win/Platform.h"
 
+#include "framework/win/Handles.h"
+
 void RaiseLastOSError(const char* what) {
   const DWORD error = GetLastError();
   AnsiString text;
@@ -87,9 +89,8 @@ int ScreenPixelsPerInch() {
     const UINT dpi = get_dpi_for_system();
     if (dpi > 0) return static_cast<int>(dpi);
   }
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-  if (screen) ReleaseDC(nullptr, screen);
+  const TWindowDC screen(nullptr);
+  const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
   return dpi > 0 ? dpi : 96;
 }
 

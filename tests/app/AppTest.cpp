@@ -43,7 +43,7 @@ void WindowTest::SetUp() {
   exe_path_ = folder_ + "\\Wakora.exe";
   utc_ = UtcOf(EncodeDate(2026, 12, 7) + EncodeTime(12, 0, 0, 0));
 
-  TLanguagePlatform& languages = SystemLanguagePlatform();
+  TLanguageServices& languages = LanguageServices();
   languages.ExecutablePath = [this] { return AnsiString(exe_path_); };
   languages.RequestTermination = [this] { ++terminations_; };
 

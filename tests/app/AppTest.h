@@ -15,7 +15,7 @@
 
 #include "app/Services.h"
 #include "app/u_Wakora.h"
-#include "lang/Platform.h"
+#include "lang/Watranskomp.h"
 #include "tests/framework/win/WinTest.h"
 
 namespace apptest {

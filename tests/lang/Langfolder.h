@@ -1,6 +1,7 @@
 // A temporary folder that plays the executable's folder for the catalogue: the tests write
-// language files into it byte for byte, and the catalogue gets the real system calls with the
-// executable's path replaced and the copies and termination requests counted. The folder's
+// language files into it byte for byte, and while it lives the catalogue's services are the
+// real calls with the executable's path replaced and the copies and termination requests
+// counted. The folder's
 // name lies outside the ANSI code page, as a user's download folder may.
 #pragma once
 
@@ -13,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "lang/Platform.h"
+#include "lang/Watranskomp.h"
 #include "tests/Widefolder.h"
 
 class TLanguageFolder {
@@ -30,17 +31,17 @@ class TLanguageFolder {
     ExePath = widefolder::Utf8Of(Folder / exeName);
     Base = ExePath.substr(0, ExePath.size() - 3);
 
-    Platform = SystemLanguagePlatform();
-    Platform.ExecutablePath = [this] { return ExePath; };
-    auto realCopy = SystemLanguagePlatform().CopyFileOver;
-    Platform.CopyFileOver = [this, realCopy](const AnsiString& source,
-                                             const AnsiString& destination) {
+    TLanguageServices& services = LanguageServices();
+    services.ExecutablePath = [this] { return ExePath; };
+    services.CopyFileOver = [this, realCopy = saved_.CopyFileOver](const AnsiString& source,
+                                                                   const AnsiString& destination) {
       Copies.push_back(Suffix(source) + ">" + Suffix(destination));
       return realCopy(source, destination);
     };
-    Platform.RequestTermination = [this] { ++Terminations; };
+    services.RequestTermination = [this] { ++Terminations; };
   }
   ~TLanguageFolder() {
+    LanguageServices() = saved_;
     std::error_code ignored;
     std::filesystem::remove_all(Top, ignored);
   }
@@ -82,11 +83,13 @@ class TLanguageFolder {
   std::filesystem::path Folder;  // the executable's, inside Top
   std::string ExePath;
   std::string Base;
-  TLanguagePlatform Platform;
   std::vector<std::string> Copies;  // "t01>def" per copy asked for
   int Terminations = 0;
 
  private:
+  // The services as they were, put back when the folder goes.
+  TLanguageServices saved_ = LanguageServices();
+
   std::string Suffix(const AnsiString& path) const {
     return path.compare(0, Base.size(), Base) == 0 ? path.substr(Base.size()) : path;
   }

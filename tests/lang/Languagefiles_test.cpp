@@ -78,7 +78,7 @@ TEST(ShippedLanguages, EachLoadsItsTextsThroughTheCatalogueWithUniqueAccelerator
   for (int number = 0; number < count; ++number) {
     folder.Write("t0" + std::to_string(number), ShippedFile(number));
   }
-  WaTrans catalogue(folder.Platform);
+  WaTrans catalogue;
   ASSERT_EQ(catalogue.LanguageCount, count);
   std::set<std::string> names;
   for (int number = 0; number < count; ++number) {
@@ -121,7 +121,7 @@ TEST(ShippedLanguages, EachLoadsItsTextsThroughTheCatalogueWithUniqueAccelerator
 TEST(ShippedLanguages, GermanMenuItemsAreByteExact) {
   TLanguageFolder folder("Wakora.exe");
   folder.Write("t00", ShippedFile(0));
-  WaTrans catalogue(folder.Platform);
+  WaTrans catalogue;
   EXPECT_EQ(catalogue.Text(9), "&Homepage");
   EXPECT_EQ(catalogue.Text(10), "Men\xFC &anzeigen");
   EXPECT_EQ(catalogue.Text(11), "Wakora &beenden");

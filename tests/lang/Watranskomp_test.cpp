@@ -65,7 +65,7 @@ TEST(Catalogue, LoadsTheActiveFileByteForByte) {
     TLanguageFolder folder;
     folder.Write("def", test.file);
     folder.Write("t00", "[0]\nEnglish\n[END]\n");
-    WaTrans catalogue(folder.Platform);
+    WaTrans catalogue;
     ASSERT_EQ(catalogue.TextCount, static_cast<int>(test.expected.size()));
     for (size_t i = 0; i < test.expected.size(); ++i) {
       EXPECT_EQ(catalogue.Text(static_cast<int>(i)), test.expected[i]) << "text " << i;
@@ -98,7 +98,7 @@ TEST(Catalogue, ReadsTextModeInBlocksAcrossBoundaries) {
   file += "[END]\r\n\x1A[1]\r\nlost\r\n[END]\r\n";
   folder.Write("t00", file);
   folder.Write("def", file);
-  WaTrans catalogue(folder.Platform);
+  WaTrans catalogue;
   ASSERT_EQ(catalogue.TextCount, 2);
   EXPECT_EQ(catalogue.Text(1), expected);
   EXPECT_EQ(catalogue.LanguageName(0), "Long");
@@ -146,7 +146,7 @@ TEST(Catalogue, TextModeReadingMatchesByteByByteForDenseControlBytes) {
 
 TEST(Catalogue, WithoutAnyFileAsksToEndAndHoldsThousandEmptyTexts) {
   TLanguageFolder folder;
-  WaTrans catalogue(folder.Platform);
+  WaTrans catalogue;
   EXPECT_EQ(folder.Terminations, 1);
   EXPECT_EQ(catalogue.TextCount, 1000);
   for (int number : {0, 1, 11, 999, 1000}) EXPECT_EQ(catalogue.Text(number), "") << number;
@@ -174,7 +174,7 @@ TEST(Catalogue, TerminationIsAskedOnlyWhenBothDefAndT00AreMissing) {
     if (test.def) folder.Write("def", "[0]\nX\n[END]\n");
     if (test.t00) folder.Write("t00", "[0]\nY\n[END]\n");
     if (test.t01) folder.Write("t01", "[0]\nZ\n[END]\n");
-    WaTrans catalogue(folder.Platform);
+    WaTrans catalogue;
     EXPECT_EQ(folder.Terminations, test.terminations);
   }
 }
@@ -186,7 +186,7 @@ TEST(Catalogue, FirstStartCopiesLanguageZeroIntoPlace) {
   folder.Write("c00", "help 0");
   folder.Write("d00", "doc 0");
   folder.Write("t01", TLanguageFolder::LanguageFile("English", {"https://b/", "Go"}));
-  WaTrans catalogue(folder.Platform);
+  WaTrans catalogue;
   EXPECT_EQ(folder.Terminations, 0);
   EXPECT_EQ(folder.Copies, (Texts{"t00>def", "c00>chm", "d00>doc"}));
   EXPECT_EQ(folder.Read("def"), german);
@@ -203,7 +203,7 @@ TEST(Catalogue, FilesAreNamedFromTheExecutablesOwnName) {
   folder.Write("def", "[0]\nFrom alarm.def\n[END]\n");
   folder.Write("t00", "[0]\nFrom alarm.t00\n[END]\n");
   std::ofstream(folder.Folder / "x.def") << "[0]\nwrong\n[END]\n";
-  WaTrans catalogue(folder.Platform);
+  WaTrans catalogue;
   EXPECT_EQ(catalogue.Text(0), "From alarm.def");
   EXPECT_EQ(catalogue.LanguageName(0), "From alarm.t00");
 }
@@ -224,7 +224,7 @@ TEST(Catalogue, CountsLanguagesByTheHighestFileGapsIncluded) {
       list += std::to_string(number) + " ";
     }
     SCOPED_TRACE("files t0 " + list);
-    WaTrans catalogue(folder.Platform);
+    WaTrans catalogue;
     ASSERT_EQ(catalogue.LanguageCount, test.count);
     ASSERT_EQ(catalogue.LanguageNames.size(), static_cast<size_t>(test.count));
     for (int number = 0; number < test.count; ++number) {
@@ -257,7 +257,7 @@ TEST(Catalogue, ReadsEachNameFromTheSecondLine) {
     TLanguageFolder folder;
     folder.Write("def", "[0]\nX\n[END]\n");
     folder.Write("t00", test.file);
-    WaTrans catalogue(folder.Platform);
+    WaTrans catalogue;
     EXPECT_EQ(catalogue.LanguageName(0), test.name);
   }
 }
@@ -277,7 +277,7 @@ class SelectLanguageTest : public testing::Test {
     }
   }
   WaTrans& Catalogue() {
-    if (!catalogue) catalogue = std::make_unique<WaTrans>(folder.Platform);
+    if (!catalogue) catalogue = std::make_unique<WaTrans>();
     return *catalogue;
   }
 
@@ -383,8 +383,8 @@ TEST_F(SelectLanguageTest, FirstTimeFormSelectsLanguageZeroWhateverTheName) {
 TEST_F(SelectLanguageTest, AFailedCopyShowsTheChosenLanguageForTheRun) {
   Install({"Deutsch", "English", "Svenska"});
   bool refuse = true;
-  const auto realCopy = folder.Platform.CopyFileOver;
-  folder.Platform.CopyFileOver = [&](const AnsiString& source, const AnsiString& destination) {
+  const auto realCopy = LanguageServices().CopyFileOver;
+  LanguageServices().CopyFileOver = [&](const AnsiString& source, const AnsiString& destination) {
     return !refuse && realCopy(source, destination);
   };
   EXPECT_EQ(Catalogue().Text(2), "start 0") << "first start without a def";
@@ -425,7 +425,7 @@ TEST_F(SelectLanguageTest, ReloadGrowsAndShrinksToTheNewFiles) {
 }
 
 TEST(SystemPlatform, NamesTheRunningExecutable) {
-  const AnsiString path = SystemLanguagePlatform().ExecutablePath();
+  const AnsiString path = LanguageServices().ExecutablePath();
   EXPECT_NE(path.find("lang_tests"), AnsiString::npos) << path;
   EXPECT_TRUE(FileExists(path)) << path;
 }
@@ -434,7 +434,7 @@ TEST(SystemPlatform, CopyOverwritesAndAMissingSourceLeavesTheDestination) {
   TLanguageFolder folder;
   folder.Write("src", "new");
   folder.Write("dst", "old and longer");
-  const auto& copy = SystemLanguagePlatform().CopyFileOver;
+  const auto& copy = LanguageServices().CopyFileOver;
   EXPECT_TRUE(copy(folder.Base + "src", folder.Base + "dst"));
   EXPECT_EQ(folder.Read("dst"), "new");
   EXPECT_FALSE(copy(folder.Base + "none", folder.Base + "dst"));
@@ -444,12 +444,10 @@ TEST(SystemPlatform, CopyOverwritesAndAMissingSourceLeavesTheDestination) {
 }
 
 TEST(SystemPlatform, WithoutAnExecutablePathNoFileOfTheCurrentFolderIsRead) {
-  TLanguagePlatform platform = SystemLanguagePlatform();
-  int terminations = 0;
-  platform.ExecutablePath = [] { return AnsiString(); };
-  platform.RequestTermination = [&] { ++terminations; };
-  WaTrans catalogue(platform);
-  EXPECT_EQ(terminations, 1);
+  TLanguageFolder folder;  // puts the services back
+  LanguageServices().ExecutablePath = [] { return AnsiString(); };
+  WaTrans catalogue;
+  EXPECT_EQ(folder.Terminations, 1);
   EXPECT_EQ(catalogue.TextCount, 1000);
 }
 

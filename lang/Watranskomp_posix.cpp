@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "lang/Platform.h"
+#include "lang/Watranskomp.h"
 
 namespace {
 
@@ -15,8 +15,8 @@ AnsiString ProcessExecutablePath() {
 
 }  // namespace
 
-TLanguagePlatform& SystemLanguagePlatform() {
-  static TLanguagePlatform platform{
+TLanguageServices& LanguageServices() {
+  static TLanguageServices services{
       ProcessExecutablePath,
       [](const AnsiString& source, const AnsiString& destination) {
         std::error_code error;
@@ -32,5 +32,5 @@ TLanguagePlatform& SystemLanguagePlatform() {
       // Without a message loop there is nothing to end later; the caller's wiring decides.
       [] {},
   };
-  return platform;
+  return services;
 }

@@ -3,24 +3,24 @@
 
 #include <gtest/gtest.h>
 
-#include "lang/Platform.h"
+#include "lang/Watranskomp.h"
 #include "tests/lang/Langfolder.h"
 
 namespace {
 
-TEST(SystemPlatformWin, TerminationPostsAQuitMessageWithCodeZero) {
+TEST(LanguageServicesWin, TerminationPostsAQuitMessageWithCodeZero) {
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
   }
-  SystemLanguagePlatform().RequestTermination();
+  LanguageServices().RequestTermination();
   ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(message.wParam, 0u);
 }
 
-TEST(SystemPlatformWin, ExecutablePathIsTheModulesFullPath) {
+TEST(LanguageServicesWin, ExecutablePathIsTheModulesFullPath) {
   wchar_t expected[MAX_PATH];
   GetModuleFileNameW(nullptr, expected, MAX_PATH);
-  const AnsiString path = SystemLanguagePlatform().ExecutablePath();
+  const AnsiString path = LanguageServices().ExecutablePath();
   EXPECT_EQ(widefolder::PathOf(path), std::filesystem::path(expected));
   EXPECT_EQ(path.substr(path.size() - 4), ".exe");
   EXPECT_EQ(path[1], ':') << "not a full path";
@@ -28,7 +28,7 @@ TEST(SystemPlatformWin, ExecutablePathIsTheModulesFullPath) {
 
 // A copy takes over its source's attributes: a read-only language file makes a read-only
 // "def", which the next copy must still replace.
-TEST(SystemPlatformWin, ACopyReplacesAReadOnlyTarget) {
+TEST(LanguageServicesWin, ACopyReplacesAReadOnlyTarget) {
   TLanguageFolder folder;
   folder.Write("t01", "one");
   folder.Write("t02", "two");
@@ -39,7 +39,7 @@ TEST(SystemPlatformWin, ACopyReplacesAReadOnlyTarget) {
   };
   readOnly("def", true);
   readOnly("t01", true);
-  const auto& copy = SystemLanguagePlatform().CopyFileOver;
+  const auto& copy = LanguageServices().CopyFileOver;
   EXPECT_TRUE(copy(folder.Base + "t01", folder.Base + "def"));
   EXPECT_EQ(folder.Read("def"), "one");
   EXPECT_TRUE(copy(folder.Base + "t02", folder.Base + "def"));

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "framework/win/Platform.h"
-#include "lang/Platform.h"
+#include "lang/Watranskomp.h"
 
 namespace {
 
@@ -19,11 +19,11 @@ bool CopyOver(const AnsiString& source, const AnsiString& destination) {
 
 }  // namespace
 
-TLanguagePlatform& SystemLanguagePlatform() {
-  static TLanguagePlatform platform{
+TLanguageServices& LanguageServices() {
+  static TLanguageServices services{
       ModulePath,
       CopyOver,
       [] { PostQuitMessage(0); },
   };
-  return platform;
+  return services;
 }
