@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "controls/Aniwalk.h"
+#include "controls/Aniicon_core.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // Each looks only at the rows in view, so the row count must not change what they cost.
 #include <benchmark/benchmark.h>
 
-#include "framework/core/Gridlayout.h"
+#include "framework/core/Grids_core.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // the scale, so no update redraws the whole graph.
 #include <benchmark/benchmark.h>
 
-#include "controls-extra/Perfplot.h"
+#include "controls-extra/Perfgrap_core.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 //
 // A move by the user raises OnClick after the date has changed to the new day. OnChange
 // follows every change of the date. Where the days fall and the date arithmetic are
-// Calendarmath's; only the date part of CalendarDate counts.
+// Ccalendr_core's; only the date part of CalendarDate counts.
 #pragma once
 
-#include "controls-extra/Calendarmath.h"
+#include "controls-extra/Ccalendr_core.h"
 #include "framework/win/Grids.h"
 
 class TCCalendar : public TCustomGrid {

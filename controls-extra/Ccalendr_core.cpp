@@ -1,4 +1,4 @@
-#include "controls-extra/Calendarmath.h"
+#include "controls-extra/Ccalendr_core.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-// Calendarmath: the month calendar (Ccalendr) without its window: where the days of a month
+// Ccalendr_core: the month calendar (Ccalendr) without its window: where the days of a month
 // fall in its grid of 7 columns and 7 rows, and the date arithmetic of its operations. No
 // <windows.h>.
 //
@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "framework/core/Datetime.h"
-#include "framework/core/Gridlayout.h"
+#include "framework/core/Grids_core.h"
 
 // The day number that row 1, column 0 stands for, from -5 to 1, for a month whose first day
 // is the given weekday. A first that would fall before row 1 takes the last column of row 1.

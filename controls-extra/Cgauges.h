@@ -11,7 +11,7 @@
 // Ownership: the bitmaps of a paint live only during it; the control holds nothing else.
 #pragma once
 
-#include "controls-extra/Gaugemath.h"
+#include "controls-extra/Cgauges_core.h"
 #include "framework/win/Controls.h"
 #include "framework/win/Forms.h"
 

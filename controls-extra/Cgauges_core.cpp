@@ -1,4 +1,4 @@
-#include "controls-extra/Gaugemath.h"
+#include "controls-extra/Cgauges_core.h"
 
 #include <algorithm>
 #include <climits>

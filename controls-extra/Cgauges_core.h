@@ -1,4 +1,4 @@
-// Gaugemath: the gauge (Cgauges) without its window: the rules of its range and progress, its
+// Cgauges_core: the gauge (Cgauges) without its window: the rules of its range and progress, its
 // percentage, and where each kind draws. No <windows.h>.
 //
 // Coordinates: pixels of the gauge's picture, origin at its top left. The paint rectangle is

@@ -8,13 +8,13 @@
 //
 // The colours are the system's default palette, read once. A change draws the squares it
 // concerns at once on the control's window; only a new ordering or 3-D look repaints the whole
-// control. Where the squares lie and what the keys do is Colorgridmath's.
+// control. Where the squares lie and what the keys do is Cgrid_core's.
 //
 // Coordinates: client pixels, origin at the top left; the control's size snaps to whole
 // squares.
 #pragma once
 
-#include "controls-extra/Colorgridmath.h"
+#include "controls-extra/Cgrid_core.h"
 #include "framework/win/WinControls.h"
 
 class TCColorGrid : public TCustomControl {

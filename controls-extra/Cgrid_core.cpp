@@ -1,4 +1,4 @@
-#include "controls-extra/Colorgridmath.h"
+#include "controls-extra/Cgrid_core.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-// Colorgridmath: the colour grid (Cgrid) without its window: its orderings, its sixteen colours,
+// Cgrid_core: the colour grid (Cgrid) without its window: its orderings, its sixteen colours,
 // the squares' sizes, the square under a point, the keyboard's moves and the marks. No
 // <windows.h>.
 //

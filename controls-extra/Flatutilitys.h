@@ -1,6 +1,6 @@
 // Flatutilitys: the drawing helpers of the flat-look controls, on top of their portable
-// measures (Flatmath): colours derived from a parent's, the engraved look of a disabled glyph,
-// a button's glyph and caption, a parent painted behind a see-through control, font heights.
+// measures (Flatutilitys_core): colours derived from a parent's, the engraved look of a disabled
+// glyph, a button's glyph and caption, a parent painted behind a see-through control, font heights.
 //
 // Coordinates are the device pixels of the canvas or control at hand.
 // Ownership: CreateDisabledBitmap's bitmap belongs to the caller; nothing else is kept.
@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "controls-extra/Flatmath.h"
+#include "controls-extra/Flatutilitys_core.h"
 #include "framework/win/Controls.h"
 
 // AdvancedColorFromRGB of BaseColor, a system colour resolved to its RGB value first.

@@ -1,4 +1,4 @@
-#include "controls-extra/Flatmath.h"
+#include "controls-extra/Flatutilitys_core.h"
 
 #include <algorithm>
 #include <cmath>

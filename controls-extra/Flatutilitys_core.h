@@ -1,5 +1,5 @@
-// Flatmath: what the flat-look controls (Flatutilitys) compute without a window: their shared
-// types, the colours they derive from a parent's colour, where a button puts its glyph and
+// Flatutilitys_core: what the flat-look controls (Flatutilitys) compute without a window: their
+// shared types, the colours they derive from a parent's colour, where a button puts its glyph and
 // caption, and small measures. No <windows.h>.
 //
 // Coordinates are pixels, origin at the top left; a rectangle's right and bottom edges lie

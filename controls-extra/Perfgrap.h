@@ -6,14 +6,14 @@
 //
 // The picture is an off-screen bitmap of the control's size; painting copies it in one step,
 // and a size that changed is noticed there and redrawn from the history. What to draw is the
-// plot's business (Perfplot); this unit draws it on the bitmap.
+// plot's business (Perfgrap_core); this unit draws it on the bitmap.
 //
 // Ownership: the control owns its bitmap and its plot.
 #pragma once
 
 #include <memory>
 
-#include "controls-extra/Perfplot.h"
+#include "controls-extra/Perfgrap_core.h"
 #include "framework/win/Controls.h"
 
 class TGraphBitmap;

@@ -1,4 +1,4 @@
-#include "controls-extra/Perfplot.h"
+#include "controls-extra/Perfgrap_core.h"
 
 #include <algorithm>
 #include <climits>

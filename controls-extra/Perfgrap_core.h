@@ -1,4 +1,4 @@
-// Perfplot: the performance graph (Perfgrap) without its window: the ring of bands that holds
+// Perfgrap_core: the performance graph (Perfgrap) without its window: the ring of bands that holds
 // the history, the scale that follows the data, where the grid, the bars and the lines go, and
 // when the picture scrolls or is drawn again from the history. No <windows.h>: the drawing goes
 // to a TGraphPicture, which the control implements on its off-screen bitmap and tests record.

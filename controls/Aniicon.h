@@ -22,7 +22,7 @@
 #include <functional>
 #include <memory>
 
-#include "controls/Aniwalk.h"
+#include "controls/Aniicon_core.h"
 #include "framework/core/Streams.h"
 #include "framework/core/Typinfo.h"
 #include "framework/win/Graphics.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "controls/Aniwalk.h"
+#include "controls/Aniicon_core.h"
 
 namespace {
 

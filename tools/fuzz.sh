@@ -5,7 +5,7 @@
 #   tools/fuzz.sh TARGET SECONDS        run for SECONDS
 #   tools/fuzz.sh TARGET -runs=N        run for N executions
 #
-# TARGET is a name from fuzz/ (formtext_fuzz, watrans_fuzz, aniwalk_fuzz, imagefile_fuzz).
+# TARGET is a name from fuzz/ (formtext_fuzz, watrans_fuzz, aniicon_core_fuzz, imagefile_fuzz).
 # The run's findings go to build/fuzz/TARGET-crash-*; the merged corpus is fuzz/corpus/TARGET,
 # ready to commit. Prints the executions, the coverage and how many inputs the merge added.
 set -euo pipefail

@@ -264,10 +264,10 @@ def test_files():
 def outputs():
     """Path under the repository -> bytes, for everything `all` writes."""
     files = {'controls/res/wakora.ani': window_animation(),
-             'fuzz/corpus/aniwalk_fuzz/wakora.ani': window_animation()}
+             'fuzz/corpus/aniicon_core_fuzz/wakora.ani': window_animation()}
     for name, data in test_files().items():
         files['tests/controls/data/' + name] = data
-        files['fuzz/corpus/aniwalk_fuzz/' + name] = data
+        files['fuzz/corpus/aniicon_core_fuzz/' + name] = data
     return files
 
 

@@ -1,4 +1,4 @@
-#include "framework/core/Gridlayout.h"
+#include "framework/core/Grids_core.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-// Gridlayout: where the cells of a grid lie, apart from the window that shows them: each
+// Grids_core: where the cells of a grid lie, apart from the window that shows them: each
 // cell's rectangle from the column widths, row heights and grid lines, the cell under a
 // point, how far the view may scroll, and where a key moves the current cell. No <windows.h>.
 //

@@ -1,4 +1,4 @@
-#include "framework/core/Outlinetree.h"
+#include "framework/core/Outline_core.h"
 
 #include <algorithm>
 #include <unordered_map>

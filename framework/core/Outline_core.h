@@ -1,4 +1,4 @@
-// Outlinetree: the items of an outline (a tree shown one item per row) without its window, and
+// Outline_core: the items of an outline (a tree shown one item per row) without its window, and
 // where one row draws its lines, button, picture and text.
 //
 // Items are numbered in display order, that is depth first, children after their parent, the

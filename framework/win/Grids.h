@@ -10,14 +10,14 @@
 // Every move by the user, and a left press on a cell that may be current, raises Click
 // (OnClick) once; the release adds nothing, and a move from code raises nothing.
 //
-// Where the cells lie is computed by Gridlayout; this unit paints them, scrolls, and turns
+// Where the cells lie is computed by Grids_core; this unit paints them, scrolls, and turns
 // keys and mouse into moves. Coordinates: client pixels, origin at the top left; cells by
 // column and row from 0.
 #pragma once
 
 #include <windows.h>
 
-#include "framework/core/Gridlayout.h"
+#include "framework/core/Grids_core.h"
 #include "framework/win/WinControls.h"
 
 // The rows one notch of the mouse wheel scrolls, as the user set it (SPI_GETWHEELSCROLLLINES):

@@ -1,7 +1,7 @@
 // Outline: TCustomOutline, a tree of text items shown one per row, with tree lines or plus and
 // minus boxes, open, closed and leaf pictures, and scroll bars.
 //
-// The items live in a TOutlineTree (Outlinetree): numbered in display order, item 0 the
+// The items live in a TOutlineTree (Outline_core): numbered in display order, item 0 the
 // invisible root. Expanding an item, by code or by the user, calls the virtual Expand, which
 // raises OnExpand; a subclass that fills its items lazily reads them there.
 //
@@ -19,7 +19,7 @@
 
 #include <memory>
 
-#include "framework/core/Outlinetree.h"
+#include "framework/core/Outline_core.h"
 #include "framework/win/Grids.h"
 #include "framework/win/StdCtrls.h"
 

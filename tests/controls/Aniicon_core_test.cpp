@@ -1,4 +1,4 @@
-#include "controls/Aniwalk.h"
+#include "controls/Aniicon_core.h"
 
 #include <gtest/gtest.h>
 

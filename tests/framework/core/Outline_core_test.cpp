@@ -1,6 +1,6 @@
 // The outline's items without a window: numbering in display order, the operations that add
 // items, the selection and its two errors, expanding, and where a row draws its parts.
-#include "framework/core/Outlinetree.h"
+#include "framework/core/Outline_core.h"
 
 #include <gtest/gtest.h>
 
