@@ -82,159 +82,178 @@ struct TChannel {
   }
 };
 
-}  // namespace
+// What a bitmap file's headers say, checked: a size that fits, a known bit count for its
+// compression.
+struct TBmpHeader {
+  int64_t Width = 0;
+  int64_t Height = 0;  // positive; TopDown tells the row order
+  bool TopDown = false;
+  int BitCount = 0;
+  uint32_t Compression = kBmpRgb;
+  uint32_t ColorsUsed = 0;
+  uint32_t HeaderSize = 0;
+  uint64_t HeaderEnd = 0;     // where the palette (or the bit-field masks) begins
+  uint64_t PaletteEntry = 4;  // bytes per palette entry: 3 in the OS/2 core header
+  uint32_t BitsOffset = 0;
+  uint64_t Stride = 0;  // bytes per row of uncompressed pixels
+  bool Rle() const { return Compression == kBmpRle8 || Compression == kBmpRle4; }
+};
 
-TImagePixels DecodeBmp(const TBytes& data) {
-  TLittleEndian in(data, kBitmapNotValid);
+TBmpHeader ReadBmpHeader(TLittleEndian& in, const TBytes& data) {
   if (data.size() < 2 || data[0] != 'B' || data[1] != 'M') in.Fail();
-  const uint32_t bits_offset = in.U32(10);
-  const uint32_t header_size = in.U32(14);
-  int64_t width = 0;
-  int64_t height = 0;
-  int bit_count = 0;
-  uint32_t compression = kBmpRgb;
-  uint32_t colors_used = 0;
-  uint64_t palette_entry = 4;
-  if (header_size == 12) {  // the OS/2 core header
-    width = in.U16(18);
-    height = in.U16(20);
-    bit_count = in.U16(24);
-    palette_entry = 3;
-  } else if (header_size >= kInfoHeaderSize && header_size <= 1024) {
-    width = in.I32(18);
-    height = in.I32(22);
-    bit_count = in.U16(28);
-    compression = in.U32(30);
-    colors_used = in.U32(46);
+  TBmpHeader header;
+  header.BitsOffset = in.U32(10);
+  header.HeaderSize = in.U32(14);
+  if (header.HeaderSize == 12) {  // the OS/2 core header
+    header.Width = in.U16(18);
+    header.Height = in.U16(20);
+    header.BitCount = in.U16(24);
+    header.PaletteEntry = 3;
+  } else if (header.HeaderSize >= kInfoHeaderSize && header.HeaderSize <= 1024) {
+    header.Width = in.I32(18);
+    header.Height = in.I32(22);
+    header.BitCount = in.U16(28);
+    header.Compression = in.U32(30);
+    header.ColorsUsed = in.U32(46);
   } else {
     in.Fail();
   }
-  const uint64_t header_end = kFileHeaderSize + uint64_t{header_size};
-  in.Need(0, header_end);
+  header.HeaderEnd = kFileHeaderSize + uint64_t{header.HeaderSize};
+  in.Need(0, header.HeaderEnd);
 
-  const bool top_down = height < 0;
-  if (top_down) height = -height;
+  header.TopDown = header.Height < 0;
+  if (header.TopDown) header.Height = -header.Height;
+  const int64_t width = header.Width, height = header.Height;
   if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
       width * height > kMaxBitmapPixels) {
     in.Fail();
   }
-  switch (compression) {
+  const int bits = header.BitCount;
+  switch (header.Compression) {
     case kBmpRgb:
-      if (bit_count != 1 && bit_count != 4 && bit_count != 8 && bit_count != 16 &&
-          bit_count != 24 && bit_count != 32) {
+      if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
         in.Fail();
       }
       break;
     case kBmpRle8:
-      if (bit_count != 8 || top_down) in.Fail();
+      if (bits != 8 || header.TopDown) in.Fail();
       break;
     case kBmpRle4:
-      if (bit_count != 4 || top_down) in.Fail();
+      if (bits != 4 || header.TopDown) in.Fail();
       break;
     case kBmpBitfields:
-      if (bit_count != 16 && bit_count != 32) in.Fail();
+      if (bits != 16 && bits != 32) in.Fail();
       break;
     default:
       in.Fail();
   }
-  const bool rle = compression == kBmpRle8 || compression == kBmpRle4;
-  const uint64_t stride = ((static_cast<uint64_t>(width) * bit_count + 31) / 32) * 4;
+  header.Stride = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
   // Checked before the pixels are allocated, so that a short file cannot ask for much memory.
-  if (!rle) in.Need(bits_offset, stride * static_cast<uint64_t>(height));
+  if (!header.Rle()) in.Need(header.BitsOffset, header.Stride * static_cast<uint64_t>(height));
+  return header;
+}
 
-  std::vector<uint32_t> palette;
-  TChannel red(0x7C00), green(0x03E0), blue(0x001F);
-  if (compression == kBmpBitfields) {
+// The colours of a bitmap: a palette of up to 256 entries, or the channels of its 16- and
+// 32-bit pixels. An index past a short palette is black.
+struct TBmpColors {
+  std::vector<uint32_t> Palette;
+  TChannel Red{0x7C00}, Green{0x03E0}, Blue{0x001F};
+  uint32_t Of(uint32_t index) const { return index < Palette.size() ? Palette[index] : 0; }
+};
+
+TBmpColors ReadBmpColors(TLittleEndian& in, const TBytes& data, const TBmpHeader& header) {
+  TBmpColors colors;
+  if (header.Compression == kBmpBitfields) {
     // A plain info header has the masks after it; the later headers hold them inside.
     const uint64_t masks =
-        header_size == kInfoHeaderSize ? header_end : kFileHeaderSize + kInfoHeaderSize;
-    red = TChannel(in.U32(masks));
-    green = TChannel(in.U32(masks + 4));
-    blue = TChannel(in.U32(masks + 8));
-  } else if (bit_count == 32) {
-    red = TChannel(0x00FF0000);
-    green = TChannel(0x0000FF00);
-    blue = TChannel(0x000000FF);
+        header.HeaderSize == kInfoHeaderSize ? header.HeaderEnd : kFileHeaderSize + kInfoHeaderSize;
+    colors.Red = TChannel(in.U32(masks));
+    colors.Green = TChannel(in.U32(masks + 4));
+    colors.Blue = TChannel(in.U32(masks + 8));
+  } else if (header.BitCount == 32) {
+    colors.Red = TChannel(0x00FF0000);
+    colors.Green = TChannel(0x0000FF00);
+    colors.Blue = TChannel(0x000000FF);
   }
-  if (bit_count <= 8) {
-    const uint64_t count = colors_used ? colors_used : (uint64_t{1} << bit_count);
+  if (header.BitCount <= 8) {
+    const uint64_t count = header.ColorsUsed ? header.ColorsUsed : (uint64_t{1} << header.BitCount);
     if (count > 256) in.Fail();
-    in.Need(header_end, count * palette_entry);
+    in.Need(header.HeaderEnd, count * header.PaletteEntry);
     for (uint64_t i = 0; i < count; ++i) {
-      const uint64_t at = header_end + i * palette_entry;
-      palette.push_back((uint32_t{data[at + 2]} << 16) | (uint32_t{data[at + 1]} << 8) | data[at]);
+      const uint64_t at = header.HeaderEnd + i * header.PaletteEntry;
+      colors.Palette.push_back((uint32_t{data[at + 2]} << 16) | (uint32_t{data[at + 1]} << 8) |
+                               data[at]);
     }
   }
-  // An index past a short palette is black.
-  auto color_of = [&](uint32_t index) -> uint32_t {
-    return index < palette.size() ? palette[index] : 0;
-  };
+  return colors;
+}
 
-  TImagePixels result;
-  result.Width = static_cast<int>(width);
-  result.Height = static_cast<int>(height);
-  result.Pixels.assign(static_cast<size_t>(width * height), color_of(0));
-  auto row_of = [&](int64_t file_row) -> uint32_t* {
-    const int64_t y = top_down ? file_row : height - 1 - file_row;
-    return &result.Pixels[static_cast<size_t>(y * width)];
-  };
+// The pixels of a file row (0 the first row in the file) in the picture.
+uint32_t* PictureRow(TImagePixels& picture, const TBmpHeader& header, int64_t file_row) {
+  const int64_t y = header.TopDown ? file_row : header.Height - 1 - file_row;
+  return &picture.Pixels[static_cast<size_t>(y * header.Width)];
+}
 
-  if (rle) {
-    const bool rle8 = compression == kBmpRle8;
-    uint64_t pos = bits_offset;
-    int64_t x = 0;
-    int64_t y = 0;  // counted from the bottom row
-    // Runs and moves past the right edge or the top row are cut off there.
-    auto put = [&](uint32_t index) {
-      if (x < width && y < height) row_of(y)[x] = color_of(index);
-      ++x;
-    };
-    for (;;) {
-      if (pos + 2 > data.size()) {
-        if (y >= height) break;  // every row is there; only the end marker is missing
-        in.Fail();
-      }
-      const uint8_t count = data[pos];
-      const uint8_t value = data[pos + 1];
+// Run-length encoded pixels (8 or 4 bits): runs, absolute runs, row ends and moves.
+void DecodeBmpRle(TLittleEndian& in, const TBytes& data, const TBmpHeader& header,
+                  const TBmpColors& colors, TImagePixels& picture) {
+  const bool rle8 = header.Compression == kBmpRle8;
+  uint64_t pos = header.BitsOffset;
+  int64_t x = 0;
+  int64_t y = 0;  // counted from the bottom row
+  // Runs and moves past the right edge or the top row are cut off there.
+  auto put = [&](uint32_t index) {
+    if (x < header.Width && y < header.Height) PictureRow(picture, header, y)[x] = colors.Of(index);
+    ++x;
+  };
+  for (;;) {
+    if (pos + 2 > data.size()) {
+      if (y >= header.Height) break;  // every row is there; only the end marker is missing
+      in.Fail();
+    }
+    const uint8_t count = data[pos];
+    const uint8_t value = data[pos + 1];
+    pos += 2;
+    if (count > 0) {
+      for (int i = 0; i < count; ++i) put(rle8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
+    } else if (value == 0) {
+      x = 0;
+      ++y;
+    } else if (value == 1) {
+      break;
+    } else if (value == 2) {
+      x += in.U8(pos);
+      y += in.U8(pos + 1);
       pos += 2;
-      if (count > 0) {
-        for (int i = 0; i < count; ++i) put(rle8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
-      } else if (value == 0) {
-        x = 0;
-        ++y;
-      } else if (value == 1) {
-        break;
-      } else if (value == 2) {
-        x += in.U8(pos);
-        y += in.U8(pos + 1);
-        pos += 2;
-      } else {
-        // An absolute run of `value` pixels, padded to a whole number of 16-bit words.
-        const uint64_t bytes = rle8 ? value : (value + 1u) / 2;
-        in.Need(pos, (bytes + 1) & ~uint64_t{1});
-        for (int i = 0; i < value; ++i) {
-          const uint8_t byte = data[pos + (rle8 ? i : i / 2)];
-          put(rle8 ? byte : (i % 2 == 0 ? byte >> 4 : byte & 15));
-        }
-        pos += (bytes + 1) & ~uint64_t{1};
+    } else {
+      // An absolute run of `value` pixels, padded to a whole number of 16-bit words.
+      const uint64_t bytes = rle8 ? value : (value + 1u) / 2;
+      in.Need(pos, (bytes + 1) & ~uint64_t{1});
+      for (int i = 0; i < value; ++i) {
+        const uint8_t byte = data[pos + (rle8 ? i : i / 2)];
+        put(rle8 ? byte : (i % 2 == 0 ? byte >> 4 : byte & 15));
       }
+      pos += (bytes + 1) & ~uint64_t{1};
     }
-    return result;
   }
+}
 
-  for (int64_t file_row = 0; file_row < height; ++file_row) {
-    const uint8_t* source = &data[bits_offset + file_row * stride];
-    uint32_t* target = row_of(file_row);
-    for (int64_t x = 0; x < width; ++x) {
-      switch (bit_count) {
+// Uncompressed rows: palette indices of 1, 4 or 8 bits, or colours of 16, 24 or 32 bits.
+void DecodeBmpRows(const TBytes& data, const TBmpHeader& header, const TBmpColors& colors,
+                   TImagePixels& picture) {
+  for (int64_t file_row = 0; file_row < header.Height; ++file_row) {
+    const uint8_t* source = &data[header.BitsOffset + file_row * header.Stride];
+    uint32_t* target = PictureRow(picture, header, file_row);
+    for (int64_t x = 0; x < header.Width; ++x) {
+      switch (header.BitCount) {
         case 1:
-          target[x] = color_of((source[x / 8] >> (7 - x % 8)) & 1);
+          target[x] = colors.Of((source[x / 8] >> (7 - x % 8)) & 1);
           break;
         case 4:
-          target[x] = color_of(x % 2 == 0 ? source[x / 2] >> 4 : source[x / 2] & 15);
+          target[x] = colors.Of(x % 2 == 0 ? source[x / 2] >> 4 : source[x / 2] & 15);
           break;
         case 8:
-          target[x] = color_of(source[x]);
+          target[x] = colors.Of(source[x]);
           break;
         case 24:
           target[x] = (uint32_t{source[3 * x + 2]} << 16) | (uint32_t{source[3 * x + 1]} << 8) |
@@ -242,18 +261,36 @@ TImagePixels DecodeBmp(const TBytes& data) {
           break;
         case 16:
         case 32: {
-          uint32_t pixel = bit_count == 16
-                               ? uint32_t{source[2 * x]} | (source[2 * x + 1] << 8)
-                               : uint32_t{source[4 * x]} | (uint32_t{source[4 * x + 1]} << 8) |
-                                     (uint32_t{source[4 * x + 2]} << 16) |
-                                     (uint32_t{source[4 * x + 3]} << 24);
-          target[x] = (red.Of(pixel) << 16) | (green.Of(pixel) << 8) | blue.Of(pixel);
+          const uint32_t pixel =
+              header.BitCount == 16
+                  ? uint32_t{source[2 * x]} | (source[2 * x + 1] << 8)
+                  : uint32_t{source[4 * x]} | (uint32_t{source[4 * x + 1]} << 8) |
+                        (uint32_t{source[4 * x + 2]} << 16) | (uint32_t{source[4 * x + 3]} << 24);
+          target[x] =
+              (colors.Red.Of(pixel) << 16) | (colors.Green.Of(pixel) << 8) | colors.Blue.Of(pixel);
           break;
         }
       }
     }
   }
-  return result;
+}
+
+}  // namespace
+
+TImagePixels DecodeBmp(const TBytes& data) {
+  TLittleEndian in(data, kBitmapNotValid);
+  const TBmpHeader header = ReadBmpHeader(in, data);
+  const TBmpColors colors = ReadBmpColors(in, data, header);
+  TImagePixels picture;
+  picture.Width = static_cast<int>(header.Width);
+  picture.Height = static_cast<int>(header.Height);
+  picture.Pixels.assign(static_cast<size_t>(header.Width * header.Height), colors.Of(0));
+  if (header.Rle()) {
+    DecodeBmpRle(in, data, header, colors, picture);
+  } else {
+    DecodeBmpRows(data, header, colors, picture);
+  }
+  return picture;
 }
 
 TBytes WriteBmp(const TBmpFormat& format, const TBytes& palette, const TBytes& bits) {
