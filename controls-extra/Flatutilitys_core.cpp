@@ -36,56 +36,15 @@ bool RectInRect(const TLayoutRect& R1, const TLayoutRect& R2) {
 TFlatButtonPlacement CalcFlatButtonLayout(const TLayoutRect& area, TFlatPoint shift,
                                           TButtonLayout layout, int gap, int margin,
                                           TFlatPoint glyph_size, TFlatPoint text_size) {
-  const TFlatPoint size{area.Width(), area.Height()};
-  const bool across = layout == TButtonLayout::blGlyphLeft || layout == TButtonLayout::blGlyphRight;
-  TFlatPoint glyph_at;
-  TFlatPoint text_at;
-  // Across the layout's axis both are centred.
-  if (across) {
-    glyph_at.Y = (size.Y - glyph_size.Y + 1) / 2;
-    text_at.Y = (size.Y - text_size.Y + 1) / 2;
-  } else {
-    glyph_at.X = (size.X - glyph_size.X + 1) / 2;
-    text_at.X = (size.X - text_size.X + 1) / 2;
-  }
-  if (text_size.X == 0 || glyph_size.X == 0) gap = 0;
-
-  const int space = across ? size.X : size.Y;
-  const int glyph = across ? glyph_size.X : glyph_size.Y;
-  const int text = across ? text_size.X : text_size.Y;
-  if (margin == -1 && gap == -1) {
-    margin = (space - (glyph + text)) / 3;
-    gap = margin;
-  } else if (margin == -1) {
-    margin = (space - (glyph + gap + text) + 1) / 2;
-  } else if (gap == -1) {
-    gap = (space - margin - glyph - text) / 2;
-  }
-
-  switch (layout) {
-    case TButtonLayout::blGlyphLeft:
-      glyph_at.X = margin;
-      text_at.X = glyph_at.X + glyph_size.X + gap;
-      break;
-    case TButtonLayout::blGlyphRight:
-      glyph_at.X = size.X - margin - glyph_size.X;
-      text_at.X = glyph_at.X - gap - text_size.X;
-      break;
-    case TButtonLayout::blGlyphTop:
-      glyph_at.Y = margin;
-      text_at.Y = glyph_at.Y + glyph_size.Y + gap;
-      break;
-    case TButtonLayout::blGlyphBottom:
-      glyph_at.Y = size.Y - margin - glyph_size.Y;
-      text_at.Y = glyph_at.Y - gap - text_size.Y;
-      break;
-  }
-
+  // The framework's button layout, with an odd pixel of room going to the far side.
+  const TButtonContentLayout placed =
+      CalcButtonLayout(area.Width(), area.Height(), glyph_size.X, glyph_size.Y, text_size.X,
+                       text_size.Y, layout, margin, gap, 0, THalving::RoundUp);
   const int dx = area.Left + shift.X;
   const int dy = area.Top + shift.Y;
   TFlatButtonPlacement placement;
-  placement.GlyphAt = {glyph_at.X + dx, glyph_at.Y + dy};
-  placement.TextRect = {text_at.X + dx, text_at.Y + dy, text_at.X + dx + text_size.X,
-                        text_at.Y + dy + text_size.Y};
+  placement.GlyphAt = {placed.GlyphLeft + dx, placed.GlyphTop + dy};
+  const int text_left = placed.CaptionLeft + dx, text_top = placed.CaptionTop + dy;
+  placement.TextRect = {text_left, text_top, text_left + text_size.X, text_top + text_size.Y};
   return placement;
 }

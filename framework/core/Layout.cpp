@@ -120,7 +120,11 @@ std::vector<TLayoutRect> AlignChildren(TLayoutRect area,
 
 TButtonContentLayout CalcButtonLayout(int client_width, int client_height, int glyph_width,
                                       int glyph_height, int caption_width, int caption_height,
-                                      TButtonLayout layout, int margin, int spacing, int offset) {
+                                      TButtonLayout layout, int margin, int spacing, int offset,
+                                      THalving halving) {
+  const auto half = [halving](int room) {
+    return halving == THalving::RoundUp ? (room + 1) / 2 : room / 2;
+  };
   const bool has_glyph = glyph_width > 0 && glyph_height > 0;
   const bool has_caption = caption_width > 0 && caption_height > 0;
   if (!has_glyph) glyph_width = glyph_height = 0;
@@ -140,7 +144,7 @@ TButtonContentLayout CalcButtonLayout(int client_width, int client_height, int g
       margin = spacing = free_space / 3;
     } else {
       const int used = glyph_length + spacing + caption_length;
-      margin = (total - used) / 2;
+      margin = half(total - used);
     }
   } else if (spacing == -1) {
     spacing = (total - margin - glyph_length - caption_length) / 2;
@@ -158,8 +162,12 @@ TButtonContentLayout CalcButtonLayout(int client_width, int client_height, int g
 
   TButtonContentLayout result;
   if (horizontal) {
-    const int glyph_top = (client_height - glyph_height) / 2;
-    const int caption_top = (client_height - caption_height) / 2;
+    const int glyph_top = half(client_height - glyph_height);
+    const int caption_top = half(client_height - caption_height);
+    result.GlyphLeft = glyph_at;
+    result.GlyphTop = glyph_top;
+    result.CaptionLeft = caption_at;
+    result.CaptionTop = caption_top;
     if (has_glyph)
       result.Glyph = {glyph_at, glyph_top, glyph_at + glyph_width, glyph_top + glyph_height};
     if (has_caption) {
@@ -167,8 +175,12 @@ TButtonContentLayout CalcButtonLayout(int client_width, int client_height, int g
                         caption_top + caption_height};
     }
   } else {
-    const int glyph_left = (client_width - glyph_width) / 2;
-    const int caption_left = (client_width - caption_width) / 2;
+    const int glyph_left = half(client_width - glyph_width);
+    const int caption_left = half(client_width - caption_width);
+    result.GlyphLeft = glyph_left;
+    result.GlyphTop = glyph_at;
+    result.CaptionLeft = caption_left;
+    result.CaptionTop = caption_at;
     if (has_glyph) {
       result.Glyph = {glyph_left, glyph_at, glyph_left + glyph_width, glyph_at + glyph_height};
     }

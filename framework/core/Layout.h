@@ -73,7 +73,14 @@ enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom 
 struct TButtonContentLayout {
   TLayoutRect Glyph;    // empty when there is no glyph
   TLayoutRect Caption;  // empty when there is no caption
+  // Where each part's top left lies before the offset, also for an absent one (0 x 0): the flat
+  // controls hand both places on whatever they hold.
+  int GlyphLeft = 0, GlyphTop = 0, CaptionLeft = 0, CaptionTop = 0;
 };
+
+// How a length that is centred in a space rounds an odd pixel of room: towards the near edge
+// (the framework's buttons) or the far one (the flat controls').
+enum class THalving { RoundDown, RoundUp };
 
 // Glyph and caption of a button of the given client size. `margin` is the distance from the
 // edge on the glyph's side to the glyph, -1 to centre glyph and caption as a group; `spacing`
@@ -81,7 +88,8 @@ struct TButtonContentLayout {
 // 0 x 0 is left out, and so is the spacing. `offset` moves both (a pressed button: 1).
 TButtonContentLayout CalcButtonLayout(int client_width, int client_height, int glyph_width,
                                       int glyph_height, int caption_width, int caption_height,
-                                      TButtonLayout layout, int margin, int spacing, int offset);
+                                      TButtonLayout layout, int margin, int spacing, int offset,
+                                      THalving halving = THalving::RoundDown);
 
 // Where an image of the given client size draws a picture: at the top left in its own size;
 // centred when `center`; filling the client when `stretch`; with `proportional`, a picture

@@ -111,6 +111,9 @@ void TWinControl::CreateWnd() {
   if ((params.Style & WS_CHILD) && !params.WndParent) {
     throw EConvertError(Format("Control '%s' has no parent window", Name().c_str()));
   }
+  // A child's identifier is never used twice in the process's life, not even after its window
+  // went: a notification still in the queue names its sender by identifier (WM_COMMAND's
+  // LOWORD, WM_DRAWITEM's CtlID), and a reused one would reach the new control instead.
   static int next_id = 100;
   TWindowRequest request;
   const bool system_class = !params.SystemClass.empty();
