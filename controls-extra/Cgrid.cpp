@@ -68,9 +68,7 @@ const TClassInfo& TCColorGrid::StaticClassInfo() {
           .Publish({"OnClick"})
           .Publish(kPublishDragEvents)
           .Publish({"OnEndDrag"})
-          .Publish(kPublishFocusEvents)
-          .Publish(kPublishKeyEvents)
-          .Publish(kPublishMouseEvents)
+          .Publish(kPublishInputEvents)
           .Publish({"OnStartDrag"})
           .Build();
   return info;

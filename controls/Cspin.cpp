@@ -298,9 +298,7 @@ const TClassInfo& TCSpinEdit::StaticClassInfo() {
           .Publish({"Visible", "OnChange", "OnClick", "OnDblClick"})
           .Publish(kPublishDragEvents)
           .Publish({"OnEndDrag"})
-          .Publish(kPublishFocusEvents)
-          .Publish(kPublishKeyEvents)
-          .Publish(kPublishMouseEvents)
+          .Publish(kPublishInputEvents)
           .Publish({"OnStartDrag"})
           .Build();
   return info;

@@ -126,6 +126,10 @@ inline constexpr std::array kPublishTabStop{"TabOrder", "TabStop"};
 inline constexpr std::array kPublishFocusEvents{"OnEnter", "OnExit"};
 inline constexpr std::array kPublishKeyEvents{"OnKeyDown", "OnKeyPress", "OnKeyUp"};
 inline constexpr std::array kPublishMouseEvents{"OnMouseDown", "OnMouseMove", "OnMouseUp"};
+// The focus, key and mouse events in a row.
+inline constexpr std::array kPublishInputEvents{"OnEnter",     "OnExit",   "OnKeyDown",
+                                                "OnKeyPress",  "OnKeyUp",  "OnMouseDown",
+                                                "OnMouseMove", "OnMouseUp"};
 inline constexpr std::array kPublishDragEvents{"OnDragDrop", "OnDragOver"};
 inline constexpr std::array kPublishDockEvents{"OnEndDock", "OnEndDrag"};
 

@@ -637,9 +637,7 @@ const TClassInfo& TDrawGrid::StaticClassInfo() {
           .Publish(kPublishDragEvents)
           .Property("OnDrawCell", &TDrawGrid::OnDrawCell, &TDrawGrid::OnDrawCell)
           .Publish(kPublishDockEvents)
-          .Publish(kPublishFocusEvents)
-          .Publish(kPublishKeyEvents)
-          .Publish(kPublishMouseEvents)
+          .Publish(kPublishInputEvents)
           .Property("OnSelectCell", &TDrawGrid::OnSelectCell, &TDrawGrid::OnSelectCell)
           .Publish({"OnStartDock", "OnStartDrag"})
           .Build();

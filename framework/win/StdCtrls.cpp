@@ -275,9 +275,7 @@ const TClassInfo& TButton::StaticClassInfo() {
           .Publish(kPublishHints)
           .Publish(kPublishTabStop)
           .Publish({"Visible", "OnClick"})
-          .Publish(kPublishFocusEvents)
-          .Publish(kPublishKeyEvents)
-          .Publish(kPublishMouseEvents)
+          .Publish(kPublishInputEvents)
           .Build();
   return info;
 }
@@ -336,9 +334,7 @@ const TClassInfo& TCheckBox::StaticClassInfo() {
           .Publish({"State"})
           .Publish(kPublishTabStop)
           .Publish({"Visible", "OnClick"})
-          .Publish(kPublishFocusEvents)
-          .Publish(kPublishKeyEvents)
-          .Publish(kPublishMouseEvents)
+          .Publish(kPublishInputEvents)
           .Build();
   return info;
 }
@@ -421,9 +417,7 @@ const TClassInfo& TRadioButton::StaticClassInfo() {
           .Publish(kPublishHints)
           .Publish(kPublishTabStop)
           .Publish({"Visible", "OnClick", "OnDblClick"})
-          .Publish(kPublishFocusEvents)
-          .Publish(kPublishKeyEvents)
-          .Publish(kPublishMouseEvents)
+          .Publish(kPublishInputEvents)
           .Build();
   return info;
 }
@@ -527,9 +521,7 @@ const TClassInfo& TEdit::StaticClassInfo() {
                     "ParentShowHint", "PasswordChar", "PopupMenu", "ReadOnly", "ShowHint"})
           .Publish(kPublishTabStop)
           .Publish({"Text", "Visible", "OnChange", "OnClick", "OnDblClick"})
-          .Publish(kPublishFocusEvents)
-          .Publish(kPublishKeyEvents)
-          .Publish(kPublishMouseEvents)
+          .Publish(kPublishInputEvents)
           .Build();
   return info;
 }
