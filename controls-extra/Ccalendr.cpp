@@ -18,11 +18,11 @@ const TClassInfo& TCCalendar::StaticClassInfo() {
       TClassBuilder<TCCalendar>("TCCalendar", &TCustomGrid::StaticClassInfo())
           .Publish(kPublishBounds)
           .Property("Day", &TCCalendar::Day, &TCCalendar::SetDay)
-          .StoredIf(never)
+          .StoredIf(never, "never")
           .Property("Month", &TCCalendar::Month, &TCCalendar::SetMonth)
-          .StoredIf(never)
+          .StoredIf(never, "never")
           .Property("Year", &TCCalendar::Year, &TCCalendar::SetYear)
-          .StoredIf(never)
+          .StoredIf(never, "never")
           .Property("StartOfWeek", &TCCalendar::StartOfWeek, &TCCalendar::SetStartOfWeek,
                     Default(1))
           .Property("UseCurrentDate", &TCCalendar::UseCurrentDate, &TCCalendar::SetUseCurrentDate,

@@ -137,8 +137,9 @@ const TClassInfo& TCDirectoryOutline::StaticClassInfo() {
                     "DragCursor", "DragMode", "Enabled", "Font", "ItemHeight"})
           // Stored against the set that construction makes, so that a stored outline reads
           // back as it was written.
-          .Property("Options", &TCustomOutline::Options, &TCustomOutline::SetOptions,
-                    SetOf(OutlineOptionNames(), ooDrawFocusRect | ooStretchBitmaps))
+          .Property(
+              "Options", &TCustomOutline::Options, &TCustomOutline::SetOptions,
+              SetOf(OutlineOptionNames(), ooDrawFocusRect | ooStretchBitmaps, "TOutlineOptions"))
           .Publish({"ParentColor", "ParentCtl3D", "ParentFont", "ParentShowHint", "PictureClosed",
                     "PictureLeaf", "PictureOpen", "PopupMenu", "ScrollBars", "Style", "ShowHint"})
           .Publish(kPublishTabStop)

@@ -25,16 +25,19 @@ const TClassInfo& TFlatComboBox::StaticClassInfo() {
                     &Self::SetColorArrowBackground, DefaultColor(0xC5D6D9))
           .Property("ColorBorder", &Self::ColorBorder, &Self::SetColorBorder,
                     DefaultColor(0x8396A0))
-          .Property("AdvColorBorder", &Self::AdvColorBorder, &Self::SetAdvColorBorder, Default(50))
+          .Property("AdvColorBorder", &Self::AdvColorBorder, &Self::SetAdvColorBorder,
+                    RangeOf(50, 0, 100, "TAdvColors"))
           .Property("AdvColorArrowBackground", &Self::AdvColorArrowBackground,
-                    &Self::SetAdvColorArrowBackground, Default(10))
+                    &Self::SetAdvColorArrowBackground, RangeOf(10, 0, 100, "TAdvColors"))
           .Property("UseAdvColors", &Self::UseAdvColors, &Self::SetUseAdvColors, Default(false))
           .Property("Color", &TControl::Color, &TControl::SetColor, DefaultColor(kDefaultColor))
-          .StoredIf([](const Self& combo) { return !combo.ParentColor(); })
+          .StoredIf([](const Self& combo) { return !combo.ParentColor(); },
+                    "while ParentColor is False")
           .Publish({"Style", "DragMode", "DragCursor", "DropDownCount", "Enabled", "Font"})
           .Property("ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight,
                     Default(kDefaultItemHeight))
-          .StoredIf([](const Self& combo) { return combo.IsOwnerDraw(); })
+          .StoredIf([](const Self& combo) { return combo.IsOwnerDraw(); },
+                    "while the style draws its items itself")
           .Publish({"Items", "MaxLength", "ParentFont"})
           .Publish(kPublishHints)
           .Publish({"Sorted"})

@@ -40,7 +40,9 @@ const TClassInfo& TTrayIcon::StaticClassInfo() {
           .Property("ToolTip", &TTrayIcon::ToolTip, &TTrayIcon::SetToolTip)
           .Property("OnClick", &TTrayIcon::OnClick, &TTrayIcon::OnClick)
           .Property("OnDblClick", &TTrayIcon::OnDblClick, &TTrayIcon::OnDblClick)
-          .Property("OnRightClick", &TTrayIcon::OnRightClick, &TTrayIcon::OnRightClick)
+          .Property(
+              "OnRightClick", &TTrayIcon::OnRightClick, &TTrayIcon::OnRightClick,
+              Handler("TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y"))
           .Property("PopupMenu", &TTrayIcon::PopupMenu, &TTrayIcon::PopupMenu)
           .Build();
   return info;

@@ -179,7 +179,8 @@ const TClassInfo& TFuzzThing::StaticClassInfo() {
           .Property("Buddy", &TFuzzThing::Buddy, &TFuzzThing::Buddy)
           .Property("Other", &TFuzzThing::Other, &TFuzzThing::Other)
           .Property("OnClick", &TFuzzThing::OnClick, &TFuzzThing::OnClick)
-          .Property("OnKeyPress", &TFuzzThing::OnKeyPress, &TFuzzThing::OnKeyPress)
+          .Property("OnKeyPress", &TFuzzThing::OnKeyPress, &TFuzzThing::OnKeyPress,
+                    Handler("TObject* Sender, char& Key"))
           .Build();
   return info;
 }

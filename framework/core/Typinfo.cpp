@@ -26,6 +26,19 @@ bool TValue::operator==(const TValue& other) const {
          Bytes == other.Bytes && Component == other.Component;
 }
 
+AnsiString typinfo_detail::HandlerSignature(const AnsiString& event, const char* parameters,
+                                            size_t arity) {
+  AnsiString named = parameters ? parameters : "";
+  if (named.empty() && arity == 1) named = "TObject* Sender";
+  // The parameters' types hold no commas of their own: one comma fewer than parameters.
+  if (named.empty() ||
+      static_cast<size_t>(std::count(named.begin(), named.end(), ',')) + 1 != arity) {
+    throw Exception(Format("The handler of %s takes %d parameters; name them where it is published",
+                           event.c_str(), static_cast<int>(arity)));
+  }
+  return "void(" + named + ")";
+}
+
 bool TPropInfo::IsStored(const TPersistent& instance) const {
   if (Stored && !Stored(instance)) return false;
   if (Kind == TPropKind::Object) return true;

@@ -6,12 +6,17 @@
 // class wants them. Property accessors go through the same setters as code does.
 #pragma once
 
+#include <algorithm>
 #include <any>
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -40,6 +45,9 @@ struct TEnumInfo {
 // Optional names for integer values (colour names such as clBtnFace).
 struct TIdentMap {
   std::vector<std::pair<AnsiString, int64_t>> Entries;
+  // The integer type whose values these name ("TColor"): what a property with these names
+  // is said to be of. Initialised so that a map without one needs no mention of it.
+  AnsiString TypeName = AnsiString();
   const AnsiString* NameOf(int64_t value) const;
   std::optional<int64_t> ValueOf(const AnsiString& name) const;
 };
@@ -66,6 +74,18 @@ class TPropInfo {
   std::function<TPersistent*(const TPersistent&)> GetObject;  // Object only
   std::optional<TValue> Default;                              // not stored when equal
   std::function<bool(const TPersistent&)> Stored;             // not stored when false
+  // When Stored holds, in words, for a reader of the class ("while ParentColor is False").
+  AnsiString StoredWhen;
+
+  // What a reader is told of the type: the C++ type that the accessors take ("int", "TColor",
+  // "TCGaugeKind", "TPopupMenu*", "TFont*"); for an event, its handler's signature
+  // ("void(TObject* Sender)").
+  AnsiString TypeName;
+  // Integer: the values that the type holds.
+  int64_t MinValue = INT32_MIN;
+  int64_t MaxValue = INT32_MAX;
+  // Object: the class of the sub-object as the getter declares it.
+  const TClassInfo& (*ObjectClass)() = nullptr;
 
   bool IsStored(const TPersistent& instance) const;
 };
@@ -110,6 +130,7 @@ struct IsEvent : std::false_type {};
 template <class... Args>
 struct IsEvent<TEvent<Args...>> : std::true_type {
   using Function = std::function<void(Args...)>;
+  static constexpr size_t Arity = sizeof...(Args);
 };
 
 // Reads a value through a const method or a data member.
@@ -223,6 +244,51 @@ constexpr TPropKind KindOf() {
 template <class G, class C>
 using ReadType = std::decay_t<decltype(Read(std::declval<const C&>(), std::declval<G>()))>;
 
+// The name of a class or an enumeration as the compiler spells it in a template's signature:
+// "[with T = TCGaugeKind; ...]" (GCC) or "[T = TCGaugeKind]" (Clang).
+template <class T>
+AnsiString NameOfType() {
+  const std::string_view signature = __PRETTY_FUNCTION__;
+  const size_t start = signature.find("T = ") + 4;
+  std::string_view name = signature.substr(start, signature.find_first_of(";]", start) - start);
+  // A reader knows the type by its own name, not by the namespace it was declared in.
+  if (const size_t scope = name.rfind("::"); scope != std::string_view::npos) {
+    name.remove_prefix(scope + 2);
+  }
+  return AnsiString(name);
+}
+
+template <class V>
+AnsiString TypeNameOf() {
+  using D = std::decay_t<V>;
+  if constexpr (std::is_same_v<D, bool>) {
+    return "bool";
+  } else if constexpr (std::is_same_v<D, char>) {
+    return "char";
+  } else if constexpr (std::is_integral_v<D>) {
+    // The fixed-width names: short and long say less on a 32-bit target than int16_t does.
+    if constexpr (std::is_same_v<D, int>) return "int";
+    AnsiString name = std::is_signed_v<D> ? "int" : "uint";
+    return name + std::to_string(sizeof(D) * 8) + "_t";
+  } else if constexpr (std::is_floating_point_v<D>) {
+    return std::is_same_v<D, float> ? "float" : "double";
+  } else if constexpr (std::is_same_v<D, AnsiString>) {
+    return "AnsiString";
+  } else if constexpr (std::is_same_v<D, TBytes>) {
+    return "TBytes";
+  } else if constexpr (std::is_same_v<D, std::vector<AnsiString>>) {
+    return "std::vector<AnsiString>";
+  } else if constexpr (std::is_pointer_v<D>) {
+    return NameOfType<std::remove_pointer_t<D>>() + "*";
+  } else {
+    return NameOfType<D>();
+  }
+}
+
+// "void(TObject* Sender, int X)" from the parameters named where the event is published. Raises
+// Exception when they are not named, or are not as many as the handler takes.
+AnsiString HandlerSignature(const AnsiString& event, const char* parameters, size_t arity);
+
 }  // namespace typinfo_detail
 
 // Options of one property: its stored default and names for its values. An enumeration
@@ -232,6 +298,13 @@ struct TPropOptions {
   const TEnumInfo* Enum = nullptr;
   const TIdentMap* Idents = nullptr;
   bool IsSet = false;  // an integer bit set over Enum's names
+  // The name of a type that the compiler knows only by what it stands for (a set's alias).
+  const char* TypeName = nullptr;
+  // Integer: narrower bounds than the type's, for a type that stands for a range.
+  std::optional<std::pair<int64_t, int64_t>> Range;
+  // Event: the handler's parameters with their types and names, "TObject* Sender, int X".
+  // A notification (only the sender) needs none.
+  const char* Handler = nullptr;
 };
 
 template <class V>
@@ -241,13 +314,33 @@ TPropOptions Default(V value) {
   return options;
 }
 
-// An integer bit set over the names of `members`, with its stored default.
-inline TPropOptions SetOf(const TEnumInfo& members, int64_t default_bits = 0) {
+// An integer bit set over the names of `members`, with its stored default; `type_name` is the
+// set's alias ("TAnchors"), which the compiler knows only as the integer it stands for.
+inline TPropOptions SetOf(const TEnumInfo& members, int64_t default_bits = 0,
+                          const char* type_name = nullptr) {
   TPropOptions options;
   options.Enum = &members;
   options.IsSet = true;
   options.Default = TValue{};
   options.Default->Int = default_bits;
+  options.TypeName = type_name;
+  return options;
+}
+
+// The parameters of an event's handler: `.Declare("OnMouseUp", ..., Handler("TObject* Sender,
+// TMouseButton Button, TShiftState Shift, int X, int Y"))`.
+inline TPropOptions Handler(const char* parameters) {
+  TPropOptions options;
+  options.Handler = parameters;
+  return options;
+}
+
+// A whole number of its own range, with its stored default: `TAdvColors` runs from 0 to 100.
+template <class V>
+TPropOptions RangeOf(V default_value, int64_t min, int64_t max, const char* type_name) {
+  TPropOptions options = Default(default_value);
+  options.Range = std::pair{min, max};
+  options.TypeName = type_name;
   return options;
 }
 
@@ -278,27 +371,35 @@ class TClassBuilder {
     return *this;
   }
   // A sub-object property ("Font", "Items", "Picture"): its own properties are stored nested.
+  // `stored_when` says in words when `stored` holds.
   template <class G>
   TClassBuilder& ObjectProperty(const char* name, G getter, bool publish = true,
-                                std::function<bool(const C&)> stored = nullptr) {
+                                std::function<bool(const C&)> stored = nullptr,
+                                const char* stored_when = nullptr) {
+    using V = typinfo_detail::ReadType<G, C>;
     auto prop = std::make_shared<TPropInfo>();
     prop->Name = name;
     prop->Kind = TPropKind::Object;
+    prop->TypeName = typinfo_detail::TypeNameOf<V>();
+    prop->ObjectClass = &std::remove_pointer_t<V>::StaticClassInfo;
     prop->GetObject = [getter](const TPersistent& object) -> TPersistent* {
       return typinfo_detail::Read(static_cast<const C&>(object), getter);
     };
     if (stored) {
       prop->Stored = [stored](const TPersistent& o) { return stored(static_cast<const C&>(o)); };
+      prop->StoredWhen = stored_when ? stored_when : "";
     }
     AddAvailable(prop);
     if (publish) Publish(prop);
     return *this;
   }
-  // Adds a stored-test to the last declared property.
-  TClassBuilder& StoredIf(std::function<bool(const C&)> stored) {
+  // Adds a stored-test to the last declared property; `when` says in words when it holds
+  // ("while ParentColor is False", "never").
+  TClassBuilder& StoredIf(std::function<bool(const C&)> stored, const char* when) {
     // Not Available.back(): a property declared again keeps its place in that list.
     auto& last = const_cast<TPropInfo&>(*last_declared_);
     last.Stored = [stored](const TPersistent& o) { return stored(static_cast<const C&>(o)); };
+    last.StoredWhen = when;
     return *this;
   }
   // Publishes inherited properties by name, in this order: a list, or a named group of them.
@@ -388,6 +489,23 @@ class TClassBuilder {
       if (!prop->Enum) prop->Enum = &EnumInfoOf(V{});
     }
     prop->Idents = options.Idents;
+    if constexpr (typinfo_detail::IsEvent<V>::value) {
+      prop->TypeName = typinfo_detail::HandlerSignature(name, options.Handler,
+                                                        typinfo_detail::IsEvent<V>::Arity);
+    } else if (options.TypeName) {
+      prop->TypeName = options.TypeName;
+    } else if (options.Idents && !options.Idents->TypeName.empty()) {
+      prop->TypeName = options.Idents->TypeName;
+    } else {
+      prop->TypeName = typinfo_detail::TypeNameOf<V>();
+    }
+    if constexpr (std::is_integral_v<V> && !std::is_same_v<V, bool>) {
+      using Limits = std::numeric_limits<V>;
+      prop->MinValue = static_cast<int64_t>(Limits::min());
+      // A 64-bit unsigned type is held in TValue's signed 64 bits.
+      prop->MaxValue = static_cast<int64_t>(std::min<uint64_t>(Limits::max(), INT64_MAX));
+    }
+    if (options.Range) std::tie(prop->MinValue, prop->MaxValue) = *options.Range;
     prop->Default = std::move(options.Default);
     prop->Get = [getter](const TPersistent& object) {
       return typinfo_detail::ToValue(typinfo_detail::Read(static_cast<const C&>(object), getter));

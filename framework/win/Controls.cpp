@@ -64,22 +64,23 @@ const TEnumInfo& EnumInfoOf(TDragKind) {
 
 const TIdentMap& CursorIdents() {
   static const TIdentMap idents{{
-      {"crDefault", crDefault},
-      {"crNone", crNone},
-      {"crArrow", crArrow},
-      {"crCross", crCross},
-      {"crIBeam", crIBeam},
-      {"crSizeAll", crSizeAll},
-      {"crSizeNESW", crSizeNESW},
-      {"crSizeNS", crSizeNS},
-      {"crSizeNWSE", crSizeNWSE},
-      {"crSizeWE", crSizeWE},
-      {"crUpArrow", crUpArrow},
-      {"crHourGlass", crHourGlass},
-      {"crDrag", crDrag},
-      {"crNo", crNo},
-      {"crHandPoint", crHandPoint},
-  }};
+                                    {"crDefault", crDefault},
+                                    {"crNone", crNone},
+                                    {"crArrow", crArrow},
+                                    {"crCross", crCross},
+                                    {"crIBeam", crIBeam},
+                                    {"crSizeAll", crSizeAll},
+                                    {"crSizeNESW", crSizeNESW},
+                                    {"crSizeNS", crSizeNS},
+                                    {"crSizeNWSE", crSizeNWSE},
+                                    {"crSizeWE", crSizeWE},
+                                    {"crUpArrow", crUpArrow},
+                                    {"crHourGlass", crHourGlass},
+                                    {"crDrag", crDrag},
+                                    {"crNo", crNo},
+                                    {"crHandPoint", crHandPoint},
+                                },
+                                "TCursor"};
   return idents;
 }
 
@@ -246,6 +247,10 @@ void TSizeConstraints::Change(const TSizeLimits& limits) {
 // TControl
 
 const TClassInfo& TControl::StaticClassInfo() {
+  static constexpr char kMouseParameters[] =
+      "TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y";
+  static constexpr char kStartDragParameters[] = "TObject* Sender, TObject*& DragObject";
+  static constexpr char kEndDragParameters[] = "TObject* Sender, TObject* Target, int X, int Y";
   static const TClassInfo& info =
       TClassBuilder<TControl>("TControl", &TComponent::StaticClassInfo())
           .Property("Left", &TControl::Left, &TControl::SetLeft)
@@ -254,7 +259,7 @@ const TClassInfo& TControl::StaticClassInfo() {
           .Property("Height", &TControl::Height, &TControl::SetHeight)
           .Declare("Align", &TControl::Align, &TControl::SetAlign, Default(TAlign::alNone))
           .Declare("Anchors", &TControl::Anchors, &TControl::SetAnchors,
-                   SetOf(AnchorKindInfo(), kDefaultAnchors))
+                   SetOf(AnchorKindInfo(), kDefaultAnchors, "TAnchors"))
           .ObjectProperty("Constraints", &TControl::Constraints, false)
           .Declare("Caption", &TControl::Caption, &TControl::SetCaption)
           .Declare("Text", &TControl::Text, &TControl::SetText)
@@ -264,10 +269,12 @@ const TClassInfo& TControl::StaticClassInfo() {
                      options.Idents = &ColorIdents();
                      return options;
                    }())
-          .StoredIf([](const TControl& c) { return !c.ParentColor(); })
+          .StoredIf([](const TControl& c) { return !c.ParentColor(); },
+                    "while ParentColor is False")
           .Declare("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, Default(true))
-          .ObjectProperty("Font", &TControl::Font, false,
-                          [](const TControl& c) { return !c.ParentFont(); })
+          .ObjectProperty(
+              "Font", &TControl::Font, false, [](const TControl& c) { return !c.ParentFont(); },
+              "while ParentFont is False")
           .Declare("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, Default(true))
           .Declare("Cursor", &TControl::Cursor, &TControl::SetCursor,
                    [] {
@@ -279,15 +286,19 @@ const TClassInfo& TControl::StaticClassInfo() {
           .Declare("Visible", &TControl::Visible, &TControl::SetVisible, Default(true))
           .Declare("Hint", &TControl::Hint, &TControl::SetHint, Default(AnsiString()))
           .Declare("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, Default(false))
-          .StoredIf([](const TControl& c) { return !c.ParentShowHint(); })
+          .StoredIf([](const TControl& c) { return !c.ParentShowHint(); },
+                    "while ParentShowHint is False")
           .Declare("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint,
                    Default(true))
           .Declare("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
           .Declare("OnClick", &TControl::OnClick, &TControl::OnClick)
           .Declare("OnDblClick", &TControl::OnDblClick, &TControl::OnDblClick)
-          .Declare("OnMouseDown", &TControl::OnMouseDown, &TControl::OnMouseDown)
-          .Declare("OnMouseMove", &TControl::OnMouseMove, &TControl::OnMouseMove)
-          .Declare("OnMouseUp", &TControl::OnMouseUp, &TControl::OnMouseUp)
+          .Declare("OnMouseDown", &TControl::OnMouseDown, &TControl::OnMouseDown,
+                   Handler(kMouseParameters))
+          .Declare("OnMouseMove", &TControl::OnMouseMove, &TControl::OnMouseMove,
+                   Handler("TObject* Sender, TShiftState Shift, int X, int Y"))
+          .Declare("OnMouseUp", &TControl::OnMouseUp, &TControl::OnMouseUp,
+                   Handler(kMouseParameters))
           .Declare("OnResize", &TControl::OnResize, &TControl::OnResize)
           .Declare("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor,
                    [] {
@@ -299,12 +310,20 @@ const TClassInfo& TControl::StaticClassInfo() {
                    Default(TDragKind::dkDrag))
           .Declare("DragMode", &TControl::DragMode, &TControl::SetDragMode,
                    Default(TDragMode::dmManual))
-          .Declare("OnDragDrop", &TControl::OnDragDrop, &TControl::OnDragDrop)
-          .Declare("OnDragOver", &TControl::OnDragOver, &TControl::OnDragOver)
-          .Declare("OnEndDock", &TControl::OnEndDock, &TControl::OnEndDock)
-          .Declare("OnEndDrag", &TControl::OnEndDrag, &TControl::OnEndDrag)
-          .Declare("OnStartDock", &TControl::OnStartDock, &TControl::OnStartDock)
-          .Declare("OnStartDrag", &TControl::OnStartDrag, &TControl::OnStartDrag)
+          .Declare("OnDragDrop", &TControl::OnDragDrop, &TControl::OnDragDrop,
+                   Handler("TObject* Sender, TObject* Source, int X, int Y"))
+          .Declare(
+              "OnDragOver", &TControl::OnDragOver, &TControl::OnDragOver,
+              Handler(
+                  "TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept"))
+          .Declare("OnEndDock", &TControl::OnEndDock, &TControl::OnEndDock,
+                   Handler(kEndDragParameters))
+          .Declare("OnEndDrag", &TControl::OnEndDrag, &TControl::OnEndDrag,
+                   Handler(kEndDragParameters))
+          .Declare("OnStartDock", &TControl::OnStartDock, &TControl::OnStartDock,
+                   Handler(kStartDragParameters))
+          .Declare("OnStartDrag", &TControl::OnStartDrag, &TControl::OnStartDrag,
+                   Handler(kStartDragParameters))
           .Build();
   return info;
 }

@@ -108,7 +108,8 @@ const TClassInfo& TOpenDialog::StaticClassInfo() {
           .Property("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir,
                     Default(AnsiString()))
           .Property("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions,
-                    SetOf(OpenOptionInfo(), OpenOptions({ofHideReadOnly, ofEnableSizing})))
+                    SetOf(OpenOptionInfo(), OpenOptions({ofHideReadOnly, ofEnableSizing}),
+                          "TOpenOptions"))
           .Property("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle, Default(AnsiString()))
           .Build();
   return info;

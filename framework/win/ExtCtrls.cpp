@@ -228,7 +228,8 @@ const TClassInfo& TPanel::StaticClassInfo() {
           .Property("Caption", &TControl::Caption, &TControl::SetCaption, Default(AnsiString()))
           // A panel is button-face coloured of its own, not its parent's colour.
           .Property("Color", &TControl::Color, &TControl::SetColor, ColorOptions(clBtnFace))
-          .StoredIf([](const TPanel& panel) { return !panel.ParentColor(); })
+          .StoredIf([](const TPanel& panel) { return !panel.ParentColor(); },
+                    "while ParentColor is False")
           .Publish({"Ctl3D", "Cursor", "Enabled", "Font"})
           .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor,
                     Default(false))

@@ -326,7 +326,8 @@ const TClassInfo& TFont::StaticClassInfo() {
                     WithIdents(Default(clWindowText), ColorIdents()))
           .Property("Height", &TFont::Height, &TFont::SetHeight, Default(-11))
           .Property("Name", &TFont::Name, &TFont::SetName, Default(AnsiString("MS Sans Serif")))
-          .Property("Style", &TFont::Style, &TFont::SetStyle, SetOf(FontStyleInfo()))
+          .Property("Style", &TFont::Style, &TFont::SetStyle,
+                    SetOf(FontStyleInfo(), 0, "TFontStyles"))
           .Build();
   return info;
 }

@@ -79,7 +79,7 @@ const TClassInfo& TCustomGrid::StaticClassInfo() {
           .Declare("GridLineWidth", &TCustomGrid::GridLineWidth, &TCustomGrid::SetGridLineWidth,
                    Default(1))
           .Declare("Options", &TCustomGrid::Options, &TCustomGrid::SetOptions,
-                   SetOf(GridOptionInfo(), kDefaultOptions))
+                   SetOf(GridOptionInfo(), kDefaultOptions, "TGridOptions"))
           .Declare("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, Default(false))
           .Declare("RowCount", &TCustomGrid::RowCount, &TCustomGrid::SetRowCount, Default(5))
           .Declare("ScrollBars", &TCustomGrid::ScrollBars, &TCustomGrid::SetScrollBars,
@@ -635,10 +635,12 @@ const TClassInfo& TDrawGrid::StaticClassInfo() {
           .Publish({"Visible"})
           .Publish({"OnClick", "OnDblClick"})
           .Publish(kPublishDragEvents)
-          .Property("OnDrawCell", &TDrawGrid::OnDrawCell, &TDrawGrid::OnDrawCell)
+          .Property("OnDrawCell", &TDrawGrid::OnDrawCell, &TDrawGrid::OnDrawCell,
+                    Handler("TObject* Sender, int ACol, int ARow, RECT Rect, TGridDrawState State"))
           .Publish(kPublishDockEvents)
           .Publish(kPublishInputEvents)
-          .Property("OnSelectCell", &TDrawGrid::OnSelectCell, &TDrawGrid::OnSelectCell)
+          .Property("OnSelectCell", &TDrawGrid::OnSelectCell, &TDrawGrid::OnSelectCell,
+                    Handler("TObject* Sender, int ACol, int ARow, bool& CanSelect"))
           .Publish({"OnStartDock", "OnStartDrag"})
           .Build();
   return info;

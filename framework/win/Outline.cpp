@@ -32,14 +32,15 @@ const TClassInfo& TCustomOutline::StaticClassInfo() {
           .Declare("BorderStyle", &TCustomOutline::BorderStyle, &TCustomOutline::SetBorderStyle,
                    Default(TBorderStyle::bsSingle))
           .Declare("Color", &TControl::Color, &TControl::SetColor, DefaultColor(clWindow))
-          .StoredIf([](const TCustomOutline& outline) { return !outline.ParentColor(); })
+          .StoredIf([](const TCustomOutline& outline) { return !outline.ParentColor(); },
+                    "while ParentColor is False")
           .Declare("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, Default(false))
           .Declare("ItemHeight", &TCustomOutline::ItemHeight, &TCustomOutline::SetItemHeight,
                    Default(16))
           .Declare("ItemSeparator", &TCustomOutline::ItemSeparator,
                    &TCustomOutline::SetItemSeparator, Default(AnsiString("\\")))
           .Declare("Options", &TCustomOutline::Options, &TCustomOutline::SetOptions,
-                   SetOf(OutlineOptionNames(), ooDrawTreeRoot | ooDrawFocusRect))
+                   SetOf(OutlineOptionNames(), ooDrawTreeRoot | ooDrawFocusRect, "TOutlineOptions"))
           .Declare("OutlineStyle", &TCustomOutline::OutlineStyle, &TCustomOutline::SetOutlineStyle,
                    Default(TOutlineStyle::osTreePictureText))
           .ObjectProperty("PictureClosed", &TCustomOutline::PictureClosed, false)
@@ -50,9 +51,12 @@ const TClassInfo& TCustomOutline::StaticClassInfo() {
           .Declare("Style", &TCustomOutline::Style, &TCustomOutline::SetStyle,
                    Default(TOutlineType::otStandard))
           .Declare("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, Default(true))
-          .Declare("OnCollapse", &TCustomOutline::OnCollapse, &TCustomOutline::OnCollapse)
-          .Declare("OnDrawItem", &TCustomOutline::OnDrawItem, &TCustomOutline::OnDrawItem)
-          .Declare("OnExpand", &TCustomOutline::OnExpand, &TCustomOutline::OnExpand)
+          .Declare("OnCollapse", &TCustomOutline::OnCollapse, &TCustomOutline::OnCollapse,
+                   Handler("TObject* Sender, int Index"))
+          .Declare("OnDrawItem", &TCustomOutline::OnDrawItem, &TCustomOutline::OnDrawItem,
+                   Handler(kDrawItemParameters))
+          .Declare("OnExpand", &TCustomOutline::OnExpand, &TCustomOutline::OnExpand,
+                   Handler("TObject* Sender, int Index"))
           .Build();
   return info;
 }

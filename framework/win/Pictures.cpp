@@ -145,7 +145,8 @@ const TClassInfo& TGraphic::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TGraphic>("TGraphic", &TPersistent::StaticClassInfo())
           .Property("Data", &TGraphic::GetData, &TGraphic::SetData)
-          .StoredIf([](const TGraphic& graphic) { return !graphic.GetEmpty(); })
+          .StoredIf([](const TGraphic& graphic) { return !graphic.GetEmpty(); },
+                    "while it holds a picture")
           .Build();
   return info;
 }
@@ -528,7 +529,8 @@ const TClassInfo& TPicture::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TPicture>("TPicture", &TPersistent::StaticClassInfo())
           .Property("Data", &TPicture::GetData, &TPicture::SetData)
-          .StoredIf([](const TPicture& picture) { return picture.Graphic() != nullptr; })
+          .StoredIf([](const TPicture& picture) { return picture.Graphic() != nullptr; },
+                    "while it holds a picture")
           .Build();
   return info;
 }

@@ -500,7 +500,8 @@ const TClassInfo& TCustomEdit::StaticClassInfo() {
           .Declare("BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle,
                    EnumDefault(TBorderStyle::bsSingle))
           .Declare("Color", &TControl::Color, &TControl::SetColor, ColorDefault(clWindow))
-          .StoredIf([](const TCustomEdit& edit) { return !edit.ParentColor(); })
+          .StoredIf([](const TCustomEdit& edit) { return !edit.ParentColor(); },
+                    "while ParentColor is False")
           .Declare("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength, Default(0))
           .Declare("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, Default(false))
           .Declare("PasswordChar", &TCustomEdit::PasswordCharText,
@@ -732,13 +733,15 @@ const TClassInfo& TCustomComboBox::StaticClassInfo() {
   static const TClassInfo& info =
       TClassBuilder<TCustomComboBox>("TCustomComboBox", &TWinControl::StaticClassInfo())
           .Declare("Color", &TControl::Color, &TControl::SetColor, ColorDefault(clWindow))
-          .StoredIf([](const TCustomComboBox& combo) { return !combo.ParentColor(); })
+          .StoredIf([](const TCustomComboBox& combo) { return !combo.ParentColor(); },
+                    "while ParentColor is False")
           .Declare("DropDownCount", &TCustomComboBox::DropDownCount,
                    &TCustomComboBox::SetDropDownCount, Default(8))
           .Declare("ItemHeight", &TCustomComboBox::ItemHeight, &TCustomComboBox::SetItemHeight,
                    Default(16))
           // The system sizes the other styles' items by their font.
-          .StoredIf([](const TCustomComboBox& combo) { return combo.IsOwnerDraw(); })
+          .StoredIf([](const TCustomComboBox& combo) { return combo.IsOwnerDraw(); },
+                    "while the style draws its items itself")
           .ObjectProperty("Items", &TCustomComboBox::Items, false)
           .Declare("ItemIndex", &TCustomComboBox::ItemIndex, &TCustomComboBox::SetItemIndex,
                    Default(-1))
@@ -751,13 +754,16 @@ const TClassInfo& TCustomComboBox::StaticClassInfo() {
           .Declare("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, Default(true))
           // A list style's text is its selected item's, stored as ItemIndex.
           .Declare("Text", &TCustomComboBox::Text, &TCustomComboBox::SetText)
-          .StoredIf([](const TCustomComboBox& combo) { return !combo.IsListStyle(); })
+          .StoredIf([](const TCustomComboBox& combo) { return !combo.IsListStyle(); },
+                    "while the style lets the user type")
           .Declare("OnChange", &TCustomComboBox::OnChange, &TCustomComboBox::OnChange)
           .Declare("OnCloseUp", &TCustomComboBox::OnCloseUp, &TCustomComboBox::OnCloseUp)
-          .Declare("OnDrawItem", &TCustomComboBox::OnDrawItem, &TCustomComboBox::OnDrawItem)
+          .Declare("OnDrawItem", &TCustomComboBox::OnDrawItem, &TCustomComboBox::OnDrawItem,
+                   Handler(kDrawItemParameters))
           .Declare("OnDropDown", &TCustomComboBox::OnDropDown, &TCustomComboBox::OnDropDown)
           .Declare("OnMeasureItem", &TCustomComboBox::OnMeasureItem,
-                   &TCustomComboBox::OnMeasureItem)
+                   &TCustomComboBox::OnMeasureItem,
+                   Handler("TWinControl* Control, int Index, int& Height"))
           .Build();
   return info;
 }

@@ -50,6 +50,8 @@ enum TOwnerDrawStateFlag : uint32_t {
 using TOwnerDrawState = uint32_t;
 // (control, item index, item rectangle, state): draws the item on the control's Canvas.
 using TDrawItemEvent = TEvent<TWinControl*, int, RECT, TOwnerDrawState>;
+inline constexpr char kDrawItemParameters[] =
+    "TWinControl* Control, int Index, RECT Rect, TOwnerDrawState State";
 // (control, item index, height): sets the height of one item.
 using TMeasureItemEvent = TEvent<TWinControl*, int, int&>;
 

@@ -29,19 +29,23 @@ void TWinControl::TargetWindowGone(HWND window) {
 }
 
 const TClassInfo& TWinControl::StaticClassInfo() {
+  static constexpr char kKeyParameters[] = "TObject* Sender, uint16_t& Key, TShiftState Shift";
   static const TClassInfo& info =
       TClassBuilder<TWinControl>("TWinControl", &TControl::StaticClassInfo())
           .Declare("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder, Default(-1))
-          .StoredIf([](const TWinControl& c) { return c.Parent() != nullptr; })
+          .StoredIf([](const TWinControl& c) { return c.Parent() != nullptr; },
+                    "while it has a parent")
           .Declare("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop, Default(false))
           .Declare("Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D, Default(true))
           .Declare("ParentCtl3D", &TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D,
                    Default(true))
           .Declare("OnEnter", &TWinControl::OnEnter, &TWinControl::OnEnter)
           .Declare("OnExit", &TWinControl::OnExit, &TWinControl::OnExit)
-          .Declare("OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::OnKeyDown)
-          .Declare("OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::OnKeyPress)
-          .Declare("OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::OnKeyUp)
+          .Declare("OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::OnKeyDown,
+                   Handler(kKeyParameters))
+          .Declare("OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::OnKeyPress,
+                   Handler("TObject* Sender, char& Key"))
+          .Declare("OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::OnKeyUp, Handler(kKeyParameters))
           .Build();
   return info;
 }

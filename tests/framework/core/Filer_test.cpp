@@ -341,7 +341,7 @@ const TClassInfo& TGadget::StaticClassInfo() {
           .ObjectProperty("Frame", &TGadget::GetFrame)
           .Property("Link", &TGadget::Link, &TGadget::SetLink)
           .Property("OnClick", &TGadget::OnClick, &TGadget::OnClick)
-          .Property("OnKey", &TGadget::OnKey, &TGadget::OnKey)
+          .Property("OnKey", &TGadget::OnKey, &TGadget::OnKey, Handler("TObject* Sender, char& Key"))
           .Build();
   return info;
 }
