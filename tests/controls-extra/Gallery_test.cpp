@@ -1,4 +1,6 @@
-// The gallery's form reads from its resource, and its timer brings every control to life.
+// The gallery's form reads from its resource, and its timer brings every control to life. Its
+// inspector is driven as a person drives it: a control chosen from the list, a row clicked, a
+// value typed and Enter pressed, the copy button pressed.
 #include "controls-extra/gallery/GalleryForm.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +9,89 @@
 #include "tests/framework/win/WinTest.h"
 
 namespace {
+
+// What the clipboard holds as text; empty when it holds none.
+AnsiString ClipboardText() {
+  AnsiString text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void Choose(TComboBox* list, const AnsiString& item) {
+  const int index = list->Items()->IndexOf(item);
+  ASSERT_GE(index, 0) << item;
+  SendMessageA(list->Handle(), CB_SETCURSEL, index, 0);
+  SendMessageA(GetParent(list->Handle()), WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list->Handle()));
+}
+
+void Type(TEdit* edit, const char* text) {
+  SetWindowTextA(edit->Handle(), text);
+  SendMessageA(edit->Handle(), WM_CHAR, '\r', 0);
+}
+
+TEST(GalleryInspector, SetsAGaugeRefusesABadValueAndCopiesItAsFormText) {
+  wintest::EnsureApplication();
+  auto* gallery = new TGalleryForm(Application);
+  gallery->LoadFromResource();
+  gallery->Show();
+  SendMessageA(gallery->AnimateBox->Handle(), BM_CLICK, 0, 0);
+  ASSERT_FALSE(gallery->Timer1->Enabled()) << "values set by hand stay";
+  TCGauge* gauge = gallery->HorizontalGauge;
+
+  Choose(gallery->InspectedList, "HorizontalGauge: TCGauge");
+  ASSERT_EQ(gallery->Inspector()->Inspected(), gauge);
+  const std::vector<TPropertyRow> rows = ListProperties(*gauge);
+  int progress_row = 0;
+  while (rows[progress_row].Path != "Progress") ++progress_row;
+  const RECT cell = gallery->PropertyGrid->CellRect(1, progress_row + 1);
+  wintest::Click(gallery->PropertyGrid->Handle(), cell.left + 4, cell.top + 4);
+  EXPECT_EQ(gallery->ValueEdit->Text(), "20") << "the row's value, ready to change";
+
+  Type(gallery->ValueEdit, "42");
+  EXPECT_EQ(gauge->Progress(), 42);
+  EXPECT_EQ(gallery->MessageLabel->Caption(), "Progress = 42");
+
+  Type(gallery->ValueEdit, "forty");
+  EXPECT_EQ(gauge->Progress(), 42) << "the gauge keeps its value";
+  EXPECT_EQ(gallery->MessageLabel->Caption(),
+            "Progress takes a whole number from -2147483648 to 2147483647, not 'forty'");
+
+  // An enumeration is chosen from a list, which sets it at once.
+  int kind_row = 0;
+  while (rows[kind_row].Path != "Kind") ++kind_row;
+  gallery->PropertyGrid->SetRow(kind_row + 1);
+  ASSERT_TRUE(gallery->ValueList->Visible());
+  Choose(gallery->ValueList, "gkPie");
+  EXPECT_EQ(gauge->Kind(), TCGaugeKind::gkPie);
+
+  SendMessageA(gallery->CopyButton->Handle(), BM_CLICK, 0, 0);
+  const AnsiString copied = ClipboardText();
+  EXPECT_NE(copied.find("\r\n"), AnsiString::npos) << "lines end as the system's text does";
+  TCGauge pasted(nullptr);
+  ReadComponentText(pasted, copied);
+  EXPECT_EQ(pasted.Name(), "HorizontalGauge");
+  EXPECT_EQ(pasted.Progress(), 42);
+  EXPECT_EQ(pasted.Kind(), TCGaugeKind::gkPie);
+  EXPECT_EQ(pasted.ForeColor(), clNavy);
+
+  // Another window holds the clipboard open: nothing is copied, and the message says so.
+  gauge->SetProgress(7);
+  ASSERT_TRUE(OpenClipboard(gallery->Handle()));
+  SendMessageA(gallery->CopyButton->Handle(), BM_CLICK, 0, 0);
+  CloseClipboard();
+  EXPECT_EQ(gallery->MessageLabel->Caption(),
+            "The clipboard is in use by another program; nothing was copied");
+  EXPECT_EQ(ClipboardText(), copied);
+  TObject::Free(gallery);
+}
 
 TEST(Gallery, TheTimerFeedsTheGraphsAndMovesTheGauges) {
   wintest::EnsureApplication();
