@@ -140,16 +140,13 @@ class TApplication : public TComponent {
   // description is read, so OnCreate may use it.
   template <class T>
   void CreateForm(T*& reference) {
-    T* form = new T(this);
-    reference = form;
-    TScopeExit drop([&] {
-      reference = nullptr;
-      Free(form);
-    });
-    form->LoadFromResource();
-    form->DoCreate();
-    drop.Dismiss();
-    if (!main_form_) main_form_ = form;
+    MakeForm(reference, &TForm::LoadFromResource);
+  }
+  // The same for a form made in code: its constructor makes its controls, and there is no
+  // stored description to read. It is laid out for its monitor when its window is made.
+  template <class T>
+  void CreateFormInCode(T*& reference) {
+    MakeForm(reference, nullptr);
   }
 
   // Shows the main form and dispatches messages until Terminate.
@@ -196,6 +193,21 @@ class TApplication : public TComponent {
   TExceptionEvent OnException;
 
  private:
+  // Creates a form owned by the application, has it read its description (`read`, unless
+  // null), raises OnCreate; a form that fails on the way is freed and `reference` cleared.
+  template <class T>
+  void MakeForm(T*& reference, void (TForm::*read)()) {
+    T* form = new T(this);
+    reference = form;
+    TScopeExit drop([&] {
+      reference = nullptr;
+      Free(form);
+    });
+    if (read) (form->*read)();
+    form->DoCreate();
+    drop.Dismiss();
+    if (!main_form_) main_form_ = form;
+  }
   bool WndProc(TMessage& message);
   bool CallHooks(TMessage& message);
   bool PreTranslate(MSG& msg);

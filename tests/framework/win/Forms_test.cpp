@@ -185,6 +185,33 @@ TEST_F(DemoFormTest, ApplicationWindowHooksMayUnhookWhileTheyRun) {
   EXPECT_EQ(heard.size(), 3u);
 }
 
+// A form whose constructor makes its controls; it has no stored description.
+class TCodeForm : public TForm {
+ public:
+  explicit TCodeForm(TComponent* owner) : TForm(owner), counter(new TCounter(this)) {
+    counter->SetParent(this);
+    OnCreate = [this](TObject*) { ++created; };
+  }
+  TCounter* counter;
+  int created = 0;
+};
+
+// The application's first form is its main form, whether it was read or made in code; a form
+// that cannot be read is freed, and the next one made takes its place.
+TEST_F(DemoFormTest, TheFirstFormMadeIsTheMainFormAndOneThatCannotBeReadIsFreed) {
+  TCodeForm* form = nullptr;
+  EXPECT_THROW(Application->CreateForm(form), EFOpenError) << "no TCODEFORM in this program";
+  EXPECT_EQ(form, nullptr);
+  EXPECT_EQ(Application->MainForm(), nullptr);
+  Application->CreateFormInCode(form);
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(Application->MainForm(), form);
+  EXPECT_EQ(form->created, 1);
+  EXPECT_EQ(form->counter->Parent(), form);
+  delete form;
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
 TEST_F(DemoFormTest, WritingTheFormGivesTextThatReadsBackTheSame) {
   const AnsiString written = WriteComponentText(*form_);
   TDemoForm copy(nullptr);
