@@ -1087,6 +1087,7 @@ void TCustomComboBox::CNDrawItem(TMessage& message) {
       canvas_.Font()->SetColor(clHighlightText);
     } else {
       canvas_.Brush()->SetColor(Color());
+      if (state & odDisabled) canvas_.Font()->SetColor(clGrayText);
     }
     DrawItem(static_cast<int>(item->itemID), item->rcItem, state);
     if (state & odFocused) canvas_.DrawFocusRect(item->rcItem);

@@ -596,6 +596,33 @@ TEST_F(StdCtrlsTest, OwnerDrawnComboDrawsItsItemsThroughOnDrawItem) {
   EXPECT_EQ(wintest::PixelAt(form_->Handle(), inside.x, inside.y), RGB(255, 0, 0));
 }
 
+// Without a handler, the shown item of a disabled owner-drawn box is in the disabled text's
+// grey, as the system draws its own boxes.
+TEST_F(StdCtrlsTest, OwnerDrawnComboDrawsItsItemGreyWhileDisabled) {
+  auto* combo = new TComboBox(form_);
+  combo->SetStyle(TComboBoxStyle::csOwnerDrawFixed);
+  combo->SetParent(form_);
+  combo->SetBounds(8, 200, 120, 24);
+  combo->Items()->SetText("WWWWWW");
+  combo->SetItemIndex(0);
+  for (const bool enabled : {true, false}) {
+    combo->SetEnabled(enabled);
+    combo->Invalidate();
+    wintest::Pump();
+    int grey = 0, black = 0;
+    for (int x = 4; x < 60; ++x) {
+      for (int y = 4; y < combo->Height() - 4; ++y) {
+        const COLORREF pixel = wintest::PixelAt(combo->Handle(), x, y);
+        grey += pixel == ColorToRGB(clGrayText);
+        black += pixel == ColorToRGB(clWindowText);
+      }
+    }
+    EXPECT_EQ(grey > 0, !enabled) << (enabled ? "enabled" : "disabled");
+    EXPECT_EQ(black > 0, enabled) << (enabled ? "enabled" : "disabled");
+  }
+  delete combo;
+}
+
 TEST_F(StdCtrlsTest, VariableOwnerDrawMeasuresEveryItem) {
   auto* combo = new TComboBox(form_);
   combo->SetStyle(TComboBoxStyle::csOwnerDrawVariable);
