@@ -53,11 +53,11 @@ void TGalleryForm::Loaded() {
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   if (length > 0 && length < MAX_PATH) DirectoryOutline->SetDirectory(Utf8Path(folder, length));
 
-  // The names get the room the longest of them needs (Constraints.MinHeight); the values the
-  // rest, beside the scroll bar.
-  constexpr int kNameWidth = 124;
-  PropertyGrid->SetColWidth(0, kNameWidth);
-  PropertyGrid->SetColWidth(1, PropertyGrid->Width() - kNameWidth - 4 -
+  // The names get the room the longest of them needs (Constraints.MaxHeight) at the form's
+  // resolution; the values the rest, beside the scroll bar.
+  const int name_width = ScaleDesign(136);
+  PropertyGrid->SetColWidth(0, name_width);
+  PropertyGrid->SetColWidth(1, PropertyGrid->Width() - name_width - 4 -
                                    GetSystemMetrics(SM_CXVSCROLL) -
                                    2 * PropertyGrid->GridLineWidth());
   inspector_ = std::make_unique<TInspector>(
