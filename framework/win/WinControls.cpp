@@ -671,19 +671,26 @@ void TWinControl::WMEraseBkgnd(TMessage& message) {
   message.Result = 1;
 }
 
+void TWinControl::StoreWindowBounds() {
+  if (!WindowHandle() || IsIconic(WindowHandle())) return;
+  RECT r;
+  GetWindowRect(WindowHandle(), &r);
+  POINT top_left{r.left, r.top};
+  if (GetWindowLongA(WindowHandle(), GWL_STYLE) & WS_CHILD)
+    ::ScreenToClient(GetParent(WindowHandle()), &top_left);
+  StoreBounds(top_left.x, top_left.y, r.right - r.left, r.bottom - r.top);
+}
+
 void TWinControl::WMSize(TMessage& message) {
   DefaultHandler(message);
-  if (WindowHandle() && !IsIconic(WindowHandle())) {
-    RECT r;
-    GetWindowRect(WindowHandle(), &r);
-    // Keep our bounds in step with the window, in the parent's client coordinates.
-    POINT top_left{r.left, r.top};
-    if (GetWindowLongA(WindowHandle(), GWL_STYLE) & WS_CHILD)
-      ::ScreenToClient(GetParent(WindowHandle()), &top_left);
-    StoreBounds(top_left.x, top_left.y, r.right - r.left, r.bottom - r.top);
-  }
+  StoreWindowBounds();
   AlignControls();
   Resize();
+}
+
+void TWinControl::WMMove(TMessage& message) {
+  DefaultHandler(message);
+  StoreWindowBounds();
 }
 
 void TWinControl::WMWindowPosChanging(TMessage& message) {

@@ -148,7 +148,8 @@ class TWinControl : public TControl, public TMessageTarget {
   virtual void WMWindowPosChanging(TMessage& message);
   // A top-level window tells the system how far the user may size it.
   virtual void WMGetMinMaxInfo(TMessage& message);
-  virtual void WMMove(TMessage& message) { DefaultHandler(message); }
+  // The system moves a dragged window without a WM_SIZE: the bounds follow the window here too.
+  virtual void WMMove(TMessage& message);
   virtual void WMTimer(TMessage& message) { DefaultHandler(message); }
   virtual void WMDestroy(TMessage& message) { DefaultHandler(message); }
   virtual void WMSetFocus(TMessage& message);
@@ -193,6 +194,9 @@ class TWinControl : public TControl, public TMessageTarget {
   void UpdateTabOrderZ();
   // Tells every child a message (CM_PARENTCOLORCHANGED...).
   void NotifyControls(UINT msg);
+  // Takes the window's place and size as the control's, in the parent's client coordinates;
+  // nothing while the window is minimised.
+  void StoreWindowBounds();
 
   std::vector<TControl*> controls_;     // not owned
   std::vector<TWinControl*> tab_list_;  // windowed children in tab order, not owned

@@ -361,3 +361,32 @@ TEST_F(WinControlsTest, AlignedChildrenFollowTheirParentTheirSiblingsAndTheirLim
 }
 
 }  // namespace
+
+namespace {
+
+// --- a window moved by the system: dragged by the user, no change of size
+
+// The system moves a dragged window without a WM_SIZE. Its control keeps its place in step, so a
+// later change of size from code leaves the window where it was put; a windowed child moved by
+// its window follows too.
+TEST_F(WinControlsTest, AWindowMovedByTheSystemKeepsItsNewPlace) {
+  auto* child = Add<TPanel>(form_, 10, 10, 50, 30);
+  ShowForm();
+  for (TWinControl* control : std::initializer_list<TWinControl*>{form_, child}) {
+    SCOPED_TRACE(control == form_ ? "the form" : "a child");
+    const int left = control->Left() + 37, top = control->Top() + 11;
+    SetWindowPos(control->Handle(), nullptr, left, top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(control->Left(), left);
+    EXPECT_EQ(control->Top(), top);
+    control->SetWidth(control->Width() + 20);
+    RECT r{};
+    GetWindowRect(control->Handle(), &r);
+    if (control == child)
+      MapWindowPoints(nullptr, form_->Handle(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, left) << "the window went back";
+    EXPECT_EQ(r.top, top);
+  }
+}
+
+}  // namespace
