@@ -223,9 +223,26 @@ void TGraphPlot::Initialize(int first_grid_x) {
   FNewBandRect.Left = FGraphRect.Right - FStepSize;
 }
 
+void TGraphPlot::FillBand(TLayoutRect rect, TColor color) {
+  rect.Left = std::max(rect.Left, FGraphRect.Left);
+  rect.Right = std::min(rect.Right, FGraphRect.Right);
+  if (rect.Left < rect.Right) FPicture.Fill(rect, color);
+}
+
+void TGraphPlot::BandLine(int x1, int y1, int x2, int y2, TColor color, int width) {
+  const int left = std::max(x1, FGraphRect.Left);
+  const int right = std::min(x2, FGraphRect.Right);
+  if (left >= right) return;
+  // Where the line crosses a column; the band's own ends come out exactly.
+  auto y_at = [&](int x) {
+    return static_cast<int>(y1 + (int64_t{y2} - y1) * (int64_t{x} - x1) / (int64_t{x2} - x1));
+  };
+  FPicture.Line(left, y_at(left), right, y_at(right), color, width);
+}
+
 void TGraphPlot::ScrollGraph() {
   FPicture.Scroll(FScrollSource, FScrollDest);
-  FPicture.Fill(FNewBandRect, FBackColor);
+  FillBand(FNewBandRect, FBackColor);
   if (!FGridlines) return;
   HorizontalGridLines(std::max(FNewBandRect.Left, FGraphRect.Left), FNewBandRect.Right);
   // A band wider than the grid may cross more than one vertical line; of a band wider than
@@ -268,15 +285,15 @@ void TGraphPlot::PaintBar(TColor color, int base, int value) {
   const int height = Pixels(value);
   const int bottom = Pixels(base);
   if (height == 0) return;
-  FPicture.Fill({FNewBandRect.Left, FGraphRect.Bottom - bottom - height - 1, FNewBandRect.Right,
-                 FGraphRect.Bottom - bottom},
-                color);
+  FillBand({FNewBandRect.Left, FGraphRect.Bottom - bottom - height - 1, FNewBandRect.Right,
+            FGraphRect.Bottom - bottom},
+           color);
 }
 
 void TGraphPlot::PaintLine(TColor color, int from_value, int to_value) {
   if (FScale == 0) return;
-  FPicture.Line(FNewBandRect.Left, FGraphRect.Bottom - Pixels(from_value), FNewBandRect.Right,
-                FGraphRect.Bottom - Pixels(to_value), color, std::max(FPenWidth, 1));
+  BandLine(FNewBandRect.Left, FGraphRect.Bottom - Pixels(from_value), FNewBandRect.Right,
+           FGraphRect.Bottom - Pixels(to_value), color, std::max(FPenWidth, 1));
 }
 
 void TGraphPlot::Replay() {

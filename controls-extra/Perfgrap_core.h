@@ -147,6 +147,11 @@ class TGraphPlot {
   int Pixels(int value) const;
   void HorizontalGridLines(int left, int right);
   void VerticalGridLine(int x);
+  // A band's fill and its line, cut to the picture's columns first: a band may be far wider
+  // than the picture (a huge StepSize), and Windows refuses a rectangle or line whose
+  // coordinates pass 2^27 outright, where the rest of it would have shown.
+  void FillBand(TLayoutRect rect, TColor color);
+  void BandLine(int x1, int y1, int x2, int y2, TColor color, int width);
 
   TGraphPicture& FPicture;  // not owned
   TGraphKind FKind = TGraphKind::pgLine;

@@ -262,6 +262,44 @@ TEST(GraphPlot, VerticalGridLinesEnterAsTheGraphScrolls) {
   }
 }
 
+// Windows refuses a rectangle or line whose coordinates pass 2^27 outright: however wide a
+// band, what the plot draws lies in the picture's columns, and a line cut there keeps its slope.
+TEST(GraphPlot, ABandWiderThanThePictureIsDrawnOnlyWhereItShows) {
+  struct Case {
+    TGraphKind kind;
+    int step;
+    int line_starts_at;  // the height of the cut line at its left end
+  };
+  const Case cases[] = {
+      {TGraphKind::pgBar, 3, 0},           {TGraphKind::pgLine, 3, 50},
+      {TGraphKind::pgBar, 200'000'000, 0}, {TGraphKind::pgLine, 200'000'000, 31},
+      {TGraphKind::pgBar, INT_MAX, 0},     {TGraphKind::pgLine, INT_MAX, 31},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << (c.kind == TGraphKind::pgBar ? "bars" : "lines") << ", step " << c.step);
+    RecordingPicture picture;
+    TGraphPlot plot(picture);
+    plot.SetKind(c.kind);
+    plot.SetStepSize(c.step);
+    plot.SetGradient(1000);
+    for (int value : {500, 700}) {
+      plot.DataPoint(clRed, value);
+      plot.Update();
+    }
+    plot.Replay();
+    for (const auto& m : picture.marks) {
+      EXPECT_GE(std::min(m.at.Left, m.at.Right), 0);
+      EXPECT_LE(std::max(m.at.Left, m.at.Right), 100);
+    }
+    const auto red = picture.Of(clRed);
+    ASSERT_FALSE(red.empty());
+    if (c.kind == TGraphKind::pgLine) {  // from 500 to 700, 50 and 30 pixels from the top
+      EXPECT_EQ(red.back().at, (TLayoutRect{std::max(100 - c.step, 0), c.line_starts_at, 100, 30}));
+    }
+  }
+}
+
 // 100 pixels for 1000 (a gradient of 1000 keeps the scale there).
 TEST_F(GraphPlotTest, BarsStackFromThePreviousValueAndSkipZero) {
   plot_.SetKind(TGraphKind::pgBar);
