@@ -28,4 +28,4 @@ cmake -S "$source/examples/hello-gauge" -B "$work/build" -DCMAKE_BUILD_TYPE=Rele
   "${launcher[@]}" >"$work/configure.txt" || { cat "$work/configure.txt"; exit 1; }
 cmake --build "$work/build" >"$work/build.txt" 2>&1 || { cat "$work/build.txt"; exit 1; }
 
-"$source/tools/wine.sh" exec "$check" "Z:$work/build/HelloGauge.exe"
+"$source/tools/wine.sh" exec "$check" "Z:$work/build"
