@@ -26,22 +26,7 @@ const TClassInfo& TGalleryForm::StaticClassInfo() {
         .Field("ColorGrid2", &TGalleryForm::ColorGrid2)
         .Field("Calendar1", &TGalleryForm::Calendar1)
         .Field("Timer1", &TGalleryForm::Timer1)
-        .Field("InspectorPanel", &TGalleryForm::InspectorPanel)
-        .Field("InspectedList", &TGalleryForm::InspectedList)
-        .Field("PropertyGrid", &TGalleryForm::PropertyGrid)
-        .Field("ValueEdit", &TGalleryForm::ValueEdit)
-        .Field("ValueList", &TGalleryForm::ValueList)
-        .Field("MessageLabel", &TGalleryForm::MessageLabel)
-        .Field("AnimateBox", &TGalleryForm::AnimateBox)
-        .Field("CopyButton", &TGalleryForm::CopyButton)
         .Method("Timer1Timer", &TGalleryForm::Timer1Timer)
-        .Method("InspectedListChange", &TGalleryForm::InspectedListChange)
-        .Method("PropertyGridDrawCell", &TGalleryForm::PropertyGridDrawCell)
-        .Method("PropertyGridSelectCell", &TGalleryForm::PropertyGridSelectCell)
-        .Method("ValueEditKeyPress", &TGalleryForm::ValueEditKeyPress)
-        .Method("ValueListChange", &TGalleryForm::ValueListChange)
-        .Method("AnimateBoxClick", &TGalleryForm::AnimateBoxClick)
-        .Method("CopyButtonClick", &TGalleryForm::CopyButtonClick)
         .Build();
   }();
   return info;
@@ -53,55 +38,27 @@ void TGalleryForm::Loaded() {
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   if (length > 0 && length < MAX_PATH) DirectoryOutline->SetDirectory(Utf8Path(folder, length));
 
-  // The names get the room the longest of them needs (Constraints.MaxHeight) at the form's
-  // resolution; the values the rest, beside the scroll bar.
-  const int name_width = ScaleDesign(136);
-  PropertyGrid->SetColWidth(0, name_width);
-  PropertyGrid->SetColWidth(1, PropertyGrid->Width() - name_width - 4 -
-                                   GetSystemMetrics(SM_CXVSCROLL) -
-                                   2 * PropertyGrid->GridLineWidth());
-  inspector_ = std::make_unique<TInspector>(
-      *this, TInspector::TParts{InspectedList, PropertyGrid, ValueEdit, ValueList, MessageLabel});
-  // The library's controls; the panels and captions around them and the inspector are not.
-  inspector_->FillControlList([this](TComponent* component) {
-    auto* control = dynamic_cast<TControl*>(component);
-    return control && !dynamic_cast<TPanel*>(control) && !dynamic_cast<TLabel*>(control) &&
-           control->Parent() != InspectorPanel;
-  });
+  inspector_window_ = new TInspectorForm(this);
+  inspector_window_->LoadFromResource();
+  // The library's controls; the panels and captions around them, and the inspector, are not.
+  inspector_window_->Inspect(
+      *this,
+      [](TComponent* component) {
+        auto* control = dynamic_cast<TControl*>(component);
+        return control && !dynamic_cast<TPanel*>(control) && !dynamic_cast<TLabel*>(control) &&
+               !dynamic_cast<TForm*>(control);
+      },
+      Timer1);
+  // Once the gallery is shown and in front: the inspector then comes up in front of it.
+  OnShow = [this](TObject*) { PostMessageA(Handle(), kShowInspector, 0, 0); };
 }
 
-void TGalleryForm::InspectedListChange(TObject*) {
-  inspector_->ControlChosen();
-}
-
-void TGalleryForm::PropertyGridDrawCell(TObject*, int col, int row, RECT rect, TGridDrawState) {
-  inspector_->DrawCell(col, row, rect);
-}
-
-void TGalleryForm::PropertyGridSelectCell(TObject*, int, int row, bool&) {
-  inspector_->SelectRow(row);
-}
-
-void TGalleryForm::ValueEditKeyPress(TObject*, char& key) {
-  if (key == '\r') {
-    inspector_->ApplyText(ValueEdit->Text());
-    key = 0;  // no beep
-  } else if (key == 27) {
-    inspector_->RevertEditor();
-    key = 0;
+void TGalleryForm::WndProc(TMessage& message) {
+  if (message.Msg == kShowInspector) {
+    if (inspector_window_ && Showing()) inspector_window_->ShowBeside(*this);
+    return;
   }
-}
-
-void TGalleryForm::ValueListChange(TObject*) {
-  inspector_->ApplyText(ValueList->Text());
-}
-
-void TGalleryForm::AnimateBoxClick(TObject*) {
-  Timer1->SetEnabled(AnimateBox->Checked());
-}
-
-void TGalleryForm::CopyButtonClick(TObject*) {
-  inspector_->CopyAsFormText();
+  TForm::WndProc(message);
 }
 
 void TGalleryForm::Timer1Timer(TObject*) {
@@ -127,5 +84,7 @@ void TGalleryForm::Timer1Timer(TObject*) {
       gauge->AddProgress(1);
     }
   }
-  if (inspector_) inspector_->Refresh();
+  if (inspector_window_ && inspector_window_->Inspector()) {
+    inspector_window_->Inspector()->Refresh();
+  }
 }

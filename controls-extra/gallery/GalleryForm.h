@@ -6,11 +6,8 @@
 // coloured panel (622 x 160) of flat combo boxes, one column per style. A column of panels
 // 240 wide stands on the right: the colour grids, the calendar, then the directory outline open
 // at the system folder. Another control takes the next free cell, or a new row below, and the
-// form grows by that row. The inspector stands in a last column of its own, 272 wide, as high as
-// the form: the list of the controls above, their properties below it, then the value's editor.
+// form grows by that row. The inspector is a window of its own beside the gallery.
 #pragma once
-
-#include <memory>
 
 #include "controls-extra/Ccalendr.h"
 #include "controls-extra/Cdiroutl.h"
@@ -18,7 +15,7 @@
 #include "controls-extra/Cgrid.h"
 #include "controls-extra/Perfgrap.h"
 #include "controls-extra/Tflatcomboboxunit.h"
-#include "controls-extra/gallery/Inspector.h"
+#include "controls-extra/gallery/InspectorForm.h"
 #include "framework/win/ExtCtrls.h"
 #include "framework/win/Forms.h"
 #include "framework/win/Timer.h"
@@ -40,38 +37,25 @@ class TGalleryForm : public TForm {
   TCCalendar* Calendar1 = nullptr;
   TCDirectoryOutline* DirectoryOutline = nullptr;
   TTimer* Timer1 = nullptr;
-  TPanel* InspectorPanel = nullptr;
-  TComboBox* InspectedList = nullptr;
-  TDrawGrid* PropertyGrid = nullptr;
-  TEdit* ValueEdit = nullptr;
-  TComboBox* ValueList = nullptr;
-  TLabel* MessageLabel = nullptr;
-  TCheckBox* AnimateBox = nullptr;
-  TButton* CopyButton = nullptr;
 
-  // Opens the directory outline at the system folder of the C: drive and lists the controls
-  // for the inspector.
+  // Opens the directory outline at the system folder of the C: drive, and makes the inspector
+  // window with the list of the controls; it shows with the gallery.
   void Loaded() override;
 
   // One step of the made-up load figures: a point per series on each graph, and a step of
   // progress on each gauge.
   void Timer1Timer(TObject* sender);
 
-  // The inspector's handlers.
-  void InspectedListChange(TObject* sender);
-  void PropertyGridDrawCell(TObject* sender, int col, int row, RECT rect, TGridDrawState state);
-  void PropertyGridSelectCell(TObject* sender, int col, int row, bool& can_select);
-  // Enter sets the typed value, Escape brings the property's value back.
-  void ValueEditKeyPress(TObject* sender, char& key);
-  void ValueListChange(TObject* sender);
-  // Stops and starts the timer, so that a value set by hand stays.
-  void AnimateBoxClick(TObject* sender);
-  void CopyButtonClick(TObject* sender);
-
   int Ticks() const { return ticks_; }
-  TInspector* Inspector() const { return inspector_.get(); }
+  TInspectorForm* InspectorWindow() const { return inspector_window_; }
+
+ protected:
+  // Shows the inspector beside the gallery on kShowInspector.
+  void WndProc(TMessage& message) override;
 
  private:
+  static constexpr UINT kShowInspector = WM_APP + 1;
+
   int ticks_ = 0;
-  std::unique_ptr<TInspector> inspector_;
+  TInspectorForm* inspector_window_ = nullptr;  // owned as a component
 };

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "framework/core/Filer.h"
 #include "tests/framework/win/WinTest.h"
 
@@ -42,37 +44,59 @@ TEST(GalleryInspector, SetsAGaugeRefusesABadValueAndCopiesItAsFormText) {
   auto* gallery = new TGalleryForm(Application);
   gallery->LoadFromResource();
   gallery->Show();
-  SendMessageA(gallery->AnimateBox->Handle(), BM_CLICK, 0, 0);
+  wintest::Pump();  // the inspector comes once the gallery is up
+  TInspectorForm* inspector = gallery->InspectorWindow();
+  // Its own window, on the screen beside the gallery, or over the gallery's edge where the
+  // screen is too narrow for both.
+  ASSERT_TRUE(inspector->Showing());
+  EXPECT_EQ(GetWindow(inspector->Handle(), GW_OWNER), gallery->Handle()) << "not above it";
+  {
+    HWND above = gallery->Handle();
+    while (above && above != inspector->Handle()) above = GetWindow(above, GW_HWNDPREV);
+    EXPECT_EQ(above, inspector->Handle()) << "under the gallery";
+  }
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoA(MonitorFromWindow(inspector->Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+  RECT placed{};
+  GetWindowRect(inspector->Handle(), &placed);
+  EXPECT_GE(placed.left, monitor.rcWork.left);
+  EXPECT_LE(placed.right, monitor.rcWork.right);
+  EXPECT_LE(placed.bottom, monitor.rcWork.bottom);
+  EXPECT_GE(placed.left, std::min<LONG>(gallery->Left() + gallery->Width(),
+                                        monitor.rcWork.right - (placed.right - placed.left)));
+  SendMessageA(inspector->AnimateBox->Handle(), BM_CLICK, 0, 0);
   ASSERT_FALSE(gallery->Timer1->Enabled()) << "values set by hand stay";
   TCGauge* gauge = gallery->HorizontalGauge;
 
-  Choose(gallery->InspectedList, "HorizontalGauge: TCGauge");
-  ASSERT_EQ(gallery->Inspector()->Inspected(), gauge);
+  Choose(inspector->InspectedList, "HorizontalGauge: TCGauge");
+  ASSERT_EQ(inspector->Inspector()->Inspected(), gauge);
   const std::vector<TPropertyRow> rows = ListProperties(*gauge);
   int progress_row = 0;
   while (rows[progress_row].Path != "Progress") ++progress_row;
-  const RECT cell = gallery->PropertyGrid->CellRect(1, progress_row + 1);
-  wintest::Click(gallery->PropertyGrid->Handle(), cell.left + 4, cell.top + 4);
-  EXPECT_EQ(gallery->ValueEdit->Text(), "20") << "the row's value, ready to change";
+  const RECT cell = inspector->PropertyGrid->CellRect(1, progress_row + 1);
+  wintest::Click(inspector->PropertyGrid->Handle(), cell.left + 4, cell.top + 4);
+  EXPECT_EQ(inspector->ValueEdit->Text(), Format("%d", gauge->Progress()))
+      << "the row's value, ready to change";
 
-  Type(gallery->ValueEdit, "42");
+  Type(inspector->ValueEdit, "42");
   EXPECT_EQ(gauge->Progress(), 42);
-  EXPECT_EQ(gallery->MessageLabel->Caption(), "Progress = 42");
+  EXPECT_EQ(inspector->MessageLabel->Caption(), "Progress = 42");
 
-  Type(gallery->ValueEdit, "forty");
+  Type(inspector->ValueEdit, "forty");
   EXPECT_EQ(gauge->Progress(), 42) << "the gauge keeps its value";
-  EXPECT_EQ(gallery->MessageLabel->Caption(),
+  EXPECT_EQ(inspector->MessageLabel->Caption(),
             "Progress takes a whole number from -2147483648 to 2147483647, not 'forty'");
 
   // An enumeration is chosen from a list, which sets it at once.
   int kind_row = 0;
   while (rows[kind_row].Path != "Kind") ++kind_row;
-  gallery->PropertyGrid->SetRow(kind_row + 1);
-  ASSERT_TRUE(gallery->ValueList->Visible());
-  Choose(gallery->ValueList, "gkPie");
+  inspector->PropertyGrid->SetRow(kind_row + 1);
+  ASSERT_TRUE(inspector->ValueList->Visible());
+  Choose(inspector->ValueList, "gkPie");
   EXPECT_EQ(gauge->Kind(), TCGaugeKind::gkPie);
 
-  SendMessageA(gallery->CopyButton->Handle(), BM_CLICK, 0, 0);
+  SendMessageA(inspector->CopyButton->Handle(), BM_CLICK, 0, 0);
   const AnsiString copied = ClipboardText();
   EXPECT_NE(copied.find("\r\n"), AnsiString::npos) << "lines end as the system's text does";
   TCGauge pasted(nullptr);
@@ -85,11 +109,15 @@ TEST(GalleryInspector, SetsAGaugeRefusesABadValueAndCopiesItAsFormText) {
   // Another window holds the clipboard open: nothing is copied, and the message says so.
   gauge->SetProgress(7);
   ASSERT_TRUE(OpenClipboard(gallery->Handle()));
-  SendMessageA(gallery->CopyButton->Handle(), BM_CLICK, 0, 0);
+  SendMessageA(inspector->CopyButton->Handle(), BM_CLICK, 0, 0);
   CloseClipboard();
-  EXPECT_EQ(gallery->MessageLabel->Caption(),
+  EXPECT_EQ(inspector->MessageLabel->Caption(),
             "The clipboard is in use by another program; nothing was copied");
   EXPECT_EQ(ClipboardText(), copied);
+
+  // Closing the inspector closes the gallery.
+  SendMessageA(inspector->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(gallery->Showing());
   TObject::Free(gallery);
 }
 
