@@ -38,10 +38,10 @@ void TGalleryForm::Loaded() {
   const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   if (length > 0 && length < MAX_PATH) DirectoryOutline->SetDirectory(Utf8Path(folder, length));
 
-  inspector_window_ = new TInspectorForm(this);
-  inspector_window_->LoadFromResource();
-  // The library's controls; the panels and captions around them, and the inspector, are not.
-  inspector_window_->Inspect(
+  property_window_ = new TPropertyWindow(this);
+  property_window_->LoadFromResource();
+  // The library's controls; the panels and captions around them, and the property window, are not.
+  property_window_->ListControls(
       *this,
       [](TComponent* component) {
         auto* control = dynamic_cast<TControl*>(component);
@@ -49,13 +49,13 @@ void TGalleryForm::Loaded() {
                !dynamic_cast<TForm*>(control);
       },
       Timer1);
-  // Once the gallery is shown and in front: the inspector then comes up in front of it.
-  OnShow = [this](TObject*) { PostMessageA(Handle(), kShowInspector, 0, 0); };
+  // Once the gallery is shown and in front: the property window then comes up in front of it.
+  OnShow = [this](TObject*) { PostMessageA(Handle(), kShowProperties, 0, 0); };
 }
 
 void TGalleryForm::WndProc(TMessage& message) {
-  if (message.Msg == kShowInspector) {
-    if (inspector_window_ && Showing()) inspector_window_->ShowBeside(*this);
+  if (message.Msg == kShowProperties) {
+    if (property_window_ && Showing()) property_window_->ShowBeside(*this);
     return;
   }
   TForm::WndProc(message);
@@ -84,7 +84,7 @@ void TGalleryForm::Timer1Timer(TObject*) {
       gauge->AddProgress(1);
     }
   }
-  if (inspector_window_ && inspector_window_->Inspector()) {
-    inspector_window_->Inspector()->Refresh();
+  if (property_window_ && property_window_->View()) {
+    property_window_->View()->Refresh();
   }
 }

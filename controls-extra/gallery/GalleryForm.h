@@ -6,7 +6,7 @@
 // coloured panel (622 x 160) of flat combo boxes, one column per style. A column of panels
 // 240 wide stands on the right: the colour grids, the calendar, then the directory outline open
 // at the system folder. Another control takes the next free cell, or a new row below, and the
-// form grows by that row. The inspector is a window of its own beside the gallery.
+// form grows by that row. The property window is a window of its own beside the gallery.
 #pragma once
 
 #include "controls-extra/Ccalendr.h"
@@ -15,7 +15,7 @@
 #include "controls-extra/Cgrid.h"
 #include "controls-extra/Perfgrap.h"
 #include "controls-extra/Tflatcomboboxunit.h"
-#include "controls-extra/gallery/InspectorForm.h"
+#include "controls-extra/gallery/Propertywindow.h"
 #include "framework/win/ExtCtrls.h"
 #include "framework/win/Forms.h"
 #include "framework/win/Timer.h"
@@ -38,7 +38,7 @@ class TGalleryForm : public TForm {
   TCDirectoryOutline* DirectoryOutline = nullptr;
   TTimer* Timer1 = nullptr;
 
-  // Opens the directory outline at the system folder of the C: drive, and makes the inspector
+  // Opens the directory outline at the system folder of the C: drive, and makes the property
   // window with the list of the controls; it shows with the gallery.
   void Loaded() override;
 
@@ -47,15 +47,15 @@ class TGalleryForm : public TForm {
   void Timer1Timer(TObject* sender);
 
   int Ticks() const { return ticks_; }
-  TInspectorForm* InspectorWindow() const { return inspector_window_; }
+  TPropertyWindow* PropertyWindow() const { return property_window_; }
 
  protected:
-  // Shows the inspector beside the gallery on kShowInspector.
+  // Shows the property window beside the gallery on kShowProperties.
   void WndProc(TMessage& message) override;
 
  private:
-  static constexpr UINT kShowInspector = WM_APP + 1;
+  static constexpr UINT kShowProperties = WM_APP + 1;
 
   int ticks_ = 0;
-  TInspectorForm* inspector_window_ = nullptr;  // owned as a component
+  TPropertyWindow* property_window_ = nullptr;  // owned as a component
 };

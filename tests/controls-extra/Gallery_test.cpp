@@ -1,5 +1,5 @@
 // The gallery's form reads from its resource, and its timer brings every control to life. Its
-// inspector is driven as a person drives it: a control chosen from the list, a row clicked, a
+// property window is driven as a person drives it: a control chosen from the list, a row clicked, a
 // value typed and Enter pressed, the copy button pressed.
 #include "controls-extra/gallery/GalleryForm.h"
 
@@ -39,64 +39,64 @@ void Type(TEdit* edit, const char* text) {
   SendMessageA(edit->Handle(), WM_CHAR, '\r', 0);
 }
 
-TEST(GalleryInspector, SetsAGaugeRefusesABadValueAndCopiesItAsFormText) {
+TEST(GalleryProperties, SetsAGaugeRefusesABadValueAndCopiesItAsFormText) {
   wintest::EnsureApplication();
   auto* gallery = new TGalleryForm(Application);
   gallery->LoadFromResource();
   gallery->Show();
-  wintest::Pump();  // the inspector comes once the gallery is up
-  TInspectorForm* inspector = gallery->InspectorWindow();
+  wintest::Pump();  // the property window comes once the gallery is up
+  TPropertyWindow* properties = gallery->PropertyWindow();
   // Its own window, on the screen beside the gallery, or over the gallery's edge where the
   // screen is too narrow for both.
-  ASSERT_TRUE(inspector->Showing());
-  EXPECT_EQ(GetWindow(inspector->Handle(), GW_OWNER), gallery->Handle()) << "not above it";
+  ASSERT_TRUE(properties->Showing());
+  EXPECT_EQ(GetWindow(properties->Handle(), GW_OWNER), gallery->Handle()) << "not above it";
   {
     HWND above = gallery->Handle();
-    while (above && above != inspector->Handle()) above = GetWindow(above, GW_HWNDPREV);
-    EXPECT_EQ(above, inspector->Handle()) << "under the gallery";
+    while (above && above != properties->Handle()) above = GetWindow(above, GW_HWNDPREV);
+    EXPECT_EQ(above, properties->Handle()) << "under the gallery";
   }
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  GetMonitorInfoA(MonitorFromWindow(inspector->Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
+  GetMonitorInfoA(MonitorFromWindow(properties->Handle(), MONITOR_DEFAULTTONEAREST), &monitor);
   RECT placed{};
-  GetWindowRect(inspector->Handle(), &placed);
+  GetWindowRect(properties->Handle(), &placed);
   EXPECT_GE(placed.left, monitor.rcWork.left);
   EXPECT_LE(placed.right, monitor.rcWork.right);
   EXPECT_LE(placed.bottom, monitor.rcWork.bottom);
   EXPECT_GE(placed.left, std::min<LONG>(gallery->Left() + gallery->Width(),
                                         monitor.rcWork.right - (placed.right - placed.left)));
-  SendMessageA(inspector->AnimateBox->Handle(), BM_CLICK, 0, 0);
+  SendMessageA(properties->AnimateBox->Handle(), BM_CLICK, 0, 0);
   ASSERT_FALSE(gallery->Timer1->Enabled()) << "values set by hand stay";
   TCGauge* gauge = gallery->HorizontalGauge;
 
-  Choose(inspector->InspectedList, "HorizontalGauge: TCGauge");
-  ASSERT_EQ(inspector->Inspector()->Inspected(), gauge);
+  Choose(properties->ControlList, "HorizontalGauge: TCGauge");
+  ASSERT_EQ(properties->View()->Shown(), gauge);
   const std::vector<TPropertyRow> rows = ListProperties(*gauge);
   int progress_row = 0;
   while (rows[progress_row].Path != "Progress") ++progress_row;
-  const RECT cell = inspector->PropertyGrid->CellRect(1, progress_row + 1);
-  wintest::Click(inspector->PropertyGrid->Handle(), cell.left + 4, cell.top + 4);
-  EXPECT_EQ(inspector->ValueEdit->Text(), Format("%d", gauge->Progress()))
+  const RECT cell = properties->PropertyGrid->CellRect(1, progress_row + 1);
+  wintest::Click(properties->PropertyGrid->Handle(), cell.left + 4, cell.top + 4);
+  EXPECT_EQ(properties->ValueEdit->Text(), Format("%d", gauge->Progress()))
       << "the row's value, ready to change";
 
-  Type(inspector->ValueEdit, "42");
+  Type(properties->ValueEdit, "42");
   EXPECT_EQ(gauge->Progress(), 42);
-  EXPECT_EQ(inspector->MessageLabel->Caption(), "Progress = 42");
+  EXPECT_EQ(properties->MessageLabel->Caption(), "Progress = 42");
 
-  Type(inspector->ValueEdit, "forty");
+  Type(properties->ValueEdit, "forty");
   EXPECT_EQ(gauge->Progress(), 42) << "the gauge keeps its value";
-  EXPECT_EQ(inspector->MessageLabel->Caption(),
+  EXPECT_EQ(properties->MessageLabel->Caption(),
             "Progress takes a whole number from -2147483648 to 2147483647, not 'forty'");
 
   // An enumeration is chosen from a list, which sets it at once.
   int kind_row = 0;
   while (rows[kind_row].Path != "Kind") ++kind_row;
-  inspector->PropertyGrid->SetRow(kind_row + 1);
-  ASSERT_TRUE(inspector->ValueList->Visible());
-  Choose(inspector->ValueList, "gkPie");
+  properties->PropertyGrid->SetRow(kind_row + 1);
+  ASSERT_TRUE(properties->ValueList->Visible());
+  Choose(properties->ValueList, "gkPie");
   EXPECT_EQ(gauge->Kind(), TCGaugeKind::gkPie);
 
-  SendMessageA(inspector->CopyButton->Handle(), BM_CLICK, 0, 0);
+  SendMessageA(properties->CopyButton->Handle(), BM_CLICK, 0, 0);
   const AnsiString copied = ClipboardText();
   EXPECT_NE(copied.find("\r\n"), AnsiString::npos) << "lines end as the system's text does";
   TCGauge pasted(nullptr);
@@ -109,14 +109,14 @@ TEST(GalleryInspector, SetsAGaugeRefusesABadValueAndCopiesItAsFormText) {
   // Another window holds the clipboard open: nothing is copied, and the message says so.
   gauge->SetProgress(7);
   ASSERT_TRUE(OpenClipboard(gallery->Handle()));
-  SendMessageA(inspector->CopyButton->Handle(), BM_CLICK, 0, 0);
+  SendMessageA(properties->CopyButton->Handle(), BM_CLICK, 0, 0);
   CloseClipboard();
-  EXPECT_EQ(inspector->MessageLabel->Caption(),
+  EXPECT_EQ(properties->MessageLabel->Caption(),
             "The clipboard is in use by another program; nothing was copied");
   EXPECT_EQ(ClipboardText(), copied);
 
-  // Closing the inspector closes the gallery.
-  SendMessageA(inspector->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  // Closing the property window closes the gallery.
+  SendMessageA(properties->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_FALSE(gallery->Showing());
   TObject::Free(gallery);
 }

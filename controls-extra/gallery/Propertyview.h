@@ -1,4 +1,4 @@
-// The gallery's inspector: the published properties of one chosen control, read and set through
+// The gallery's property view: the published properties of one chosen control, read and set through
 // the type information, in a grid of name and value beside the controls.
 //
 // A row's value is typed into the edit field (Enter sets it, Escape brings the value back) or,
@@ -7,7 +7,7 @@
 // keeps its value. "Copy as form text" puts the control's form description, as the framework's
 // writer writes it, on the clipboard.
 //
-// Ownership: the inspector owns none of the controls it works with; the form owns them all.
+// Ownership: the view owns none of the controls it works with; the form owns them all.
 #pragma once
 
 #include <vector>
@@ -16,7 +16,7 @@
 #include "framework/win/Grids.h"
 #include "framework/win/StdCtrls.h"
 
-class TInspector {
+class TPropertyView {
  public:
   struct TParts {
     TComboBox* Controls;  // the controls that can be chosen, by name and class
@@ -27,7 +27,7 @@ class TInspector {
   };
 
   // `root` owns the controls that can be chosen.
-  TInspector(TComponent& root, TParts parts) : root_(root), parts_(parts) {}
+  TPropertyView(TComponent& root, TParts parts) : root_(root), parts_(parts) {}
 
   // Lists the controls that `keep` takes, in the order the form made them, and shows the first.
   template <class Keep>
@@ -41,12 +41,12 @@ class TInspector {
     }
     parts_.Controls->Items()->SetItems(names);
     parts_.Controls->SetItemIndex(candidates_.empty() ? -1 : 0);
-    Inspect(candidates_.empty() ? nullptr : candidates_.front());
+    ShowComponent(candidates_.empty() ? nullptr : candidates_.front());
   }
 
-  TComponent* Inspected() const { return inspected_; }
+  TComponent* Shown() const { return shown_; }
   // Shows the properties of `component` (null: none) and takes the first row.
-  void Inspect(TComponent* component);
+  void ShowComponent(TComponent* component);
   // The user chose another entry of the control list.
   void ControlChosen();
   // Makes `row` (a grid row, 1 for the first property) the one the editor works on.
@@ -59,7 +59,7 @@ class TInspector {
   void DrawCell(int col, int row, const RECT& rect);
   // The values may have changed by themselves (a timer moved them).
   void Refresh();
-  // The inspected component's form description, as the framework's writer writes it.
+  // The shown component's form description, as the framework's writer writes it.
   AnsiString FormText() const;
   // Puts FormText on the clipboard, lines ended by CR LF.
   void CopyAsFormText();
@@ -71,7 +71,7 @@ class TInspector {
   TComponent& root_;
   TParts parts_;
   std::vector<TComponent*> candidates_;  // not owned
-  TComponent* inspected_ = nullptr;      // not owned
+  TComponent* shown_ = nullptr;          // not owned
   std::vector<TPropertyRow> rows_;
   int current_ = -1;  // index into rows_
 };

@@ -1,4 +1,4 @@
-#include "controls-extra/gallery/Inspector.h"
+#include "controls-extra/gallery/Propertyview.h"
 
 #include <algorithm>
 #include <cstring>
@@ -64,8 +64,8 @@ bool ChosenFromList(const TPropInfo& prop) {
 
 }  // namespace
 
-void TInspector::Inspect(TComponent* component) {
-  inspected_ = component;
+void TPropertyView::ShowComponent(TComponent* component) {
+  shown_ = component;
   rows_ = component ? ListProperties(*component) : std::vector<TPropertyRow>();
   current_ = -1;
   TDrawGrid* grid = parts_.Grid;
@@ -76,22 +76,22 @@ void TInspector::Inspect(TComponent* component) {
   if (grid->Row() != 1) grid->SetRow(1);
 }
 
-void TInspector::ControlChosen() {
+void TPropertyView::ControlChosen() {
   const int index = parts_.Controls->ItemIndex();
   if (index < 0 || index >= static_cast<int>(candidates_.size())) return;
-  Inspect(candidates_[static_cast<size_t>(index)]);
+  ShowComponent(candidates_[static_cast<size_t>(index)]);
 }
 
-void TInspector::SelectRow(int row) {
+void TPropertyView::SelectRow(int row) {
   current_ = row >= 1 && row <= static_cast<int>(rows_.size()) ? row - 1 : -1;
   RevertEditor();
 }
 
-const TPropertyRow* TInspector::CurrentRow() const {
+const TPropertyRow* TPropertyView::CurrentRow() const {
   return current_ >= 0 ? &rows_[static_cast<size_t>(current_)] : nullptr;
 }
 
-void TInspector::RevertEditor() {
+void TPropertyView::RevertEditor() {
   const TPropertyRow* row = CurrentRow();
   const bool choose = row && ChosenFromList(*row->Prop);
   parts_.Edit->SetVisible(!choose);
@@ -114,7 +114,7 @@ void TInspector::RevertEditor() {
   }
 }
 
-void TInspector::ApplyText(const AnsiString& text) {
+void TPropertyView::ApplyText(const AnsiString& text) {
   const TPropertyRow* row = CurrentRow();
   if (!row) return;
   try {
@@ -131,7 +131,7 @@ void TInspector::ApplyText(const AnsiString& text) {
   parts_.Grid->Invalidate();
 }
 
-void TInspector::DrawCell(int col, int row, const RECT& rect) {
+void TPropertyView::DrawCell(int col, int row, const RECT& rect) {
   AnsiString text;
   if (row == 0) {
     text = col == 0 ? "Property" : "Value";
@@ -145,16 +145,16 @@ void TInspector::DrawCell(int col, int row, const RECT& rect) {
   canvas->TextRect(rect, rect.left + 2, rect.top + 1, text);
 }
 
-void TInspector::Refresh() {
+void TPropertyView::Refresh() {
   parts_.Grid->Invalidate();
 }
 
-AnsiString TInspector::FormText() const {
-  return inspected_ ? WriteComponentText(*inspected_) : AnsiString();
+AnsiString TPropertyView::FormText() const {
+  return shown_ ? WriteComponentText(*shown_) : AnsiString();
 }
 
-void TInspector::CopyAsFormText() {
-  if (!inspected_) return;
+void TPropertyView::CopyAsFormText() {
+  if (!shown_) return;
   const AnsiString text = FormText();
   try {
     PutOnClipboard(parts_.Controls->Handle(), WithCrLf(text));
@@ -162,10 +162,10 @@ void TInspector::CopyAsFormText() {
     ShowMessage(e.Message, true);
     return;
   }
-  ShowMessage(Format("%s is on the clipboard as form text", inspected_->Name().c_str()), false);
+  ShowMessage(Format("%s is on the clipboard as form text", shown_->Name().c_str()), false);
 }
 
-void TInspector::ShowMessage(const AnsiString& text, bool refused) {
+void TPropertyView::ShowMessage(const AnsiString& text, bool refused) {
   parts_.Message->Font()->SetColor(refused ? kRefusedColor : clWindowText);
   parts_.Message->SetCaption(text);
 }
