@@ -1,7 +1,6 @@
 #include "controls-extra/gallery/Propertywindow.h"
 
-#include <algorithm>
-
+#include "framework/win/Platform.h"
 #include "framework/win/StdCtrls.h"
 
 const TClassInfo& TPropertyWindow::StaticClassInfo() {
@@ -58,14 +57,9 @@ void TPropertyWindow::ListControls(TForm& form, const std::function<bool(TCompon
 }
 
 void TPropertyWindow::ShowBeside(const TForm& form) {
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
-  const RECT beside{form.Left() + form.Width(), form.Top(), 0, 0};
-  GetMonitorInfoA(MonitorFromRect(&beside, MONITOR_DEFAULTTONEAREST), &monitor);
-  const RECT& work = monitor.rcWork;
-  const int left = std::max<int>(work.left, std::min<int>(beside.left, work.right - Width()));
-  const int top = std::max<int>(work.top, std::min<int>(beside.top, work.bottom - Height()));
-  SetBounds(left, top, Width(), Height());
+  const RECT gallery = form.BoundsRect();
+  const POINT place = InsideWorkArea(gallery, gallery.right, gallery.top, Width(), Height());
+  SetBounds(place.x, place.y, Width(), Height());
   Show();
 }
 

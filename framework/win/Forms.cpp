@@ -387,17 +387,10 @@ void TForm::ScaleOwn(int multiplier, int divider) {
   }
   if (scale_place_ != TScalePlace::Suggested) {
     // Grown for a dense screen, the form would reach past its edge: it stays inside the work
-    // area of the monitor it was on; one larger than that keeps its top left corner there.
-    HMONITOR monitor = MonitorFromRect(&before, MONITOR_DEFAULTTONEAREST);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (monitor && GetMonitorInfoA(monitor, &info)) {
-      const RECT& work = info.rcWork;
-      left = std::max(std::min(left, static_cast<int>(work.right) - width),
-                      static_cast<int>(work.left));
-      top = std::max(std::min(top, static_cast<int>(work.bottom) - height),
-                     static_cast<int>(work.top));
-    }
+    // area of the monitor it was on.
+    const POINT place = InsideWorkArea(before, left, top, width, height);
+    left = place.x;
+    top = place.y;
   }
   SetBounds(left, top, width, height);
 }

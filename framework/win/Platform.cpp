@@ -1,5 +1,7 @@
 #include "framework/win/Platform.h"
 
+#include <algorithm>
+
 #include "framework/win/Handles.h"
 
 void RaiseLastOSError(const char* what) {
@@ -92,6 +94,17 @@ int ScreenPixelsPerInch() {
   const TWindowDC screen(nullptr);
   const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
   return dpi > 0 ? dpi : 96;
+}
+
+POINT InsideWorkArea(const RECT& around, int left, int top, int width, int height) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  HMONITOR monitor = MonitorFromRect(&around, MONITOR_DEFAULTTONEAREST);
+  if (!monitor || !GetMonitorInfoA(monitor, &info)) return {left, top};
+  const RECT& work = info.rcWork;
+  return {
+      std::max(std::min(left, static_cast<int>(work.right) - width), static_cast<int>(work.left)),
+      std::max(std::min(top, static_cast<int>(work.bottom) - height), static_cast<int>(work.top))};
 }
 
 TDpiServices& DpiServices() {

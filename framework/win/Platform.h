@@ -26,6 +26,11 @@ inline int WindowPixelsPerInch(HWND window) {
   return DpiServices().WindowPixelsPerInch(window);
 }
 
+// Where a window of `width` x `height` that would stand at (left, top) goes to stay inside the
+// work area of the monitor nearest `around`: moved back over an edge it passes; one larger than
+// the work area keeps its top left corner inside. Unchanged where the monitor cannot be asked.
+POINT InsideWorkArea(const RECT& around, int left, int top, int width, int height);
+
 // Raises EOutOfResources with the system's text for the last error: "<what>: <system text>".
 [[noreturn]] void RaiseLastOSError(const char* what);
 
