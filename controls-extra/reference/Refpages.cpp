@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/core/Filer.h"
 #include "framework/core/Propedit.h"
 
 namespace {
@@ -42,15 +43,6 @@ AnsiString Cell(AnsiString text) {
     text.replace(at, 1, "\\|");
   }
   return text;
-}
-
-AnsiString Quoted(const AnsiString& text) {
-  AnsiString out = "'";
-  for (char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
 }
 
 AnsiString Ancestry(const TClassInfo& info,
@@ -110,7 +102,7 @@ AnsiString DefaultText(const TPropInfo& prop) {
   }
   switch (prop.Kind) {
     case TPropKind::String:
-      return Code(Quoted(prop.Default->Str));
+      return Code(QuoteString(prop.Default->Str));
     case TPropKind::List:
       return prop.Default->List.empty() ? "empty" : Code(ValueText(prop, *prop.Default));
     case TPropKind::Binary:

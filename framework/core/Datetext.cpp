@@ -5,13 +5,6 @@
 
 namespace {
 
-AnsiString Trim(const AnsiString& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == AnsiString::npos) return AnsiString();
-  const size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
-
 // Splits at `separator` into fields of 1 to `max_digits` digits each; false for anything else.
 bool SplitNumbers(const AnsiString& text, char separator, size_t max_digits,
                   std::vector<int>& numbers) {

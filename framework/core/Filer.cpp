@@ -97,11 +97,10 @@ class Lexer {
       ++pos_;
       while (pos_ < text_.size() && IsHexDigit(text_[pos_])) ++pos_;
     } else {
-      while (pos_ < text_.size() &&
-             (IsDigit(text_[pos_]) || text_[pos_] == '.' ||
-              text_[pos_] == 'e' || text_[pos_] == 'E' ||
-              ((text_[pos_] == '-' || text_[pos_] == '+') &&
-               (text_[pos_ - 1] == 'e' || text_[pos_ - 1] == 'E')))) {
+      while (pos_ < text_.size() && (IsDigit(text_[pos_]) || text_[pos_] == '.' ||
+                                     text_[pos_] == 'e' || text_[pos_] == 'E' ||
+                                     ((text_[pos_] == '-' || text_[pos_] == '+') &&
+                                      (text_[pos_ - 1] == 'e' || text_[pos_ - 1] == 'E')))) {
         ++pos_;
       }
     }
@@ -518,6 +517,8 @@ class Reader {
 // ---------------------------------------------------------------------------------------------
 // Writer
 
+}  // namespace
+
 AnsiString QuoteString(const AnsiString& text) {
   if (text.empty()) return "''";
   AnsiString out;
@@ -542,6 +543,8 @@ AnsiString QuoteString(const AnsiString& text) {
   if (quoted) out += '\'';
   return out;
 }
+
+namespace {
 
 class Writer {
  public:
@@ -583,34 +586,14 @@ class Writer {
     AnsiString text;
     switch (prop.Kind) {
       case TPropKind::Integer:
-        if (const AnsiString* ident = prop.Idents ? prop.Idents->NameOf(value.Int) : nullptr) {
-          text = *ident;
-        } else {
-          text = IntToStr(value.Int);
-        }
+      case TPropKind::Bool:
+      case TPropKind::Enum:
+      case TPropKind::Set:
+        text = OrdinalText(prop, value);
         break;
       case TPropKind::Float: {
         text = Format("%.17g", value.Float);
         if (text.find_first_of(".eEn") == AnsiString::npos) text += ".0";
-        break;
-      }
-      case TPropKind::Bool:
-        text = value.Int ? "True" : "False";
-        break;
-      case TPropKind::Enum:
-        text = value.Int >= 0 && value.Int < static_cast<int64_t>(prop.Enum->Names.size())
-                   ? prop.Enum->Names[static_cast<size_t>(value.Int)]
-                   : IntToStr(value.Int);
-        break;
-      case TPropKind::Set: {
-        text = "[";
-        for (size_t bit = 0; bit < prop.Enum->Names.size(); ++bit) {
-          if (value.Int & (int64_t{1} << bit)) {
-            if (text.size() > 1) text += ", ";
-            text += prop.Enum->Names[bit];
-          }
-        }
-        text += "]";
         break;
       }
       case TPropKind::String:

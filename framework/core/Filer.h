@@ -29,3 +29,6 @@
 void ReadComponentText(TComponent& root, std::string_view text);
 // Writes the root, its stored properties and the children that GetChildren reports.
 AnsiString WriteComponentText(TComponent& root);
+// A string as form descriptions write it: quoted, a quote doubled, other than printable ASCII
+// as #code ('It''s', 'a'#9'b').
+AnsiString QuoteString(const AnsiString& text);

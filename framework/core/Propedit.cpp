@@ -22,16 +22,6 @@ void ListInto(std::vector<TPropertyRow>& rows, TPersistent& object, const AnsiSt
   }
 }
 
-AnsiString Trim(const AnsiString& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == AnsiString::npos) return AnsiString();
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool SameName(const AnsiString& a, const AnsiString& b) {
-  return AsciiUpperCase(a) == AsciiUpperCase(b);
-}
-
 AnsiString JoinNames(const std::vector<AnsiString>& names) {
   AnsiString text;
   for (const AnsiString& name : names) {
@@ -74,6 +64,77 @@ std::optional<int64_t> ParseWholeNumber(const AnsiString& text) {
       Format("%s takes %s, not '%s'", row.Path.c_str(), accepted.c_str(), text.c_str()));
 }
 
+// Reads typed text as a value of the property. Names of enumerations, sets, colours and the
+// truth values are taken in any case. A component is named among `root`'s components; an empty
+// name sets none. Raises EConvertError "Progress takes a whole number from -2147483648 to
+// 2147483647, not 'abc'".
+TValue ParseValueText(const TPropertyRow& row, const AnsiString& typed, TComponent* root) {
+  const TPropInfo& prop = *row.Prop;
+  const AnsiString text = prop.Kind == TPropKind::String ? typed : Trim(typed);
+  TValue value;
+  switch (prop.Kind) {
+    case TPropKind::Integer: {
+      if (const std::optional<int64_t> named =
+              prop.Idents ? prop.Idents->ValueOfText(text) : std::nullopt) {
+        value.Int = *named;
+        return value;
+      }
+      const std::optional<int64_t> number = ParseWholeNumber(text);
+      if (!number || *number < prop.MinValue || *number > prop.MaxValue) Refuse(row, text);
+      value.Int = *number;
+      return value;
+    }
+    case TPropKind::Float: {
+      char* end = nullptr;
+      errno = 0;
+      value.Float = std::strtod(text.c_str(), &end);
+      // An infinity or a not-a-number could not be written back into a form.
+      if (text.empty() || *end || errno == ERANGE || value.Float != value.Float) {
+        Refuse(row, text);
+      }
+      return value;
+    }
+    case TPropKind::Bool:
+      if (!SameText(text, "True") && !SameText(text, "False")) Refuse(row, text);
+      value.Int = SameText(text, "True");
+      return value;
+    case TPropKind::Enum:
+      value.Int = prop.Enum->FindText(text);
+      if (value.Int < 0) Refuse(row, text);
+      return value;
+    case TPropKind::Set: {
+      if (text.size() < 2 || text.front() != '[' || text.back() != ']') Refuse(row, text);
+      AnsiString rest = text.substr(1, text.size() - 2);
+      while (!Trim(rest).empty()) {
+        const size_t comma = rest.find(',');
+        const AnsiString member = Trim(rest.substr(0, comma));
+        rest = comma == AnsiString::npos ? AnsiString() : rest.substr(comma + 1);
+        const int bit = prop.Enum->FindText(member);
+        if (bit < 0) Refuse(row, text);
+        value.Int |= int64_t{1} << bit;
+      }
+      return value;
+    }
+    case TPropKind::String:
+      value.Str = text;
+      return value;
+    case TPropKind::Component: {
+      if (text.empty()) return value;
+      TComponent* target = root ? root->FindComponent(text) : nullptr;
+      if (!target) Refuse(row, text);
+      value.Component = target;
+      value.Str = target->Name();
+      return value;
+    }
+    case TPropKind::Object:
+    case TPropKind::Binary:
+    case TPropKind::List:
+    case TPropKind::Event:
+      break;
+  }
+  Refuse(row, text);
+}
+
 }  // namespace
 
 std::vector<TPropertyRow> ListProperties(TPersistent& object) {
@@ -85,28 +146,12 @@ std::vector<TPropertyRow> ListProperties(TPersistent& object) {
 AnsiString ValueText(const TPropInfo& prop, const TValue& value) {
   switch (prop.Kind) {
     case TPropKind::Integer:
-      if (const AnsiString* ident = prop.Idents ? prop.Idents->NameOf(value.Int) : nullptr) {
-        return *ident;
-      }
-      return IntToStr(value.Int);
+    case TPropKind::Bool:
+    case TPropKind::Enum:
+    case TPropKind::Set:
+      return OrdinalText(prop, value);
     case TPropKind::Float:
       return Format("%.15g", value.Float);
-    case TPropKind::Bool:
-      return value.Int ? "True" : "False";
-    case TPropKind::Enum:
-      if (value.Int >= 0 && value.Int < static_cast<int64_t>(prop.Enum->Names.size())) {
-        return prop.Enum->Names[static_cast<size_t>(value.Int)];
-      }
-      return IntToStr(value.Int);
-    case TPropKind::Set: {
-      std::vector<AnsiString> members;
-      for (size_t bit = 0; bit < prop.Enum->Names.size(); ++bit) {
-        if (value.Int & (int64_t{1} << bit)) members.push_back(prop.Enum->Names[bit]);
-      }
-      AnsiString text = "[";
-      text += JoinNames(members);
-      return text + "]";
-    }
     case TPropKind::String:
     case TPropKind::Component:
     case TPropKind::Event:
@@ -156,81 +201,6 @@ AnsiString AcceptedText(const TPropInfo& prop) {
       break;
   }
   return AnsiString();
-}
-
-TValue ParseValueText(const TPropertyRow& row, const AnsiString& typed, TComponent* root) {
-  const TPropInfo& prop = *row.Prop;
-  const AnsiString text = prop.Kind == TPropKind::String ? typed : Trim(typed);
-  TValue value;
-  switch (prop.Kind) {
-    case TPropKind::Integer: {
-      if (prop.Idents) {
-        for (const auto& [name, number] : prop.Idents->Entries) {
-          if (SameName(name, text)) {
-            value.Int = number;
-            return value;
-          }
-        }
-      }
-      const std::optional<int64_t> number = ParseWholeNumber(text);
-      if (!number || *number < prop.MinValue || *number > prop.MaxValue) Refuse(row, text);
-      value.Int = *number;
-      return value;
-    }
-    case TPropKind::Float: {
-      char* end = nullptr;
-      errno = 0;
-      value.Float = std::strtod(text.c_str(), &end);
-      // An infinity or a not-a-number could not be written back into a form.
-      if (text.empty() || *end || errno == ERANGE || value.Float != value.Float) {
-        Refuse(row, text);
-      }
-      return value;
-    }
-    case TPropKind::Bool:
-      if (!SameName(text, "True") && !SameName(text, "False")) Refuse(row, text);
-      value.Int = SameName(text, "True");
-      return value;
-    case TPropKind::Enum:
-      for (size_t i = 0; i < prop.Enum->Names.size(); ++i) {
-        if (SameName(prop.Enum->Names[i], text)) {
-          value.Int = static_cast<int64_t>(i);
-          return value;
-        }
-      }
-      Refuse(row, text);
-    case TPropKind::Set: {
-      if (text.size() < 2 || text.front() != '[' || text.back() != ']') Refuse(row, text);
-      AnsiString rest = text.substr(1, text.size() - 2);
-      while (!Trim(rest).empty()) {
-        const size_t comma = rest.find(',');
-        const AnsiString member = Trim(rest.substr(0, comma));
-        rest = comma == AnsiString::npos ? AnsiString() : rest.substr(comma + 1);
-        size_t bit = 0;
-        while (bit < prop.Enum->Names.size() && !SameName(prop.Enum->Names[bit], member)) ++bit;
-        if (bit == prop.Enum->Names.size()) Refuse(row, text);
-        value.Int |= int64_t{1} << bit;
-      }
-      return value;
-    }
-    case TPropKind::String:
-      value.Str = text;
-      return value;
-    case TPropKind::Component: {
-      if (text.empty()) return value;
-      TComponent* target = root ? root->FindComponent(text) : nullptr;
-      if (!target) Refuse(row, text);
-      value.Component = target;
-      value.Str = target->Name();
-      return value;
-    }
-    case TPropKind::Object:
-    case TPropKind::Binary:
-    case TPropKind::List:
-    case TPropKind::Event:
-      break;
-  }
-  Refuse(row, text);
 }
 
 void SetPropertyText(const TPropertyRow& row, const AnsiString& text, TComponent* root) {

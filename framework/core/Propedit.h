@@ -30,12 +30,6 @@ AnsiString ValueText(const TPropInfo& prop, const TValue& value);
 // Empty for what cannot be typed (sub-objects, events, lists, bytes).
 AnsiString AcceptedText(const TPropInfo& prop);
 
-// Reads typed text as a value of the property. Names of enumerations, sets, colours and the
-// truth values are taken in any case. A component is named among `root`'s components; an empty
-// name sets none. Raises EConvertError "Progress takes a whole number from -2147483648 to
-// 2147483647, not 'abc'".
-TValue ParseValueText(const TPropertyRow& row, const AnsiString& text, TComponent* root);
-
 // Sets the row's property from typed text through its setter. When the text does not fit, or the
 // setter refuses the value, the exception goes on with the property's path in front of its
 // message, and the property has the value it had before.

@@ -135,6 +135,16 @@ AnsiString AsciiLowerCase(AnsiString text) {
   return text;
 }
 
+bool SameText(const AnsiString& a, const AnsiString& b) {
+  return AsciiUpperCase(a) == AsciiUpperCase(b);
+}
+
+AnsiString Trim(const AnsiString& text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == AnsiString::npos) return AnsiString();
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 AnsiString ExtractFileExt(const AnsiString& path) {
   for (size_t i = path.size(); i > 0; --i) {
     const char c = path[i - 1];

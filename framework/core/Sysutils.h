@@ -61,6 +61,10 @@ bool TryStrToInt(const AnsiString& text, int& value);
 // ASCII-only case mapping: a-z <-> A-Z, every other byte as it is.
 AnsiString AsciiUpperCase(AnsiString text);
 AnsiString AsciiLowerCase(AnsiString text);
+// Equal but for ASCII case: names as form descriptions and typed values compare them.
+bool SameText(const AnsiString& a, const AnsiString& b);
+// The text without the spaces and tabs around it.
+AnsiString Trim(const AnsiString& text);
 // The upper-case letter of a code page 1252 character (a-z, the accented letters), or the
 // character itself.
 char UpperCaseCp1252(char c);

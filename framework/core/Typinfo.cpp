@@ -7,6 +7,13 @@ int TEnumInfo::Find(const AnsiString& name) const {
   return -1;
 }
 
+int TEnumInfo::FindText(const AnsiString& name) const {
+  for (size_t i = 0; i < Names.size(); ++i) {
+    if (SameText(Names[i], name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 const AnsiString* TIdentMap::NameOf(int64_t value) const {
   for (const auto& [name, v] : Entries) {
     if (v == value) return &name;
@@ -19,6 +26,41 @@ std::optional<int64_t> TIdentMap::ValueOf(const AnsiString& name) const {
     if (n == name) return value;
   }
   return std::nullopt;
+}
+
+std::optional<int64_t> TIdentMap::ValueOfText(const AnsiString& name) const {
+  for (const auto& [n, value] : Entries) {
+    if (SameText(n, name)) return value;
+  }
+  return std::nullopt;
+}
+
+AnsiString OrdinalText(const TPropInfo& prop, const TValue& value) {
+  switch (prop.Kind) {
+    case TPropKind::Bool:
+      return value.Int ? "True" : "False";
+    case TPropKind::Enum:
+      if (value.Int >= 0 && value.Int < static_cast<int64_t>(prop.Enum->Names.size())) {
+        return prop.Enum->Names[static_cast<size_t>(value.Int)];
+      }
+      break;
+    case TPropKind::Set: {
+      AnsiString text = "[";
+      for (size_t bit = 0; bit < prop.Enum->Names.size(); ++bit) {
+        if (value.Int & (int64_t{1} << bit)) {
+          if (text.size() > 1) text += ", ";
+          text += prop.Enum->Names[bit];
+        }
+      }
+      return text + "]";
+    }
+    default:
+      if (const AnsiString* ident = prop.Idents ? prop.Idents->NameOf(value.Int) : nullptr) {
+        return *ident;
+      }
+      break;
+  }
+  return IntToStr(value.Int);
 }
 
 bool TValue::operator==(const TValue& other) const {

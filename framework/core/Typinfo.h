@@ -39,7 +39,8 @@ enum class TPropKind {
 // Names of an enumeration's values, in ordinal order. Also used for the members of a set.
 struct TEnumInfo {
   std::vector<AnsiString> Names;
-  int Find(const AnsiString& name) const;  // -1 when unknown
+  int Find(const AnsiString& name) const;      // -1 when unknown
+  int FindText(const AnsiString& name) const;  // the same, without regard to case
 };
 
 // Optional names for integer values (colour names such as clBtnFace).
@@ -50,6 +51,7 @@ struct TIdentMap {
   AnsiString TypeName = AnsiString();
   const AnsiString* NameOf(int64_t value) const;
   std::optional<int64_t> ValueOf(const AnsiString& name) const;
+  std::optional<int64_t> ValueOfText(const AnsiString& name) const;  // without regard to case
 };
 
 struct TValue {
@@ -89,6 +91,10 @@ class TPropInfo {
 
   bool IsStored(const TPersistent& instance) const;
 };
+
+// An integer, truth, enumeration or set value as form descriptions write it: its name where it
+// has one (clNavy, True, gkPie, [akLeft, akTop]), its number otherwise.
+AnsiString OrdinalText(const TPropInfo& prop, const TValue& value);
 
 using TComponentFactory = TComponent* (*)(TComponent* owner);
 
