@@ -18,6 +18,7 @@
 #include "controls-extra/Perfgrap.h"
 #include "controls-extra/Tflatcomboboxunit.h"
 #include "controls-extra/reference/Refpages.h"
+#include "framework/core/Streams.h"
 #include "framework/win/Buttons.h"
 #include "framework/win/ComCtrls.h"
 #include "framework/win/Dialogs.h"
@@ -65,30 +66,20 @@ std::vector<TReferenceGroup> Groups() {
   };
 }
 
-// The file's bytes; nothing when it cannot be read.
-std::optional<AnsiString> ReadFile(const AnsiString& path) {
-  std::FILE* file = OpenFile(path, "rb");
-  if (!file) return std::nullopt;
-  AnsiString data;
-  char buffer[4096];
-  size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) data.append(buffer, got);
-  std::fclose(file);
-  return data;
+// The file's bytes; nothing where there is no such file.
+std::optional<AnsiString> FileText(const AnsiString& path) {
+  if (!FileExists(path)) return std::nullopt;
+  TMemoryStream stream;
+  stream.LoadFromFile(path);
+  return AnsiString(reinterpret_cast<const char*>(stream.Memory()), stream.Bytes().size());
 }
 
 // The names of the files in `folder` that end with `suffix`.
 std::vector<AnsiString> FilesIn(const AnsiString& folder, const AnsiString& suffix) {
   std::vector<AnsiString> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(WidePath(folder + "/*" + suffix).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      names.push_back(Utf8Path(found.cFileName, wcslen(found.cFileName)));
-    }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  for (const TDirectoryEntry& entry : DirectoryServices().FindEntries(folder + "/*" + suffix)) {
+    if (!entry.Directory) names.push_back(entry.Name);
+  }
   return names;
 }
 
@@ -98,7 +89,7 @@ void FindHeaders(const AnsiString& source, std::vector<TReferenceGroup>& groups)
   for (const char* folder : kHeaderFolders) {
     for (const AnsiString& name : FilesIn(source + "/" + folder, ".h")) {
       const AnsiString path = AnsiString(folder) + "/" + name;
-      if (auto text = ReadFile(source + "/" + path)) headers.emplace_back(path, *text);
+      if (auto text = FileText(source + "/" + path)) headers.emplace_back(path, *text);
     }
   }
   for (TReferenceGroup& group : groups) {
@@ -173,7 +164,7 @@ AnsiString FirstDifference(const AnsiString& made, const AnsiString& committed) 
 bool Compare(const std::map<AnsiString, AnsiString>& pages, const AnsiString& committed) {
   bool same = true;
   for (const auto& [name, text] : pages) {
-    const std::optional<AnsiString> old = ReadFile(committed + "/" + name);
+    const std::optional<AnsiString> old = FileText(committed + "/" + name);
     if (!old) {
       std::printf("%s is missing from %s\n", name.c_str(), committed.c_str());
       same = false;
