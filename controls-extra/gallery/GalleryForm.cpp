@@ -84,7 +84,11 @@ void TGalleryForm::Timer1Timer(TObject*) {
       gauge->AddProgress(1);
     }
   }
-  if (property_window_ && property_window_->View()) {
-    property_window_->View()->Refresh();
+  // The shown values change only where the tick moved something: a gauge, or a graph's scale.
+  TPropertyView* view = property_window_ ? property_window_->View() : nullptr;
+  const TComponent* shown = view ? view->Shown() : nullptr;
+  for (const TComponent* moved : std::initializer_list<const TComponent*>{
+           LineGraph, BarGraph, TextGauge, HorizontalGauge, VerticalGauge, PieGauge, NeedleGauge}) {
+    if (shown == moved) view->Refresh();
   }
 }

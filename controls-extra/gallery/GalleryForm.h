@@ -16,7 +16,6 @@
 #include "controls-extra/Perfgrap.h"
 #include "controls-extra/Tflatcomboboxunit.h"
 #include "controls-extra/gallery/Propertywindow.h"
-#include "framework/win/ExtCtrls.h"
 #include "framework/win/Forms.h"
 #include "framework/win/Timer.h"
 

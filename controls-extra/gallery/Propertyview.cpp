@@ -4,25 +4,11 @@
 #include <cstring>
 
 #include "framework/core/Filer.h"
+#include "framework/win/Handles.h"
 
 namespace {
 
 constexpr TColor kRefusedColor = clMaroon;
-
-// Closes the clipboard when the copy ends, whichever way.
-class ClipboardGuard {
- public:
-  explicit ClipboardGuard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
-  ~ClipboardGuard() {
-    if (open_) CloseClipboard();
-  }
-  ClipboardGuard(const ClipboardGuard&) = delete;
-  ClipboardGuard& operator=(const ClipboardGuard&) = delete;
-  bool Open() const { return open_; }
-
- private:
-  bool open_;
-};
 
 AnsiString WithCrLf(const AnsiString& text) {
   AnsiString out;
@@ -38,24 +24,22 @@ AnsiString WithCrLf(const AnsiString& text) {
 // (another program holds it open) or refuses the text; the clipboard then keeps what it had,
 // unless the system emptied it already.
 void PutOnClipboard(HWND owner, const AnsiString& text) {
-  ClipboardGuard clipboard(owner);
-  if (!clipboard.Open()) {
+  if (!OpenClipboard(owner)) {
     throw Exception("The clipboard is in use by another program; nothing was copied");
   }
+  TScopeExit close([] { CloseClipboard(); });
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
   if (!memory) throw EOutOfResources("There is no memory for the copy; nothing was copied");
+  // Once the clipboard takes the memory it is the clipboard's; until then it is ours.
+  TScopeExit free_memory([memory] { GlobalFree(memory); });
   void* bytes = GlobalLock(memory);
-  if (!bytes) {
-    GlobalFree(memory);
-    throw EOutOfResources("There is no memory for the copy; nothing was copied");
-  }
+  if (!bytes) throw EOutOfResources("There is no memory for the copy; nothing was copied");
   std::memcpy(bytes, text.c_str(), text.size() + 1);
   GlobalUnlock(memory);
-  // Once the clipboard takes the memory it is the clipboard's; until then it is ours.
   if (!EmptyClipboard() || !SetClipboardData(CF_TEXT, memory)) {
-    GlobalFree(memory);
     throw Exception("The clipboard refused the text; nothing was copied");
   }
+  free_memory.Dismiss();
 }
 
 bool ChosenFromList(const TPropInfo& prop) {
@@ -74,6 +58,19 @@ void TPropertyView::ShowComponent(TComponent* component) {
   ShowMessage(AnsiString(), false);
   SelectRow(1);
   if (grid->Row() != 1) grid->SetRow(1);
+}
+
+void TPropertyView::FillControlList(const std::function<bool(TComponent*)>& keep) {
+  candidates_.clear();
+  std::vector<AnsiString> names;
+  for (TComponent* component : root_.Components()) {
+    if (!keep(component)) continue;
+    candidates_.push_back(component);
+    names.push_back(component->Name() + ": " + component->ClassName());
+  }
+  parts_.Controls->Items()->SetItems(names);
+  parts_.Controls->SetItemIndex(candidates_.empty() ? -1 : 0);
+  ShowComponent(candidates_.empty() ? nullptr : candidates_.front());
 }
 
 void TPropertyView::ControlChosen() {
@@ -149,15 +146,10 @@ void TPropertyView::Refresh() {
   parts_.Grid->Invalidate();
 }
 
-AnsiString TPropertyView::FormText() const {
-  return shown_ ? WriteComponentText(*shown_) : AnsiString();
-}
-
 void TPropertyView::CopyAsFormText() {
   if (!shown_) return;
-  const AnsiString text = FormText();
   try {
-    PutOnClipboard(parts_.Controls->Handle(), WithCrLf(text));
+    PutOnClipboard(parts_.Controls->Handle(), WithCrLf(WriteComponentText(*shown_)));
   } catch (const Exception& e) {
     ShowMessage(e.Message, true);
     return;

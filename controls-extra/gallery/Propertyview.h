@@ -10,6 +10,7 @@
 // Ownership: the view owns none of the controls it works with; the form owns them all.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "framework/core/Propedit.h"
@@ -30,19 +31,7 @@ class TPropertyView {
   TPropertyView(TComponent& root, TParts parts) : root_(root), parts_(parts) {}
 
   // Lists the controls that `keep` takes, in the order the form made them, and shows the first.
-  template <class Keep>
-  void FillControlList(Keep keep) {
-    candidates_.clear();
-    std::vector<AnsiString> names;
-    for (TComponent* component : root_.Components()) {
-      if (!keep(component)) continue;
-      candidates_.push_back(component);
-      names.push_back(component->Name() + ": " + component->ClassName());
-    }
-    parts_.Controls->Items()->SetItems(names);
-    parts_.Controls->SetItemIndex(candidates_.empty() ? -1 : 0);
-    ShowComponent(candidates_.empty() ? nullptr : candidates_.front());
-  }
+  void FillControlList(const std::function<bool(TComponent*)>& keep);
 
   TComponent* Shown() const { return shown_; }
   // Shows the properties of `component` (null: none) and takes the first row.
@@ -59,9 +48,8 @@ class TPropertyView {
   void DrawCell(int col, int row, const RECT& rect);
   // The values may have changed by themselves (a timer moved them).
   void Refresh();
-  // The shown component's form description, as the framework's writer writes it.
-  AnsiString FormText() const;
-  // Puts FormText on the clipboard, lines ended by CR LF.
+  // Puts the shown component's form description, as the framework's writer writes it, on the
+  // clipboard, lines ended by CR LF.
   void CopyAsFormText();
 
  private:
