@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/win/Forms.h"
+#include "framework/win/Platform.h"
 
 namespace {
 
@@ -20,6 +21,26 @@ void HaltProcess() {
 UINT TaskbarCreatedMessage() {
   static const UINT message = RegisterWindowMessageA("TaskbarCreated");
   return message;
+}
+
+// A program of higher integrity than Explorer (run as administrator) hears the broadcast only
+// when it lets the message through its window's filter. Windows 7 filters per window, Vista
+// per process; earlier systems have no filter.
+void LetTaskbarCreatedThrough(HWND window) {
+  using TPerWindow = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+  using TPerProcess = BOOL(WINAPI*)(UINT, DWORD);
+  static const auto per_window =
+      SystemFunction<TPerWindow>(L"user32.dll", "ChangeWindowMessageFilterEx");
+  static const auto per_process =
+      SystemFunction<TPerProcess>(L"user32.dll", "ChangeWindowMessageFilter");
+  constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW and MSGFLT_ADD
+  const UINT message = TaskbarCreatedMessage();
+  if (message == 0) return;
+  if (per_window) {
+    per_window(window, message, kAllow, nullptr);
+  } else if (per_process) {
+    per_process(message, kAllow);
+  }
 }
 
 }  // namespace
@@ -65,6 +86,7 @@ TTrayIcon::TTrayIcon(TComponent* owner)
       if (taskbar_created != 0 && message.Msg == taskbar_created && IconShown()) AddIcon();
       return false;
     });
+    LetTaskbarCreatedThrough(Application->Handle());
   }
   SetShowApp(false);
 }
@@ -79,6 +101,12 @@ TTrayIcon::~TTrayIcon() {
 bool TTrayIcon::WndProc(TMessage& message) {
   if (message.Msg == ApplyToolTipMessage) {
     SetToolTip(FToolTip);
+  } else if (message.Msg == WM_TIMER && message.WParam == RetryTimer) {
+    if (IconShown()) {
+      AddIcon();
+    } else {
+      KillTimer(FWindow.Handle(), RetryTimer);
+    }
   } else if (message.Msg == TrayCallbackMessage) {
     switch (message.LParam) {
       case WM_LBUTTONUP:
@@ -163,16 +191,25 @@ bool TTrayIcon::AddIcon() {
   const bool added =
       TrayServices().ShellNotify(NIM_ADD, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
   if (FToolTip.empty()) PostMessageA(FWindow.Handle(), ApplyToolTipMessage, 0, 0);
+  // Refused (the taskbar does not answer yet): again and again until it takes the icon.
+  if (added) {
+    KillTimer(FWindow.Handle(), RetryTimer);
+  } else {
+    SetTimer(FWindow.Handle(), RetryTimer, RetryInterval, nullptr);
+  }
   return added;
 }
 
 bool TTrayIcon::ModifyIcon() {
   FillDataStructure();
   if (!FActive) return true;
-  return TrayServices().ShellNotify(NIM_MODIFY, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
+  // The shell no longer knows an icon whose add it refused, or that a new taskbar lost.
+  return TrayServices().ShellNotify(NIM_MODIFY, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData)) ||
+         AddIcon();
 }
 
 bool TTrayIcon::DeleteIcon() {
+  KillTimer(FWindow.Handle(), RetryTimer);
   return TrayServices().ShellNotify(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
 }
 

@@ -4,9 +4,13 @@
 //
 // Every tray operation hands the shell one notification record (TNotifyIconData, the first,
 // 88-byte form of the shell's record) that the control keeps filled. The shell answers mouse
-// actions on the icon with message 1025 to a hidden top-level window that the control owns; a
-// top-level window (not a message-only one) also hears the broadcasts of the single-instance
-// check and the shell's "TaskbarCreated" after Explorer restarts.
+// actions on the icon with message 1025 to a hidden message-only window that the control owns;
+// the shell's "TaskbarCreated" after Explorer restarts reaches it through the application's
+// window.
+//
+// The icon is always there while it should be: at logon the taskbar may exist and not answer
+// yet, so an icon the shell refused is added again on a timer until the shell takes it, and an
+// icon the shell no longer knows (a refused change) is added anew.
 //
 // Ownership: the control owns its hidden window, its icon object (the shell only borrows the
 // icon's handle) and the named file mapping of the single-instance check. The popup menu is
@@ -63,6 +67,9 @@ class TTrayIcon : public TComponent {
       WM_USER + 1;  // from the shell; LPARAM = mouse message
   static constexpr UINT ApplyToolTipMessage = WM_USER + 2;  // apply the tool tip once more
   static constexpr size_t MaxToolTipLength = 62;
+  // The timer of the hidden window that adds a refused icon again, and its interval.
+  static constexpr UINT_PTR RetryTimer = 1;
+  static constexpr UINT RetryInterval = 2000;
 
   explicit TTrayIcon(TComponent* owner);
   ~TTrayIcon() override;
@@ -84,7 +91,8 @@ class TTrayIcon : public TComponent {
   const AnsiString& ToolTip() const { return FToolTip; }
   void SetToolTip(const AnsiString& text);
 
-  // Shell calls with the record; each answers whether the shell call succeeded.
+  // Shell calls with the record; each answers whether the shell call succeeded. A refused add
+  // is tried again on the retry timer; a refused change adds the icon anew.
   bool AddIcon();
   bool ModifyIcon();  // no shell call while inactive, and true
   bool DeleteIcon();  // with the record as last filled

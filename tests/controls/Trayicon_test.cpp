@@ -332,6 +332,36 @@ TEST_P(TrayIconTest, ResultsAreTheShellsAnswers) {
   }
 }
 
+// At logon the taskbar may exist and not answer yet: a refused icon is added again on a timer
+// until the shell takes it, and a change the shell refuses (it lost the icon) adds it anew.
+TEST_P(TrayIconTest, ARefusedIconIsAddedAgainUntilTheShellTakesIt) {
+  if (!Recorded()) GTEST_SKIP() << "the shell's refusals are the test's";
+  TTrayIcon* tray = NewTray();
+  int refusals = 2;
+  TrayServices().ShellNotify = [&](DWORD message, PNOTIFYICONDATAA data) {
+    RecordShellCall(message, data);
+    return message == NIM_ADD && refusals-- > 0 ? FALSE : TRUE;
+  };
+  tray->SetToolTip("at logon");
+  tray->SetActive(true);
+  const auto retry = [&] {
+    SendMessageA(tray->WindowHandle(), WM_TIMER, TTrayIcon::RetryTimer, 0);
+  };
+  retry();
+  retry();
+  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_ADD, NIM_ADD}));
+  EXPECT_FALSE(KillTimer(tray->WindowHandle(), TTrayIcon::RetryTimer)) << "still trying";
+
+  shell_calls.clear();
+  TrayServices().ShellNotify = [&](DWORD message, PNOTIFYICONDATAA data) {
+    RecordShellCall(message, data);
+    return message != NIM_MODIFY;
+  };
+  tray->SetToolTip("Explorer lost it");
+  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_MODIFY, NIM_ADD}));
+  EXPECT_EQ(Tip(shell_calls.back().record), "Explorer lost it");
+}
+
 TEST_P(TrayIconTest, AnEmptyToolTipAtAddIsAppliedOnceMoreByMessage1026) {
   struct Case {
     const char* tip;
