@@ -95,10 +95,7 @@ TMilliseconds LocalFromUtc(const TZoneRule& rule, TMilliseconds utc) {
 
 TAlarmDue CountdownDue(const TZoneRule& rule, TMilliseconds utc_now, TMilliseconds tick_now,
                        int64_t minutes) {
-  // Counted from the start of the arming minute, as the minute texts count: one minute armed
-  // at 10:00:50 is due at 10:01:00.
-  const TMilliseconds into_minute = utc_now - FloorDivide(utc_now, kMinuteMs) * kMinuteMs;
-  const TMilliseconds length = minutes * kMinuteMs - into_minute;
+  const TMilliseconds length = minutes * kMinuteMs;
   TAlarmDue due;
   due.Countdown = true;
   due.Tick = tick_now + length;
@@ -120,6 +117,49 @@ TAlarmDue TimeOfDayDue(const TZoneRule& rule, TMilliseconds utc_now, int minute_
   }
   due.Occurrence = 0;
   return due;
+}
+
+TAlarmDue RequestDue(const TZoneRule& rule, TMilliseconds utc_now, TMilliseconds tick_now,
+                     const TAlarmRequest& request) {
+  switch (request.When) {
+    case TAlarmWhen::In:
+      return CountdownDue(rule, utc_now, tick_now, request.Minutes);
+    case TAlarmWhen::At:
+      return TimeOfDayDue(rule, utc_now, request.Hour * 60 + request.Minute);
+    case TAlarmWhen::OnDate: {
+      TAlarmDue due;
+      due.Wall = request.Moment;
+      due.Dated = true;
+      return due;
+    }
+    case TAlarmWhen::Moment: {
+      TAlarmDue due;
+      due.Countdown = true;
+      due.Tick = tick_now + std::max<TMilliseconds>(0, request.Moment - utc_now);
+      due.Wall = LocalFromUtc(rule, request.Moment);
+      return due;
+    }
+  }
+  return {};
+}
+
+TAlarmRequest RecordRequest(const TZoneRule& rule, const TAlarmDue& due, TMilliseconds utc_now,
+                            TMilliseconds tick_now, const TAlarmRequest& alarm) {
+  TAlarmRequest record = alarm;
+  // The minute on the clock, unless it is the second pass of an hour the clock runs twice:
+  // only the moment in UTC tells that one apart.
+  if (due.Countdown || due.Occurrence != 0) {
+    record.When = TAlarmWhen::Moment;
+    const TMilliseconds start = DueMoment(rule, due, utc_now, tick_now).Start;
+    record.Moment = FloorDivide(start + 999, 1000) * 1000;  // never early
+  } else {
+    record.When = TAlarmWhen::OnDate;
+    record.Moment = FloorDivide(due.Wall, kMinuteMs) * kMinuteMs;
+    const TMilliseconds in_day = record.Moment - FloorDivide(record.Moment, kDayMs) * kDayMs;
+    record.Hour = static_cast<int>(in_day / (60 * kMinuteMs));
+    record.Minute = static_cast<int>(in_day / kMinuteMs % 60);
+  }
+  return record;
 }
 
 TDueMoment DueMoment(const TZoneRule& rule, const TAlarmDue& due, TMilliseconds utc_now,

@@ -1,15 +1,17 @@
 // Alarmdue: when an armed alarm is due, kept so that sleep and clock changes cannot hide it.
 //
 // A countdown counts real minutes on the system's tick count, which neither setting the clock
-// nor daylight saving moves: N minutes armed during some minute are due N minutes after that
-// minute began. The wall clock never decides it; its minute text would match early after a jump
+// nor daylight saving moves: N minutes armed at some moment are due N minutes after it, to the
+// millisecond. The wall clock never decides it; its minute text would match early after a jump
 // forward.
 //
-// A time of day fires when the alarm's minute texts say "now", which they do only while some
-// tick falls inside the target minute. To also catch a minute that passed unseen (the computer
-// slept, the clock jumped), arming records the wall-clock minute it waits for, placed in UTC
-// through the zone's rule each time it is looked at, so that the minute moves with a change of
-// zone or of daylight saving.
+// A time of day rings in its minute on the clock. To also catch a minute that passed unseen
+// (the computer slept, the clock jumped), arming records the wall-clock minute it waits for,
+// placed in UTC through the zone's rule each time it is looked at, so that the minute moves
+// with a change of zone or of daylight saving.
+//
+// An armed alarm is also recorded as the arguments that arm it again at the next logon: a
+// countdown as its moment in UTC, a time of day as its minute on that day's clock.
 //
 // Moments are milliseconds since 30 December 1899 00:00, the date-time epoch: UTC for
 // instants, the local clock for wall times. Zone offsets are minutes ahead of UTC.
@@ -17,6 +19,7 @@
 
 #include <cstdint>
 
+#include "app/Cmdline.h"
 #include "app/Timetext.h"
 
 using TMilliseconds = int64_t;
@@ -52,6 +55,7 @@ struct TAlarmDue {
   TMilliseconds Tick = 0;  // countdown: the tick count at which it is due
   TMilliseconds Wall = 0;  // the local wall time of the target minute (countdown: of the due)
   int Occurrence = 0;      // time of day: 1 for the second pass of a minute the clock runs twice
+  bool Dated = false;      // time of day: rings on Wall's day only, not on the hour's next pass
 };
 
 // Any count: 0 or less is due at once, 1440 a day later.
@@ -59,6 +63,13 @@ TAlarmDue CountdownDue(const TZoneRule& rule, TMilliseconds utc_now, TMillisecon
                        int64_t minutes);
 // The next time the local clock shows `minute_of_day` (0 to 1439), the current minute included.
 TAlarmDue TimeOfDayDue(const TZoneRule& rule, TMilliseconds utc_now, int minute_of_day);
+// What a request asks for, looked at now. A moment or a day that has passed is due at once.
+TAlarmDue RequestDue(const TZoneRule& rule, TMilliseconds utc_now, TMilliseconds tick_now,
+                     const TAlarmRequest& request);
+// The request that arms `due` again after a restart: its moment (a countdown's rounded up to
+// the second) with the reminder, the sound and the record's name of `alarm`.
+TAlarmRequest RecordRequest(const TZoneRule& rule, const TAlarmDue& due, TMilliseconds utc_now,
+                            TMilliseconds tick_now, const TAlarmRequest& alarm);
 
 // The due in UTC: when it begins (the moment to wake the computer for), and from when on it
 // has passed unseen, so that the alarm fires at once. A time of day is missed when its whole

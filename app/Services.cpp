@@ -29,7 +29,85 @@ bool ReadableWave(const AnsiString& file) {
          memcmp(header + 8, "WAVE", 4) == 0;
 }
 
+// Where the records live: a value per armed alarm in the user's Run key, and beside it, under
+// the program's own key, the arguments of a record whose command would be too long.
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kLongRecordsKey[] = L"Software\\Wakora\\Alarms";
+// The system starts no longer command from the Run key.
+constexpr size_t kMaxRunCommand = 260;
+
+std::wstring RecordName(const AnsiString& id) {
+  return L"Wakora alarm " + WidePath(id);
+}
+
+bool SetText(const wchar_t* key, const std::wstring& name, const std::wstring& text) {
+  HKEY opened = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const TScopeExit close([opened] { RegCloseKey(opened); });
+  const auto bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+  return RegSetValueExW(opened, name.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(text.c_str()), bytes) == ERROR_SUCCESS;
+}
+
+void DeleteText(const wchar_t* key, const std::wstring& name) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+  RegDeleteValueW(opened, name.c_str());
+  RegCloseKey(opened);
+}
+
+bool RecordAlarmInRunKey(const AnsiString& id, const std::vector<AnsiString>& arguments) {
+  const AnsiString program = ModulePath();
+  std::wstring command = WidePath(CommandLine(program, arguments));
+  if (command.size() > kMaxRunCommand) {
+    // A long reminder or path: the command names the record, which keeps the arguments.
+    if (!SetText(kLongRecordsKey, WidePath(id), command)) return false;
+    command = WidePath(CommandLine(program, {"/id", id}));
+  } else {
+    DeleteText(kLongRecordsKey, WidePath(id));
+  }
+  return SetText(kRunKey, RecordName(id), command);
+}
+
 }  // namespace
+
+AnsiString NewRecordId() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return Format("%08lX%08lX%08lX", GetCurrentProcessId(), now.dwHighDateTime, now.dwLowDateTime);
+}
+
+bool RecordedArguments(const AnsiString& id, std::vector<AnsiString>& arguments) {
+  arguments.clear();
+  if (!ValidId(id)) return false;
+  DWORD size = 0;
+  const std::wstring name = WidePath(id);
+  if (RegGetValueW(HKEY_CURRENT_USER, kLongRecordsKey, name.c_str(), RRF_RT_REG_SZ, nullptr,
+                   nullptr, &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  std::wstring command(size / sizeof(wchar_t) + 1, L'\0');
+  size = static_cast<DWORD>(command.size() * sizeof(wchar_t));
+  if (RegGetValueW(HKEY_CURRENT_USER, kLongRecordsKey, name.c_str(), RRF_RT_REG_SZ, nullptr,
+                   command.data(), &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  arguments = CommandLineArguments(command.c_str());
+  return !arguments.empty();
+}
+
+std::vector<AnsiString> CommandLineArguments(const wchar_t* command) {
+  std::vector<AnsiString> arguments;
+  int count = 0;
+  LPWSTR* split = CommandLineToArgvW(command, &count);
+  if (!split) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(Utf8Path(split[i], wcslen(split[i])));
+  LocalFree(split);
+  return arguments;
+}
 
 HANDLE AlarmWakeTimer() {
   static const TKernelHandle timer(CreateWaitableTimerA(nullptr, TRUE, nullptr));
@@ -49,16 +127,9 @@ TAlarmServices SystemAlarmServices() {
     GetSystemTimeAsFileTime(&now);
     return UtcFromFileTime(static_cast<int64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime);
   };
-  services.TickCount = [] {
-    // GetTickCount64 is missing before Vista, so the 32-bit count is widened here; it wraps
-    // every 49.7 days, and an armed alarm reads it every second.
-    static DWORD last = GetTickCount();
-    static TMilliseconds wraps = 0;
-    const DWORD now = GetTickCount();
-    if (now < last) wraps += TMilliseconds{1} << 32;
-    last = now;
-    return wraps + now;
-  };
+  // Every system the program runs on has the 64-bit count (its thread library needs it too):
+  // the 32-bit one would lose 49.7 days over a long hibernation that nothing read it through.
+  services.TickCount = [] { return static_cast<TMilliseconds>(GetTickCount64()); };
   services.ZoneRule = [] {
     TIME_ZONE_INFORMATION zone{};
     if (GetTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID) return TZoneRule{};
@@ -72,9 +143,6 @@ TAlarmServices SystemAlarmServices() {
       rule.DaylightEnd = ZoneChange(zone.StandardDate);
     }
     return rule;
-  };
-  services.TimeFormat = [] {
-    return TTimeFormat{locale::LongTimeFormat(), locale::TimeAMString(), locale::TimePMString()};
   };
   services.ShortTimeFormat = [] {
     return TTimeFormat{locale::ShortTimeFormat(), locale::TimeAMString(), locale::TimePMString()};
@@ -110,6 +178,11 @@ TAlarmServices SystemAlarmServices() {
   };
   services.ShowMessage = [](const AnsiString& text) { Application->MessageBox(text, MB_OK); };
   services.SetExecutionState = [](EXECUTION_STATE state) { return SetThreadExecutionState(state); };
+  services.RecordAlarm = RecordAlarmInRunKey;
+  services.ForgetAlarm = [](const AnsiString& id) {
+    DeleteText(kRunKey, RecordName(id));
+    DeleteText(kLongRecordsKey, WidePath(id));
+  };
   return services;
 }
 

@@ -1,12 +1,14 @@
 // The system services of the alarm, behind one small seam: the clocks and the time zone, the
-// wake-up timer, the module's path, sound playback, the shell, the modal message box and the
-// system's execution state. Production uses the real calls; tests replace members to set the
-// time and record the calls, and never wait for real minutes.
+// wake-up timer, the module's path, sound playback, the shell, the modal message box, the
+// system's execution state and the record that brings an armed alarm back after a restart.
+// Production uses the real calls; tests replace members to set the time and record the calls, and
+// never wait for real minutes.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 #include "app/Alarmdue.h"
 #include "app/Timetext.h"
@@ -18,12 +20,10 @@ struct TAlarmServices {
   // UTC, milliseconds since 30 December 1899 (GetSystemTimeAsFileTime).
   std::function<TMilliseconds()> UtcNow;
   // Milliseconds since the system started, sleep included; setting the clock does not move it
-  // (GetTickCount, widened to 64 bits).
+  // (GetTickCount64).
   std::function<TMilliseconds()> TickCount;
   // The time zone's rule (GetTimeZoneInformation).
   std::function<TZoneRule()> ZoneRule;
-  // The locale's long time format and its day-half markers.
-  std::function<TTimeFormat()> TimeFormat;
   // The locale's short time format (hours and minutes) and its day-half markers.
   std::function<TTimeFormat()> ShortTimeFormat;
   // SetWaitableTimer on the program's one wake-up timer: an absolute due time in UTC file-time
@@ -50,12 +50,27 @@ struct TAlarmServices {
   std::function<void(const AnsiString& text)> ShowMessage;
   // SetThreadExecutionState: the state to set, the previous state back (0 on failure).
   std::function<EXECUTION_STATE(EXECUTION_STATE)> SetExecutionState;
+  // Records an armed alarm where the next logon starts it again: a value named `id` in the
+  // user's Run key whose command is the program with `arguments`. False when it could not be
+  // written.
+  std::function<bool(const AnsiString& id, const std::vector<AnsiString>& arguments)> RecordAlarm;
+  // Takes the record `id` out again (it may be missing).
+  std::function<void(const AnsiString& id)> ForgetAlarm;
 };
 
 // The process-wide services; starts with the real calls.
 TAlarmServices& AlarmServices();
 // The real calls, for a test that wants to put them back.
 TAlarmServices SystemAlarmServices();
+// The arguments after the program's name in `command`, UTF-8, split by the system's rules for
+// quotes and backslashes (CommandLineToArgvW).
+std::vector<AnsiString> CommandLineArguments(const wchar_t* command);
+// A name for the record of this copy's alarms, new with every process.
+AnsiString NewRecordId();
+// The arguments of record `id` that were too long for the Run key's command (a start with
+// /id alone reads them); false when there are none.
+bool RecordedArguments(const AnsiString& id, std::vector<AnsiString>& arguments);
+
 // The real wake-up timer that SetWakeTimer and CancelWakeTimer set; a manual-reset timer, made
 // on first use and owned here. Null when the system refused to make it.
 HANDLE AlarmWakeTimer();

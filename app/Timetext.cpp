@@ -49,8 +49,7 @@ AnsiString TwoDigits(int value) {
   return Format("%02d", value);
 }
 
-// `twenty_four`: the 12-hour fields (h, hh) write the hour as H and HH do.
-AnsiString WriteTimeOfDay(const TTimeFormat& format, TDateTime value, bool twenty_four) {
+AnsiString WriteTimeOfDay(const TTimeFormat& format, TDateTime value) {
   const TTimeParts parts = DecodeTime(value);
   AnsiString text;
   for (const Token& token : Tokenize(format.Picture)) {
@@ -58,7 +57,7 @@ AnsiString WriteTimeOfDay(const TTimeFormat& format, TDateTime value, bool twent
       text += token.Text;
       continue;
     }
-    const char letter = twenty_four && token.Text[0] == 'h' ? 'H' : token.Text[0];
+    const char letter = token.Text[0];
     const bool twice = token.Text.size() >= 2;
     switch (letter) {
       case 'H':
@@ -91,19 +90,9 @@ AnsiString WriteTimeOfDay(const TTimeFormat& format, TDateTime value, bool twent
 }  // namespace
 
 AnsiString FormatTimeOfDay(const TTimeFormat& format, TDateTime value) {
-  return WriteTimeOfDay(format, value, false);
+  return WriteTimeOfDay(format, value);
 }
 
 AnsiString PictureWithoutSeconds(const AnsiString& picture) {
   return TimeFormatWithoutSeconds(picture);
-}
-
-AnsiString AlarmTimeText(const TTimeFormat& format, TDateTime value) {
-  const TTimeFormat minutes{PictureWithoutSeconds(format.Picture), format.AM, format.PM};
-  // A 12-hour picture whose markers are empty, or alike, writes 7:00 and 19:00 alike; the hour
-  // then goes in on its 24-hour value.
-  const TDateTime one_am = 1.0 / 24, one_pm = 13.0 / 24;
-  const bool halves_alike =
-      WriteTimeOfDay(minutes, one_am, false) == WriteTimeOfDay(minutes, one_pm, false);
-  return WriteTimeOfDay(minutes, value, halves_alike);
 }

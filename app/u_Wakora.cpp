@@ -124,25 +124,52 @@ void TForm1::ComboBox1Change(TObject*) {
 // Arming and firing
 
 void TForm1::SpeedButton1Click(TObject*) {
+  TAlarmRequest asked;
+  if (RadioButton2->Checked()) {
+    asked.When = TAlarmWhen::In;
+    asked.Minutes = CSpinEdit1->GetValue();
+  } else {
+    const TTimeParts picked = DecodeTime(DateTimePicker1->Time());
+    asked.When = TAlarmWhen::At;
+    asked.Hour = picked.Hour;
+    asked.Minute = picked.Minute;
+  }
+  TAlarmServices& services = AlarmServices();
+  const TAlarmDue due =
+      RequestDue(services.ZoneRule(), services.UtcNow(), services.TickCount(), asked);
+  Arm(due);
+  Record(due, ChosenAlarm());
+}
+
+void TForm1::Arm(const TAlarmDue& due) {
   ShowWindow(Application->Handle(), SW_HIDE);
   AniIcon1->SetAnimated(false);
   Hide();
-  // The wall-clock target stays on record; the countdown itself counts real minutes.
-  AlarmTime = AlarmServices().Now();
-  const int minutes = CSpinEdit1->GetValue();
-  AlarmTime = AlarmTime + minutes * kMinuteStep;
+  // The wall-clock target stays on record; the alarm itself waits for its due.
+  AlarmTime = AlarmServices().Now() + CSpinEdit1->GetValue() * kMinuteStep;
+  FAlarmDue = due;
   Timer1->SetEnabled(true);
-
-  TAlarmServices& services = AlarmServices();
-  const TZoneRule zone = services.ZoneRule();
-  const TMilliseconds now = services.UtcNow();
-  if (RadioButton2->Checked()) {
-    FAlarmDue = CountdownDue(zone, now, services.TickCount(), minutes);
-  } else {
-    const TTimeParts picked = DecodeTime(DateTimePicker1->Time());
-    FAlarmDue = TimeOfDayDue(zone, now, picked.Hour * 60 + picked.Minute);
-  }
   ShowDue();
+}
+
+TAlarmRequest TForm1::ChosenAlarm() const {
+  TAlarmRequest alarm;
+  alarm.HasText = true;
+  alarm.Text = TextToUtf8(Edit1->Text());
+  alarm.Sound =
+      ComboBox2->ItemIndex() >= 0 && ComboBox2->ItemIndex() <= 3 ? ComboBox2->ItemIndex() : -1;
+  if (alarm.Sound == 3) alarm.SoundFile = SoundFile;
+  return alarm;
+}
+
+void TForm1::Record(const TAlarmDue& due, const TAlarmRequest& alarm) {
+  if (FRecordId.empty()) FRecordId = NewRecordId();
+  TAlarmServices& services = AlarmServices();
+  TAlarmRequest kept = alarm;
+  kept.Id = FRecordId;
+  const TAlarmRequest record =
+      RecordRequest(services.ZoneRule(), due, services.UtcNow(), services.TickCount(), kept);
+  FRecorded = services.RecordAlarm(FRecordId, AlarmArguments(record));
 }
 
 void TForm1::ShowDue() {
@@ -157,20 +184,31 @@ void TForm1::ShowDue() {
 
 void TForm1::Disarm() {
   Timer1->SetEnabled(false);
+  FPending.reset();
   AlarmServices().CancelWakeTimer();
   TrayIcon1->SetToolTip("");
+  if (FRecorded) AlarmServices().ForgetAlarm(FRecordId);
+  FRecorded = false;
+}
+
+bool TForm1::Busy() const {
+  return Timer1->Enabled() || FPending || FRinging;
 }
 
 void TForm1::Timer1Timer(TObject*) {
   TAlarmServices& services = AlarmServices();
   bool due = AlarmOverdue(services.ZoneRule(), FAlarmDue, services.UtcNow(), services.TickCount());
   // A countdown counts real minutes only: after the clock jumps forward (daylight saving, the
-  // time service) its target's minute text would come early. A time of day fires in its minute;
-  // the overdue check above catches a minute that passed between two ticks.
-  if (!RadioButton2->Checked()) {
-    const TTimeFormat format = services.TimeFormat();
-    due = due || services.CompareText(AlarmTimeText(format, services.Now()),
-                                      AlarmTimeText(format, DateTimePicker1->Time())) == 0;
+  // time service) its target's minute on the clock would come early. A time of day rings when
+  // the clock's hour and minute are its own (on its day, when it has one), whatever the
+  // locale's time format shows; the overdue check above catches a minute that passed between
+  // two ticks.
+  if (!FAlarmDue.Countdown && !due) {
+    const TDateTime now = services.Now();
+    const TTimeParts clock = DecodeTime(now);
+    const TMilliseconds target = FAlarmDue.Wall / kMinuteMs;
+    due = clock.Hour * 60 + clock.Minute == target % (24 * 60) &&
+          (!FAlarmDue.Dated || static_cast<TMilliseconds>(DatePart(now)) == target / (24 * 60));
   }
   if (due) {
     Disarm();
@@ -207,7 +245,7 @@ void TForm1::WndProc(TMessage& message) {
     case WM_ENABLE:
       // A modal box or dialog closed: a request that waited for it is armed once the code
       // that opened it has finished.
-      if (message.WParam && FPendingRequest) PostMessageA(Handle(), ArmPendingMessage, 0, 0);
+      if (message.WParam && FPending) PostMessageA(Handle(), ArmPendingMessage, 0, 0);
       break;
     case ArmPendingMessage:
       ArmPending();
@@ -246,6 +284,10 @@ class TKeepAwake {
 
 void FireAlarm() {
   const TKeepAwake awake;
+  Form1->FRinging = true;
+  const TScopeExit rung([] {
+    if (Form1) Form1->FRinging = false;
+  });
   Form1->Show();
   ShowWindow(Application->Handle(), SW_RESTORE);
   SetForegroundWindow(Application->Handle());
@@ -279,33 +321,71 @@ void TForm1::CSpinEdit1Change(TObject*) {
 // ---------------------------------------------------------------------------------------------
 // Arming from a start's arguments
 
+bool TForm1::TakeHandOver(const TAlarmRequest& alarm) {
+  if (Busy()) return false;
+  ArmFromRequest(alarm);
+  return true;
+}
+
 void TForm1::ArmFromRequest(const TAlarmRequest& alarm) {
-  FPendingRequest = alarm;
+  if (Timer1->Enabled() || FPending) Disarm();
+  TAlarmServices& services = AlarmServices();
+  const TAlarmDue due =
+      RequestDue(services.ZoneRule(), services.UtcNow(), services.TickCount(), alarm);
+  if (!alarm.Id.empty()) FRecordId = alarm.Id;
+  TAlarmRequest recorded = ChosenAlarm();
+  if (alarm.HasText) recorded.Text = alarm.Text;
+  if (alarm.Sound >= 0) {
+    recorded.Sound = alarm.Sound;
+    recorded.SoundFile = alarm.SoundFile;
+  }
+  Record(due, recorded);
+  FPending = TPendingAlarm{alarm, due};
   ArmPending();
 }
 
 void TForm1::ArmPending() {
   // A modal box disables its owner; hiding the owner now would leave the box over a hidden
   // window, and the code that opened it would go on with a window armed under it.
-  if (!FPendingRequest || !IsWindowEnabled(Handle())) return;
-  const TAlarmRequest alarm = *FPendingRequest;
-  FPendingRequest.reset();
+  if (!FPending || !IsWindowEnabled(Handle())) return;
+  const TPendingAlarm pending = *FPending;
+  FPending.reset();
+  const TAlarmRequest& alarm = pending.Alarm;
   if (FirstShow) FormShow(this);
-  if (alarm.Countdown) {
-    // As typed: the field keeps any number until it loses the focus, and arming reads it so.
-    CSpinEdit1->SetText(IntToStr(alarm.Minutes));
-    RadioButton2->SetChecked(true);
-  } else {
-    DateTimePicker1->SetTime(EncodeTime(alarm.Hour, alarm.Minute, 0, 0));
-    RadioButton1->SetChecked(true);
+  TAlarmServices& services = AlarmServices();
+  switch (alarm.When) {
+    case TAlarmWhen::In:
+    case TAlarmWhen::Moment: {
+      // As typed: the field keeps any number until it loses the focus, and arming reads it so.
+      // A moment shows the minutes left, rounded up.
+      const TMilliseconds left =
+          DueMoment(services.ZoneRule(), pending.Due, services.UtcNow(), services.TickCount())
+              .Start -
+          services.UtcNow();
+      const TMilliseconds minutes =
+          alarm.When == TAlarmWhen::In
+              ? alarm.Minutes
+              : std::max<TMilliseconds>(0, (left + kMinuteMs - 1) / kMinuteMs);
+      CSpinEdit1->SetText(IntToStr(static_cast<int>(std::min<TMilliseconds>(minutes, 999999))));
+      RadioButton2->SetChecked(true);
+      break;
+    }
+    case TAlarmWhen::At:
+    case TAlarmWhen::OnDate:
+      DateTimePicker1->SetTime(EncodeTime(alarm.Hour, alarm.Minute, 0, 0));
+      RadioButton1->SetChecked(true);
+      break;
   }
   if (alarm.HasText) Edit1->SetText(TextFromUtf8(alarm.Text));
   if (alarm.Sound >= 0) {
     SoundFile = alarm.Sound == 3 ? alarm.SoundFile : AnsiString();
     ComboBox2->SetItemIndex(alarm.Sound);
   }
-  if (Timer1->Enabled()) Disarm();
-  SpeedButton1Click(SpeedButton1);
+  Arm(pending.Due);
+  // A moment that passed while a box was open rings as soon as the box has closed.
+  if (AlarmOverdue(services.ZoneRule(), FAlarmDue, services.UtcNow(), services.TickCount())) {
+    PostMessageA(Handle(), CheckAlarmMessage, 0, 0);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -387,6 +467,9 @@ void TForm1::TrayIcon1Click(TObject*) {
 }
 
 void TForm1::Beenden1Click(TObject*) {
+  // The user quits: the alarm goes with the program, and its record too. A program ended by
+  // the system (a sign-out, an update) keeps it for the next logon.
+  Disarm();
   Close();
 }
 
@@ -404,23 +487,32 @@ void TForm1::AniIcon1Click(TObject*) {
 namespace {
 
 // A start with arguments that another copy takes over, or that only shows a message, ends
-// here.
-bool StartEndsHere(const TStartRequest& start, TRunningCopy& runningCopy) {
+// here, with the process's exit code.
+bool StartEndsHere(const TStartRequest& start, TRunningCopy& runningCopy, int& exitCode) {
   switch (start.Kind) {
     case TStartKind::Usage:
     case TStartKind::Bad:
       ShowStartMessage(start);
       return true;
-    case TStartKind::Alarm:
+    case TStartKind::Alarm: {
+      // Without its texts the program cannot run: it says so rather than seem to arm.
+      const std::vector<AnsiString> missing = WaTrans::MissingFiles();
+      if (!missing.empty()) {
+        ShowMissingLanguageFiles(missing);
+        exitCode = 1;
+        return true;
+      }
       return runningCopy.HandOver(start.Alarm);
+    }
     case TStartKind::Normal:
       break;
   }
   return false;
 }
 
-// Enters this copy as the one that later starts hand their alarms to; they arrive at the
-// application's window, which lives as long as the program.
+// Enters this copy as one that later starts may hand their alarms to; they arrive at the
+// application's window, which lives as long as the program. The answer is TRUE when the
+// window took the alarm, FALSE when it waits for one of its own.
 void TakeHandOvers(TRunningCopy& runningCopy) {
   Application->HookMainWindow([](TMessage& message) {
     if (message.Msg != WM_COPYDATA || !Form1) return false;
@@ -429,8 +521,7 @@ void TakeHandOvers(TRunningCopy& runningCopy) {
                       alarm)) {
       return false;
     }
-    Form1->ArmFromRequest(alarm);
-    message.Result = TRUE;
+    message.Result = Form1->TakeHandOver(alarm) ? TRUE : FALSE;
     return true;
   });
   runningCopy.Enter(Application->Handle());
@@ -441,12 +532,13 @@ void TakeHandOvers(TRunningCopy& runningCopy) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitWakoraGlobals();
   TRunningCopy runningCopy;
+  int exitCode = 0;
   try {
     InitApplication();
-    const TStartRequest start = ParseStartArguments(CommandLineArguments(), ResolveExistingFile);
-    if (StartEndsHere(start, runningCopy)) {
+    const TStartRequest start = ParseStartArguments(StartArguments(), ResolveExistingFile);
+    if (StartEndsHere(start, runningCopy, exitCode)) {
       DoneApplication();
-      return 0;
+      return exitCode;
     }
     // The icon first: the windows made from here on carry it from their start.
     Application->SetIconResource("MAINICON");
@@ -460,13 +552,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Ccalendr::Register();
     LanguageServices().RequestTermination = [] { Application->Terminate(); };
     Application->CreateForm(Form1);
-    TakeHandOvers(runningCopy);
     if (start.Kind == TStartKind::Alarm) {
-      // Armed from the start, the window stays hidden as after the start button.
+      // Armed from the start, the window stays hidden as after the start button; armed before
+      // it is entered, so that a start at the same moment finds it busy and arms its own.
       Form1->ArmFromRequest(start.Alarm);
+      TakeHandOvers(runningCopy);
       while (Application->HandleMessage()) {
       }
     } else {
+      TakeHandOvers(runningCopy);
       Application->Run();
     }
   } catch (const std::exception& error) {

@@ -76,17 +76,24 @@ class TForm1 : public TForm {
   void CSpinEdit1Change(TObject* Sender);
   void FormCreate(TObject* Sender);
 
-  // Arms the alarm that a start's arguments ask for: the controls set as the user would set
-  // them, then the start button. A window not yet shown gets its first show's texts and lists
-  // first and stays hidden. While a modal box or dialog of the window is open (the ringing
-  // alarm's message, the file dialog) the arming waits until it closes; the newest request
-  // wins.
+  // Takes an alarm that another start hands over, unless this copy waits for an alarm of its
+  // own or one is ringing: the other start then arms a copy of its own (false). An armed alarm
+  // is never replaced.
+  bool TakeHandOver(const TAlarmRequest& alarm);
+  // Arms the alarm that a start's arguments ask for. Its due moment is fixed and recorded at
+  // once; the window work (the controls set as the user would set them, then hidden as after
+  // the start button) waits while a modal box or dialog of the window is open. A window not
+  // yet shown gets its first show's texts and lists first and stays hidden.
   void ArmFromRequest(const TAlarmRequest& alarm);
+  // An alarm is armed, waits for a box to close to be armed, or rings.
+  bool Busy() const;
 
  protected:
   void WndProc(TMessage& message) override;
 
  private:
+  friend void FireAlarm();
+
   // Posted to the form to look at the armed alarm at once.
   static constexpr UINT CheckAlarmMessage = WM_APP + 1;
   // After a resume from sleep and after a change of the clock the alarm is looked at at once,
@@ -94,17 +101,31 @@ class TForm1 : public TForm {
   void WMPowerBroadcast(TMessage& message);
   void WMTimeChange(TMessage& message);
   void CheckAlarm();
+  // Hides the window as the start button does and waits for `due`.
+  void Arm(const TAlarmDue& due);
   // Sets the wake-up timer to the armed alarm's due moment, and the tray tip to its time.
   void ShowDue();
-  // Disarms: the timer, the wake-up timer and the tray tip.
+  // Records `due`, with the reminder and the sound of `alarm`, for the next logon.
+  void Record(const TAlarmDue& due, const TAlarmRequest& alarm);
+  // The reminder and the sound as the controls show them.
+  TAlarmRequest ChosenAlarm() const;
+  // Disarms: the timer, a request waiting to be armed, the wake-up timer, the tray tip and the
+  // record.
   void Disarm();
 
-  TAlarmDue FAlarmDue;  // when the armed alarm is due besides its minute text
+  TAlarmDue FAlarmDue;   // when the armed alarm is due
+  AnsiString FRecordId;  // the name of this copy's record; made at its first arming
+  bool FRecorded = false;
+  bool FRinging = false;
 
   // Posted when the window is enabled again, to arm a request that waited for it.
   static constexpr UINT ArmPendingMessage = WM_APP + 33;
   void ArmPending();
-  std::optional<TAlarmRequest> FPendingRequest;
+  struct TPendingAlarm {
+    TAlarmRequest Alarm;
+    TAlarmDue Due;
+  };
+  std::optional<TPendingAlarm> FPending;
 };
 
 // The window's globals.

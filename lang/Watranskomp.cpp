@@ -174,10 +174,16 @@ AnsiString ParseLanguageName(std::string_view text) {
   return AnsiString(rest.substr(0, rest.find('\n')));
 }
 
+std::vector<AnsiString> WaTrans::MissingFiles() {
+  const AnsiString base = BasePath();
+  if (!base.empty() && (FileExists(base + "def") || FileExists(base + "t00"))) return {};
+  return {base + "def", base + "t00"};
+}
+
 WaTrans::WaTrans(TMode mode) : FMode(mode) {
   const AnsiString base = BasePath();
   const bool hasActive = !base.empty() && FileExists(base + "def");
-  if (!hasActive && !(!base.empty() && FileExists(base + "t00")) && FMode == TMode::Active) {
+  if (!hasActive && FMode == TMode::Active && !MissingFiles().empty()) {
     // Takes effect only once the message loop runs; the catalogue still loads its defaults.
     const auto& terminate = LanguageServices().RequestTermination;
     if (terminate) terminate();
@@ -202,7 +208,7 @@ const AnsiString& WaTrans::LanguageName(int number) const {
   return LanguageNames[number];
 }
 
-AnsiString WaTrans::BasePath() const {
+AnsiString WaTrans::BasePath() {
   // The dot of the executable's extension stays: "C:\Tools\alarm.exe" gives "C:\Tools\alarm.".
   // Without a path there is no file to read, rather than files of the current folder.
   const auto& executable = LanguageServices().ExecutablePath;

@@ -54,6 +54,10 @@ class WaTrans {
   };
   explicit WaTrans(TMode mode = TMode::Active);
 
+  // The files whose absence ends the program (neither "def" nor "t00" is there), by their full
+  // paths; empty when the catalogue has what it needs.
+  static std::vector<AnsiString> MissingFiles();
+
   // Text `number` of the active language; the empty text at or beyond TextCount.
   const AnsiString& Text(int number) const;
   // Name of language `number`; the empty text outside 0 .. LanguageCount - 1.
@@ -74,7 +78,7 @@ class WaTrans {
   int TextCount = 0;
 
  private:
-  AnsiString BasePath() const;
+  static AnsiString BasePath();
   void LoadActiveTexts();
   void LoadLanguageNames();
 

@@ -23,6 +23,7 @@ const ClockFormat kFormats[] = {
     {"12-hour, marker behind", {"h:mm:ss tt", "AM", "PM"}},
     {"12-hour, marker in front", {"tt hh:mm:ss", "AM", "PM"}},
     {"12-hour, empty markers", {"h:mm:ss tt", "", ""}},
+    {"hours only", {"HH' Uhr'", "", ""}},  // its texts are equal for a whole hour
 };
 
 class AlarmTest : public apptest::WindowTest, public ::testing::WithParamInterface<ClockFormat> {
@@ -39,7 +40,7 @@ class AlarmTest : public apptest::WindowTest, public ::testing::WithParamInterfa
   bool Fired() const { return !messages_.empty(); }
 };
 
-TEST_P(AlarmTest, CountdownFiresAtTheFirstTickInsideTheTargetMinute) {
+TEST_P(AlarmTest, CountdownRingsItsMinutesAfterArmingToTheSecond) {
   SetClock(10, 0, 50);
   Form1->CSpinEdit1->SetValue(1);
   EXPECT_TRUE(Form1->RadioButton2->Checked());
@@ -48,9 +49,10 @@ TEST_P(AlarmTest, CountdownFiresAtTheFirstTickInsideTheTargetMinute) {
   EXPECT_FALSE(IsWindowVisible(Application->Handle()));
   EXPECT_TRUE(Form1->Timer1->Enabled());
   EXPECT_FALSE(Form1->AniIcon1->Animated());
-  for (int second = 51; second <= 59; ++second) Tick(10, 0, second);
-  EXPECT_FALSE(Fired());
   Tick(10, 1, 0);
+  Tick(10, 1, 49);
+  EXPECT_FALSE(Fired()) << "a minute is sixty seconds, whenever it is armed";
+  Tick(10, 1, 50);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0], "Wakora: Die Zeit ist um!");
   EXPECT_FALSE(Form1->Timer1->Enabled());
@@ -138,10 +140,10 @@ TEST_P(AlarmTest, AClockSetBackDuringACountdownFiresOnTime) {
   SendMessageA(Form1->Handle(), WM_TIMECHANGE, 0, 0);
   wintest::Pump();
   ASSERT_EQ(wake_sets_.size(), 2u);
-  EXPECT_EQ(wake_sets_[1].first, FileTimeAt(9, 10, 0)) << "the wake-up moves with the clock";
-  Tick(9, 9, 59);
+  EXPECT_EQ(wake_sets_[1].first, FileTimeAt(9, 10, 30)) << "the wake-up moves with the clock";
+  Tick(9, 10, 29);
   EXPECT_FALSE(Fired());
-  Tick(9, 10, 0);
+  Tick(9, 10, 30);
   EXPECT_EQ(messages_.size(), 1u);
 }
 
@@ -227,8 +229,8 @@ class CountdownTest : public apptest::WindowTest {
   }
 };
 
-// A countdown of N minutes rings N minutes of real time after the start of the minute it was
-// armed in, whatever the wall clock does meanwhile; the tip names the clock's time then.
+// A countdown of N minutes rings N minutes of real time after it was armed, whatever the wall
+// clock does meanwhile; the tip names the clock's minute then.
 TEST_F(CountdownTest, CountsRealMinutesWhateverTheClockDoes) {
   const auto local = [](int month, int day, int hour, int minute, int second) {
     return EncodeDate(2026, month, day) + EncodeTime(hour, minute, second, 0);
@@ -244,14 +246,14 @@ TEST_F(CountdownTest, CountsRealMinutesWhateverTheClockDoes) {
   } cases[] = {
       // clang-format off
       {"spring night in Europe", &kCentralEurope, local(3, 29, 1, 30, 20), "90", 0,
-       90 * 60 - 20, "Wakora \x96 04:00"},
+       90 * 60, "Wakora \x96 04:00"},
       {"spring night on Lord Howe", &kLordHowe, local(10, 4, 1, 50, 20), "45", 0,
-       45 * 60 - 20, "Wakora \x96 03:05"},
-      {"clock set forward", nullptr, local(12, 7, 10, 0, 30), "90", 60, 90 * 60 - 30,
+       45 * 60, "Wakora \x96 03:05"},
+      {"clock set forward", nullptr, local(12, 7, 10, 0, 30), "90", 60, 90 * 60,
        "Wakora \x96 12:30"},
-      {"a day typed", nullptr, local(12, 7, 10, 0, 30), "1440", 0, 1440 * 60 - 30,
+      {"a day typed", nullptr, local(12, 7, 10, 0, 30), "1440", 0, 1440 * 60,
        "Wakora \x96 10:00"},
-      {"more than a day typed", nullptr, local(12, 7, 10, 0, 30), "1500", 0, 1500 * 60 - 30,
+      {"more than a day typed", nullptr, local(12, 7, 10, 0, 30), "1500", 0, 1500 * 60,
        "Wakora \x96 11:00"},
       {"zero typed", nullptr, local(12, 7, 10, 0, 30), "0", 0, 1, "Wakora \x96 10:00"},
       // clang-format on
@@ -567,6 +569,29 @@ TEST_F(TrayTest, TheTipAndTheWakeTimerFollowTheArmedAlarm) {
   delete Form1;
   Form1 = nullptr;
   EXPECT_EQ(wake_cancels_, 3) << "the program ended";
+}
+
+// The record brings an armed alarm back after a restart, and only an armed one.
+TEST_F(TrayTest, AnAlarmIsRecordedUntilItIsCancelledRingsOrTheUserQuits) {
+  Form1->Edit1->SetText("Tea \xE9");
+  Form1->ComboBox2->SetItemIndex(1);
+  ArmForNoon();
+  ASSERT_EQ(records_.size(), 1u);
+  const AnsiString id = records_.begin()->first;
+  EXPECT_EQ(records_[id], (std::vector<AnsiString>{"/at", "2026-12-07T12:00", "/text",
+                                                   "Tea \xC3\xA9", "/sound", "2", "/id", id}));
+  TrayMessage(WM_LBUTTONUP);
+  EXPECT_TRUE(records_.empty()) << "cancelled from the tray";
+  ArmForNoon();
+  Tick(12, 0, 0);
+  EXPECT_TRUE(records_.empty()) << "rang";
+  ArmForNoon();
+  Form1->Beenden1->Click();
+  EXPECT_TRUE(records_.empty()) << "the user quit";
+  ArmForNoon();
+  delete Form1;
+  Form1 = nullptr;
+  EXPECT_EQ(records_.size(), 1u) << "ended by the system, it comes back at the next logon";
 }
 
 // A computer woken for the alarm with nobody at it stays awake, the display on, until the

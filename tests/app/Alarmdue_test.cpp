@@ -44,8 +44,8 @@ TEST(AlarmDue, ArmingFindsTheNextPassOfTheMinute) {
        At(12, 8, 9, 1), At(12, 8, 9, 0)},
       {"over midnight", kUtc, At(12, 7, 23, 59, 30), false, 0, At(12, 8, 0, 0), At(12, 8, 0, 1),
        At(12, 8, 0, 0)},
-      {"countdown from the start of its minute, over midnight", kUtc, At(12, 7, 23, 59, 30), true,
-       1, At(12, 8, 0, 0), At(12, 8, 0, 0), At(12, 8, 0, 0)},
+      {"countdown to the second, over midnight", kUtc, At(12, 7, 23, 59, 30), true, 1,
+       At(12, 8, 0, 0, 30), At(12, 8, 0, 0, 30), At(12, 8, 0, 0, 30)},
       {"skipped in spring: at the jump", kEurope, At(3, 29, 0, 0), false, 150, At(3, 29, 1, 0),
        At(3, 29, 1, 0), At(3, 29, 2, 30)},
       {"repeated in autumn: the first pass", kEurope, At(10, 25, 0, 10), false, 150,
@@ -108,6 +108,71 @@ TEST(AlarmDue, TheTipNamesTheTargetInTheShortTimeFormat) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(AlarmTipText({c.Picture, "AM", "PM"}, c.Due.Wall), c.Tip) << c.Picture;
+  }
+}
+
+TAlarmRequest Asked(TAlarmWhen when, int value, const char* text = nullptr,
+                    const char* sound_file = nullptr) {
+  TAlarmRequest alarm;
+  alarm.When = when;
+  alarm.Minutes = value;
+  alarm.Hour = value / 60;
+  alarm.Minute = value % 60;
+  alarm.HasText = text != nullptr;
+  alarm.Text = text ? text : "";
+  alarm.Sound = sound_file ? 3 : 0;
+  alarm.SoundFile = sound_file ? sound_file : "";
+  alarm.Id = "A1";
+  return alarm;
+}
+
+// An armed alarm's record: the command that arms it again at the next logon, and when it rings
+// once restored, at once when its moment passed while the computer was off.
+TEST(AlarmDue, TheRecordArmsTheSameMomentAfterARestart) {
+  constexpr auto kIn = TAlarmWhen::In, kAt = TAlarmWhen::At;
+  const struct {
+    const char* Name;
+    const TZoneRule& Rule;
+    TMilliseconds Armed;  // UTC, as every moment here
+    TAlarmRequest Alarm;
+    const char* Command;            // after the program's path
+    TMilliseconds Restored, Rings;  // Rings: when its due begins (now, for a passed countdown)
+    bool AtOnce;
+  } cases[] = {
+      // clang-format off
+      {"a countdown, rounded up to its second", kUtc, At(12, 7, 10, 0, 59) + 400,
+       Asked(kIn, 4, "Tea \"green\" \\"),
+       "/at 2026-12-07T10:05:00Z /text \"Tea \\\"green\\\" \\\\\" /sound 1 /id A1",
+       At(12, 7, 10, 2), At(12, 7, 10, 5), false},
+      {"a time of day, as its minute on the clock", kEurope, At(12, 7, 20, 0), Asked(kAt, 7 * 60, nullptr,
+       "C:\\My Sounds\\bell.wav"),
+       "/at 2026-12-08T07:00 /sound \"C:\\My Sounds\\bell.wav\" /id A1", At(12, 8, 5, 0),
+       At(12, 8, 6, 0), false},
+      {"the second pass of an hour the clock runs twice", kEurope, At(10, 25, 0, 45),
+       Asked(kAt, 150), "/at 2026-10-25T01:30:00Z /sound 1 /id A1", At(10, 25, 1, 0),
+       At(10, 25, 1, 30), false},
+      {"a countdown that passed while the computer was off", kUtc, At(12, 7, 10, 0),
+       Asked(kIn, 30), "/at 2026-12-07T10:30:00Z /sound 1 /id A1", At(12, 7, 11, 0),
+       At(12, 7, 11, 0), true},
+      {"a time of day that passed while off", kUtc, At(12, 7, 22, 0), Asked(kAt, 7 * 60),
+       "/at 2026-12-08T07:00 /sound 1 /id A1", At(12, 8, 9, 0), At(12, 8, 7, 0), true},
+      // clang-format on
+  };
+  const AnsiString program = "C:\\Program Files\\Wakora\\Wakora.exe";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TAlarmDue armed = RequestDue(c.Rule, c.Armed, 0, c.Alarm);
+    // Looked at later, the record is the same.
+    const TMilliseconds later = 60000;
+    const TAlarmRequest record = RecordRequest(c.Rule, armed, c.Armed + later, later, c.Alarm);
+    EXPECT_EQ(CommandLine(program, AlarmArguments(record)), "\"" + program + "\" " + c.Command);
+    // The restart: a new tick count, the record read back as the command line gives it.
+    const TMilliseconds tick = 5000;
+    const TStartRequest restored = ParseStartArguments(AlarmArguments(record), nullptr);
+    ASSERT_EQ(restored.Kind, TStartKind::Alarm);
+    const TAlarmDue due = RequestDue(c.Rule, c.Restored, tick, restored.Alarm);
+    EXPECT_EQ(DueMoment(c.Rule, due, c.Restored, tick).Start, c.Rings);
+    EXPECT_EQ(AlarmOverdue(c.Rule, due, c.Restored, tick), c.AtOnce);
   }
 }
 

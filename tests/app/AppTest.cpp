@@ -53,7 +53,6 @@ void WindowTest::SetUp() {
   services.UtcNow = [this] { return utc_; };
   services.TickCount = [this] { return tick_count_; };
   services.ZoneRule = [this, real = services.ZoneRule] { return zone_ ? *zone_ : real(); };
-  services.TimeFormat = [this] { return time_format_; };
   services.ShortTimeFormat = [this] {
     return TTimeFormat{PictureWithoutSeconds(time_format_.Picture), time_format_.AM,
                        time_format_.PM};
@@ -76,6 +75,11 @@ void WindowTest::SetUp() {
   services.SetExecutionState = [this](EXECUTION_STATE state) {
     return std::exchange(execution_state_, state);
   };
+  services.RecordAlarm = [this](const AnsiString& id, const std::vector<AnsiString>& arguments) {
+    records_[id] = arguments;
+    return true;
+  };
+  services.ForgetAlarm = [this](const AnsiString& id) { records_.erase(id); };
 }
 
 void WindowTest::TearDown() {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
 #include <optional>
 #include <ostream>
 #include <set>
@@ -85,7 +86,8 @@ class WindowTest : public ::testing::Test {
   bool shell_refuses_ = false;
   std::vector<AnsiString> messages_;
   EXECUTION_STATE execution_state_ = ES_CONTINUOUS;
-  std::vector<std::pair<LONGLONG, BOOL>> wake_sets_;  // due time, resume
+  std::vector<std::pair<LONGLONG, BOOL>> wake_sets_;       // due time, resume
+  std::map<AnsiString, std::vector<AnsiString>> records_;  // the armed alarms' records by name
   int wake_cancels_ = 0;
   int gdi_before_ = 0;
 };

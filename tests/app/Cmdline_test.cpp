@@ -34,7 +34,7 @@ AnsiString Outcome(const TStartRequest& request) {
 TEST(StartArguments, AcceptEachFormAndNameTheFirstBadArgument) {
   const struct {
     std::vector<AnsiString> Arguments;
-    const char* Outcome;
+    AnsiString Outcome;
   } cases[] = {
       {{}, "normal"},
       {{"/in", "15"}, "/in 15"},
@@ -47,6 +47,11 @@ TEST(StartArguments, AcceptEachFormAndNameTheFirstBadArgument) {
       {{"/text", "-in \xC3\xA9", "/sound", "tea.wav", "/at", "0:00"},
        "/at 00:00 /text -in \xC3\xA9 /sound C:\\tea.wav"},
       {{"/in", "1", "/text", ""}, "/in 1 /text "},
+      {{"/at", "2026-12-24T18:00"}, "/at 2026-12-24T18:00"},
+      {{"/at", "2026-12-24t17:00:30z"}, "/at 2026-12-24T17:00:30Z"},
+      {{"/at", "2028-02-29T17:00Z"}, "/at 2028-02-29T17:00:00Z"},
+      // A record keeps its sound file when the file is gone; its playback falls back.
+      {{"/id", "A1b2", "/in", "5", "/sound", "gone.wav"}, "/in 5 /sound gone.wav /id A1b2"},
       {{"/?"}, "usage"},
 
       {{"/in", "1000000"}, "invalid 1000000"},
@@ -57,6 +62,12 @@ TEST(StartArguments, AcceptEachFormAndNameTheFirstBadArgument) {
       {{"/at", "07:60"}, "invalid 07:60"},
       {{"/at", "7:5"}, "invalid 7:5"},
       {{"/at", "07:00:00"}, "invalid 07:00:00"},
+      {{"/at", "2026-02-29T10:00"}, "invalid 2026-02-29T10:00"},
+      {{"/at", "2026-12-24T18:00:30"}, "invalid 2026-12-24T18:00:30"},  // seconds only in UTC
+      {{"/at", "1899-12-24T18:00Z"}, "invalid 1899-12-24T18:00Z"},
+      {{"/at", "2026-12-24 18:00"}, "invalid 2026-12-24 18:00"},
+      {{"/in", "5", "/id", "a-b"}, "invalid a-b"},
+      {{"/in", "5", "/id", std::string(33, 'a')}, "invalid " + std::string(33, 'a')},
       {{"/in"}, "invalid /in"},  // no value
       {{"/in", "5", "/at", "07:00"}, "invalid /at"},
       {{"/in", "5", "/text", "a", "/TEXT", "b"}, "invalid /TEXT"},

@@ -1,6 +1,7 @@
 // A start's alarm: handed to the running copy through the named entry and WM_COPYDATA, and
 // armed on the window as the start button arms it.
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "app/Handover.h"
@@ -10,7 +11,7 @@ namespace {
 
 TAlarmRequest Countdown(int minutes, const char* text = nullptr) {
   TAlarmRequest alarm;
-  alarm.Countdown = true;
+  alarm.When = TAlarmWhen::In;
   alarm.Minutes = minutes;
   alarm.HasText = text != nullptr;
   alarm.Text = text ? text : "";
@@ -64,42 +65,78 @@ AnsiString UniqueName() {
   return "WakoraTest" + IntToStr(GetCurrentProcessId()) + "." + IntToStr(++counter);
 }
 
-TEST(RunningCopy, TakesHandOversOnlyFromALiveCopyThatAcceptsThem) {
-  enum TEntered { kNothing, kAccepting, kRefusing, kCrashed, kOtherProcess };
+TEST(RunningCopy, OffersTheAlarmToEachLiveCopyOfThisProgramUntilOneTakesIt) {
+  // What the entered copies answer: TRUE takes it, FALSE waits for an alarm of its own.
+  enum TEntered { kTakes, kBusy, kCrashed, kOtherProcess };
   const struct {
     const char* Name;
-    TEntered Entered;
+    std::vector<TEntered> Entered;
+    bool Taken;
+    std::vector<size_t> Offered;  // the copies, by their place above, that were offered it
   } cases[] = {
-      {"no copy", kNothing},
-      {"a copy that takes it", kAccepting},
-      // Between integrity levels the system drops the message, and the send answers 0.
-      {"a copy that does not take it", kRefusing},
-      {"a copy that crashed: its window is gone", kCrashed},
-      {"a window handle now of another process", kOtherProcess},
+      {"no copy", {}, false, {}},
+      {"a copy that waits for nothing", {kTakes}, true, {0}},
+      // Between integrity levels the system drops the message, and the send answers 0 too.
+      {"a copy that waits for its own alarm", {kBusy}, false, {0}},
+      {"a busy copy, then one that waits for nothing", {kBusy, kTakes}, true, {0, 1}},
+      {"a copy that crashed: its window is gone", {kCrashed}, false, {}},
+      {"a window handle now of another process", {kOtherProcess}, false, {}},
   };
   const TAlarmRequest alarm = Countdown(4, "Tea");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     const AnsiString name = UniqueName();
-    TRunningCopy running(name);
-    TReceiver entered(c.Entered == kRefusing ? FALSE : TRUE);
-    if (c.Entered != kNothing) {
-      running.Enter(c.Entered == kOtherProcess ? GetDesktopWindow() : entered.Window);
+    std::vector<std::unique_ptr<TRunningCopy>> copies;
+    std::vector<std::unique_ptr<TReceiver>> windows;
+    for (TEntered entered : c.Entered) {
+      copies.push_back(std::make_unique<TRunningCopy>(name));
+      windows.push_back(std::make_unique<TReceiver>(entered == kBusy ? FALSE : TRUE));
+      copies.back()->Enter(entered == kOtherProcess ? GetDesktopWindow() : windows.back()->Window);
+      if (entered == kCrashed) DestroyWindow(windows.back()->Window);
     }
-    if (c.Entered == kCrashed) DestroyWindow(entered.Window);
 
     TRunningCopy starting(name);
-    const bool live = c.Entered == kAccepting || c.Entered == kRefusing;
-    EXPECT_EQ(starting.EnteredWindow(), live ? entered.Window : nullptr) << "not sent to";
-    const bool taken = c.Entered == kAccepting;
-    EXPECT_EQ(starting.HandOver(alarm), taken);
-    EXPECT_EQ(entered.Received.size(), live ? 1u : 0u);
-    for (const auto& received : entered.Received) EXPECT_EQ(received, AlarmArguments(alarm));
-    // A copy that did not take the alarm arms it itself, and later starts come to it.
+    EXPECT_EQ(starting.HandOver(alarm), c.Taken);
+    std::vector<size_t> offered;
+    for (size_t i = 0; i < windows.size(); ++i) {
+      if (windows[i]->Received.empty()) continue;
+      offered.push_back(i);
+      EXPECT_EQ(windows[i]->Received.front(), AlarmArguments(alarm));
+    }
+    EXPECT_EQ(offered, c.Offered);
+    // A start that nobody took arms a copy of its own, which later starts are offered too.
     TReceiver own(TRUE);
     starting.Enter(own.Window);
-    EXPECT_EQ(starting.EnteredWindow(), taken ? entered.Window : own.Window);
+    EXPECT_EQ(starting.EnteredWindows().size(), c.Offered.size() + 1);
   }
+  DWORD desktop = 0;
+  GetWindowThreadProcessId(GetDesktopWindow(), &desktop);
+  EXPECT_FALSE(RunsThisProgram(desktop)) << "another program's process";
+  EXPECT_TRUE(RunsThisProgram(GetCurrentProcessId()));
+}
+
+// A start that waits for the mutex keeps its thread's windows answering: the copy that holds
+// it may send to them, and the system takes a window that does not answer for hung.
+TEST(RunningCopy, WaitingForTheMutexKeepsTheThreadsWindowsAnswering) {
+  const AnsiString name = UniqueName();
+  TReceiver window(TRUE);
+  std::atomic<bool> answered{false}, holding{false};
+  std::thread holder([&] {
+    TRunningCopy copy(name);
+    EXPECT_FALSE(copy.HandOver(Countdown(1)));  // nobody entered: it keeps the mutex
+    holding = true;
+    Sleep(100);
+    COPYDATASTRUCT data{0, 0, nullptr};
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutA(window.Window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                                   SMTO_ABORTIFHUNG, 1000, &result) != 0;
+  });
+  while (!holding) Sleep(10);
+  TRunningCopy waiting(name);
+  waiting.Enter(window.Window);  // waits for the holder, which ends after its send
+  holder.join();
+  EXPECT_TRUE(answered);
+  EXPECT_EQ(window.Received.size(), 1u);
 }
 
 TEST(RunningCopy, OfTwoStartsAtOneMomentTheSecondHandsOverToTheFirst) {
@@ -144,7 +181,7 @@ TEST_F(ArmFromRequestTest, AtStartTheWindowStaysHiddenWithTheFirstShowsTextsAndT
   EXPECT_TRUE(sounds_.empty()) << "a choice from the command line plays no preview";
   EXPECT_NE(Form1->TrayIcon1->ToolTip().find("10:01"), AnsiString::npos);
 
-  Tick(10, 1, 0);
+  Tick(10, 1, 50);
   EXPECT_EQ(messages_, std::vector<AnsiString>{"Wakora: Tea \xE9"});
   ASSERT_EQ(sounds_.size(), 1u);
   EXPECT_EQ(sounds_[0].File, alarm.SoundFile);
@@ -155,22 +192,57 @@ TEST_F(ArmFromRequestTest, AtStartTheWindowStaysHiddenWithTheFirstShowsTextsAndT
   EXPECT_EQ(Form1->ComboBox1->Items()->Count(), 8);
 }
 
-TEST_F(ArmFromRequestTest, WhileAModalBoxIsOpenTheNewestRequestWaitsForItToClose) {
+// A copy that waits for an alarm of its own, or rings one, leaves a start's alarm to a copy of
+// the start's own: nothing replaces an armed alarm.
+TEST_F(ArmFromRequestTest, AWindowTakesAHandOverOnlyWhileItWaitsForNothing) {
   StartWindow();
-  // A modal box or dialog disables its owner while it is open.
+  SetClock(10, 0, 0);
+  EXPECT_TRUE(Form1->TakeHandOver(Countdown(5))) << "idle";
+  EXPECT_FALSE(Form1->TakeHandOver(Countdown(7))) << "armed";
+  EXPECT_EQ(Form1->CSpinEdit1->Text(), "5");
+  bool taken_while_ringing = true;
+  AlarmServices().ShowMessage = [&](const AnsiString& text) {
+    messages_.push_back(text);
+    taken_while_ringing = Form1->TakeHandOver(Countdown(7));
+  };
+  Tick(10, 5, 0);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_FALSE(taken_while_ringing);
+  EXPECT_TRUE(Form1->TakeHandOver(Countdown(7))) << "answered";
+}
+
+// A hand-over that arrives while a dialog is open (the window is disabled then) is due from
+// its arrival and recorded at once; only the window's work waits for the dialog to close.
+TEST_F(ArmFromRequestTest, AHandOverWhileADialogIsOpenTakesItsMomentWhenItArrives) {
+  StartWindow();
+  SetClock(10, 0, 0);
   EnableWindow(Form1->Handle(), FALSE);
   Form1->ArmFromRequest(Countdown(5));
-  Form1->ArmFromRequest(Countdown(7));
-  wintest::Pump();
-  EXPECT_FALSE(Form1->Timer1->Enabled());
-  EXPECT_TRUE(IsWindowVisible(Form1->Handle()));
-
+  EXPECT_FALSE(Form1->TakeHandOver(Countdown(7))) << "it waits for an alarm already";
+  EXPECT_EQ(records_.size(), 1u);
+  SetClock(10, 3, 0);
   EnableWindow(Form1->Handle(), TRUE);
-  EXPECT_FALSE(Form1->Timer1->Enabled()) << "armed inside the box's own code";
+  EXPECT_FALSE(Form1->Timer1->Enabled()) << "armed inside the dialog's own code";
   wintest::Pump();
   EXPECT_TRUE(Form1->Timer1->Enabled());
   EXPECT_FALSE(IsWindowVisible(Form1->Handle()));
-  EXPECT_EQ(Form1->CSpinEdit1->Text(), "7");
+  Tick(10, 4, 59);
+  EXPECT_TRUE(messages_.empty());
+  Tick(10, 5, 0);
+  EXPECT_EQ(messages_.size(), 1u) << "five minutes after it arrived, not after the dialog";
+
+  // Its minute passed while the dialog was open: it rings as the dialog closes.
+  EnableWindow(Form1->Handle(), FALSE);
+  TAlarmRequest at;
+  at.When = TAlarmWhen::At;
+  at.Hour = 10;
+  at.Minute = 6;
+  Form1->ArmFromRequest(at);
+  SetClock(10, 8, 0);
+  EnableWindow(Form1->Handle(), TRUE);
+  wintest::Pump();
+  EXPECT_EQ(messages_.size(), 2u);
+  EXPECT_TRUE(records_.empty());
 }
 
 }  // namespace

@@ -99,4 +99,30 @@ TEST(SystemServices, RefusedSoundsAndFilesAreReported) {
   }
 }
 
+// The system starts no command of over 260 characters from the Run key: a long reminder's record
+// names its arguments, kept beside it, and goes with them. (A short record is restored by a real
+// logon in the end-to-end tests.)
+TEST(SystemServices, ALongRecordKeepsItsArgumentsBesideTheRunKey) {
+  const AnsiString id = "ServicesTest" + IntToStr(GetCurrentProcessId());
+  const std::wstring name = L"Wakora alarm " + WidePath(id);
+  constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::vector<AnsiString> arguments = {"/in", "5", "/text", AnsiString(300, '"'), "/id", id};
+  const TAlarmServices services = SystemAlarmServices();
+  ASSERT_TRUE(services.RecordAlarm(id, arguments));
+  wchar_t command[1024] = L"";
+  DWORD size = sizeof command;
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kRun, name.c_str(), RRF_RT_REG_SZ, nullptr, command,
+                         &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(CommandLineArguments(command), (std::vector<AnsiString>{"/id", id}));
+  std::vector<AnsiString> kept;
+  EXPECT_TRUE(RecordedArguments(id, kept));
+  EXPECT_EQ(kept, arguments);
+  services.ForgetAlarm(id);
+  EXPECT_FALSE(RecordedArguments(id, kept));
+  EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, kRun, name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
+                         nullptr),
+            ERROR_SUCCESS);
+}
+
 }  // namespace

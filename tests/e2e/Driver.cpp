@@ -85,8 +85,55 @@ bool SameFile(const std::string& a, const std::string& b) {
   return !left.empty() && left == ReadFile(b);
 }
 
+namespace {
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The Run key's values whose command holds `folder`: their names and commands.
+std::vector<std::pair<std::wstring, std::wstring>> RunValues(const std::string& folder) {
+  std::vector<std::pair<std::wstring, std::wstring>> found;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return found;
+  std::wstring needle = Wide(folder);
+  CharLowerW(needle.data());
+  for (DWORD index = 0;; ++index) {
+    wchar_t name[256];
+    wchar_t data[4096] = L"";
+    DWORD name_size = 256, data_size = sizeof data - sizeof(wchar_t), type = 0;
+    if (RegEnumValueW(key, index, name, &name_size, nullptr, &type, reinterpret_cast<BYTE*>(data),
+                      &data_size) != ERROR_SUCCESS) {
+      break;
+    }
+    std::wstring command = data;
+    CharLowerW(command.data());
+    if (type == REG_SZ && command.find(needle) != std::wstring::npos) found.push_back({name, data});
+  }
+  RegCloseKey(key);
+  return found;
+}
+
+}  // namespace
+
+std::vector<std::wstring> Records(const std::string& folder) {
+  std::vector<std::wstring> commands;
+  for (const auto& value : RunValues(folder)) commands.push_back(value.second);
+  return commands;
+}
+
+void ForgetRecords(const std::string& folder) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  for (const auto& value : RunValues(folder)) RegDeleteValueW(key, value.first.c_str());
+  RegCloseKey(key);
+}
+
+Program::Program(DWORD process, const std::string& folder) : folder_(folder), title_("Wakora") {
+  info_.dwProcessId = process;
+  info_.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, process);
+}
+
 Program::Program(const std::string& folder, const std::string& exe, const std::string& arguments)
-    : title_(exe.substr(0, exe.rfind('.'))) {
+    : folder_(folder), title_(exe.substr(0, exe.rfind('.'))) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   std::wstring command =
@@ -96,9 +143,16 @@ Program::Program(const std::string& folder, const std::string& exe, const std::s
 }
 
 Program::~Program() {
+  if (leave_running_) {
+    if (info_.hProcess) CloseHandle(info_.hProcess);
+    if (info_.hThread) CloseHandle(info_.hThread);
+    return;
+  }
+  // A program ended from outside keeps the records of its alarms, as after a crash.
   if (Running()) {
     TerminateProcess(info_.hProcess, 1);
     WaitForSingleObject(info_.hProcess, 5000);
+    ForgetRecords(folder_);
   }
   if (info_.hProcess) CloseHandle(info_.hProcess);
   if (info_.hThread) CloseHandle(info_.hThread);
@@ -184,6 +238,33 @@ BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM data) {
 }
 
 }  // namespace
+
+namespace {
+
+struct FindText {
+  const std::string& text;
+  HWND found;
+};
+
+BOOL CALLBACK FindBoxWithText(HWND window, LPARAM data) {
+  auto* find = reinterpret_cast<FindText*>(data);
+  char name[64];
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) &&
+      MessageBoxText(window).rfind(find->text, 0) == 0) {
+    find->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND FindMessageBox(const std::string& text) {
+  FindText find{text, nullptr};
+  EnumWindows(FindBoxWithText, reinterpret_cast<LPARAM>(&find));
+  return find.found;
+}
 
 HWND Program::MessageBoxWindow() const {
   FindDialog find{info_.dwProcessId, nullptr};

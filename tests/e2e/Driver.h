@@ -27,12 +27,22 @@ bool Exists(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
 std::string ReadFile(const std::string& path);
 
+// The commands of the user's Run key that start a program in `folder`, by the values' names;
+// and the same taken out. An alarm armed by a test and ended with the test leaves one behind.
+std::vector<std::wstring> Records(const std::string& folder);
+void ForgetRecords(const std::string& folder);
+
 class Program {
  public:
   // Starts `folder`\Wakora.exe, with `arguments` (UTF-8) after its quoted name.
   explicit Program(const std::string& folder, const std::string& exe = "Wakora.exe",
                    const std::string& arguments = "");
-  ~Program();  // ends the program if it still runs
+  // The program of a process that runs already, in `folder`.
+  Program(DWORD process, const std::string& folder);
+  // Ends the program if it still runs (unless left running), and then takes its records out.
+  ~Program();
+  // Leaves the program running when this object goes.
+  void LeaveRunning() { leave_running_ = true; }
 
   bool Running() const;
   // Waits for the process to end; false on timeout.
@@ -60,7 +70,9 @@ class Program {
 
  private:
   PROCESS_INFORMATION info_{};
+  std::string folder_;
   std::string title_;  // the program's name: its file name without the extension
+  bool leave_running_ = false;
 };
 
 std::string WindowText(HWND window);
@@ -70,6 +82,8 @@ int ComboIndex(HWND combo);
 void ChooseComboItem(HWND combo, int index);
 // A left click at client coordinates (reaches windowless controls through their parent).
 void Click(HWND window, int x, int y);
+// A visible message box of any process whose text begins with `text`, or null.
+HWND FindMessageBox(const std::string& text);
 // The texts of the static children of a message box.
 std::string MessageBoxText(HWND box);
 // Presses the message box's OK button.

@@ -1,6 +1,10 @@
 // End to end: the built program in a Wine desktop, driven through its windows.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 #include "tests/e2e/Driver.h"
 
 namespace {
@@ -108,6 +112,21 @@ TEST(Wakora, WithoutLanguageFilesTheProgramEndsByItself) {
   Program program(folder);
   EXPECT_TRUE(program.WaitForExit(kStartTimeout));
   EXPECT_FALSE(driver::Exists(folder + "\\Wakora.def"));
+  // Asked for an alarm, it says why it cannot set one, and fails.
+  Program alarm(folder, "Wakora.exe", "/in 5");
+  HWND box = nullptr;
+  ASSERT_TRUE(driver::WaitFor(
+      [&] {
+        box = alarm.MessageBoxWindow();
+        return box && !driver::MessageBoxText(box).empty();
+      },
+      kStartTimeout));
+  EXPECT_NE(driver::MessageBoxText(box).find("Wakora.def"), std::string::npos)
+      << driver::MessageBoxText(box);
+  driver::PressOk(box);
+  ASSERT_TRUE(alarm.WaitForExit(10000));
+  EXPECT_EQ(alarm.ExitCode(), 1u);
+  EXPECT_TRUE(driver::Records(folder).empty());
 }
 
 }  // namespace
@@ -254,7 +273,9 @@ HWND ArmedWindow(const Program& program, const std::string& minutes) {
 
 }  // namespace
 
-TEST(CommandLine, ArmsHiddenAndASecondStartReArmsTheRunningCopy) {
+// A start arms hidden; a second start while it waits arms a copy of its own, and a start while
+// a copy waits for nothing hands its alarm to that copy.
+TEST(CommandLine, ArmsHiddenAndNeverReplacesAnArmedAlarm) {
   const std::string folder = FreshFolder();
   Program first(folder, "Wakora.exe", "/in 1 /text Tea");
   HWND window = ArmedWindow(first, "1");
@@ -266,17 +287,25 @@ TEST(CommandLine, ArmsHiddenAndASecondStartReArmsTheRunningCopy) {
   EXPECT_NE(first.TrayWindow(), nullptr);
 
   Program second(folder, "Wakora.exe", "-AT 07:00 /sound 3");
-  ASSERT_TRUE(second.WaitForExit(kStartTimeout));
-  EXPECT_EQ(second.ExitCode(), 0u);
-  ASSERT_TRUE(driver::WaitFor([&] { return Checked(TimeOfDayButton(first)); }, 5000))
-      << "the running copy was not re-armed";
-  EXPECT_FALSE(Checked(CountdownButton(first)));
-  EXPECT_NE(driver::WindowText(TimePicker(first)).find("7:00"), std::string::npos)
-      << driver::WindowText(TimePicker(first));
-  EXPECT_EQ(driver::ComboIndex(SoundList(first)), 2);
-  EXPECT_EQ(driver::WindowText(ReminderField(first)), "Tea");
-  EXPECT_FALSE(IsWindowVisible(window));
-  EXPECT_TRUE(first.Running());
+  ASSERT_TRUE(driver::WaitFor([&] { return second.TrayWindow() != nullptr; }, kStartTimeout))
+      << "no copy of its own";
+  ASSERT_TRUE(driver::WaitFor([&] { return Checked(TimeOfDayButton(second)); }, 5000));
+  EXPECT_NE(driver::WindowText(TimePicker(second)).find("7:00"), std::string::npos)
+      << driver::WindowText(TimePicker(second));
+  EXPECT_EQ(driver::ComboIndex(SoundList(second)), 2);
+  EXPECT_FALSE(IsWindowVisible(second.MainWindow()));
+  EXPECT_TRUE(Checked(CountdownButton(first))) << "the first alarm was replaced";
+  EXPECT_EQ(driver::WindowText(MinutesField(first)), "1");
+  EXPECT_EQ(driver::Records(folder).size(), 2u) << "each armed copy keeps a record";
+
+  Program idle(folder);
+  ASSERT_NE(StartedWindow(idle), nullptr);
+  Program third(folder, "Wakora.exe", "/in 30");
+  ASSERT_TRUE(third.WaitForExit(kStartTimeout)) << "not handed to the idle copy";
+  EXPECT_EQ(third.ExitCode(), 0u);
+  EXPECT_TRUE(
+      driver::WaitFor([&] { return driver::WindowText(MinutesField(idle)) == "30"; }, 5000));
+  EXPECT_TRUE(driver::WaitFor([&] { return !IsWindowVisible(idle.MainWindow()); }, 5000));
 }
 
 TEST(CommandLine, ABadArgumentShowsItsMessageInTheActiveLanguageAndChangesNothing) {
@@ -311,4 +340,74 @@ TEST(CommandLine, ABadArgumentShowsItsMessageInTheActiveLanguageAndChangesNothin
   EXPECT_TRUE(Checked(CountdownButton(running)));
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_TRUE(running.Running());
+}
+
+// ---------------------------------------------------------------------------------------------
+// A restart, in two halves that tests/e2e/restart.sh runs around the end of the whole Wine
+// session and a new logon. The halves share a state file that WAKORA_RESTART_STATE names;
+// without it, or in the other half, they are skipped.
+
+namespace {
+
+constexpr char kRestartReminder[] = "Restart check";
+constexpr int64_t kRestartMinutes = 2;
+
+int64_t UtcMilliseconds() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return static_cast<int64_t>(static_cast<ULONGLONG>(now.dwHighDateTime) << 32 |
+                              now.dwLowDateTime) /
+         10000;
+}
+
+const char* RestartState(const char* half) {
+  const char* state = getenv("WAKORA_RESTART_STATE");
+  const char* asked = getenv("WAKORA_RESTART_HALF");
+  return state && asked && std::string(asked) == half ? state : nullptr;
+}
+
+}  // namespace
+
+TEST(Restart, ArmsAnAlarmAndLeavesItRunning) {
+  const char* state = RestartState("arm");
+  if (!state) GTEST_SKIP() << "the first half of tests/e2e/restart.sh";
+  const std::string folder = FreshFolder();
+  const int64_t before = UtcMilliseconds();
+  Program program(folder, "Wakora.exe",
+                  "/in " + std::to_string(kRestartMinutes) + " /text \"" + kRestartReminder + "\"");
+  ASSERT_TRUE(driver::WaitFor([&] { return driver::Records(folder).size() == 1; }, kStartTimeout))
+      << "no record of the armed alarm";
+  const int64_t after = UtcMilliseconds();
+  program.LeaveRunning();
+  std::ofstream(state) << folder << "\n" << before << "\n" << after << "\n";
+}
+
+TEST(Restart, TheRestoredAlarmRingsAtItsMomentAndLeavesNoRecord) {
+  const char* state = RestartState("ring");
+  if (!state) GTEST_SKIP() << "the second half of tests/e2e/restart.sh";
+  std::ifstream in(state);
+  std::string folder;
+  int64_t before = 0, after = 0;
+  std::getline(in, folder);
+  in >> before >> after;
+  ASSERT_EQ(driver::Records(folder).size(), 1u) << "the record did not outlive the session";
+  // Due between these, to the second rounded up, and rung by the tick after it.
+  const int64_t due_first = before + kRestartMinutes * 60000;
+  const int64_t due_last = after + kRestartMinutes * 60000 + 1000;
+  const std::string text = std::string("Wakora: ") + kRestartReminder;
+  HWND box = nullptr;
+  ASSERT_TRUE(driver::WaitFor([&] { return (box = driver::FindMessageBox(text)) != nullptr; },
+                              static_cast<DWORD>(due_last - UtcMilliseconds() + 30000)))
+      << "the restored alarm did not ring";
+  const int64_t rang = UtcMilliseconds();
+  EXPECT_GE(rang, due_first) << "rang early";
+  EXPECT_LE(rang, due_last + 5000) << "rang late";
+  EXPECT_TRUE(driver::Records(folder).empty()) << "a rung alarm left its record";
+  DWORD process = 0;
+  GetWindowThreadProcessId(box, &process);
+  Program restored(process, folder);
+  driver::PressOk(box);
+  ASSERT_TRUE(driver::WaitFor([&] { return !IsWindow(box); }, 5000));
+  PostMessageA(restored.MainWindow(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(restored.WaitForExit(10000));
 }
