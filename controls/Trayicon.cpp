@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "framework/win/Forms.h"
 #include "framework/win/Platform.h"
@@ -46,7 +48,7 @@ void LetTaskbarCreatedThrough(HWND window) {
 }  // namespace
 
 TTrayServices& TrayServices() {
-  static TTrayServices services{Shell_NotifyIconA, HaltProcess};
+  static TTrayServices services{Shell_NotifyIconW, HaltProcess};
   return services;
 }
 
@@ -108,15 +110,29 @@ bool TTrayIcon::WndProc(TMessage& message) {
       KillTimer(FWindow.Handle(), RetryTimer);
     }
   } else if (message.Msg == TrayCallbackMessage) {
-    switch (message.LParam) {
+    // Version 4 puts the event in the low word and the icon's place in WPARAM; before it,
+    // LPARAM is the mouse message alone.
+    const UINT event = FVersion4 ? LOWORD(message.LParam) : static_cast<UINT>(message.LParam);
+    switch (event) {
       case WM_LBUTTONUP:
+      case NIN_KEYSELECT:  // Enter or Space on the icon (version 4)
         OnClick(this);
         break;
       case WM_LBUTTONDBLCLK:
         OnDblClick(this);
         break;
       case WM_RBUTTONUP:
-        DoRightClick(this);
+        // In version 4 the menu comes with WM_CONTEXTMENU, from the keyboard too.
+        if (!FVersion4) DoRightClick(this);
+        break;
+      case WM_CONTEXTMENU:
+        if (FVersion4) {
+          DoRightClick(this, POINT{static_cast<short>(LOWORD(message.WParam)),
+                                   static_cast<short>(HIWORD(message.WParam))});
+        }
+        break;
+      case NIN_BALLOONUSERCLICK:
+        OnBalloonClick(this);
         break;
       default:
         break;
@@ -172,31 +188,35 @@ void TTrayIcon::SetToolTip(const AnsiString& text) {
 }
 
 void TTrayIcon::FillDataStructure() {
+  FIconData = TNotifyIconData{};
   FIconData.cbSize = sizeof(TNotifyIconData);
   FIconData.hWnd = FWindow.Handle();
   FIconData.uID = 0;
-  FIconData.uFlags = kAllFlags;
+  // Version 4 shows the tip only when asked to.
+  FIconData.uFlags = kAllFlags | NIF_SHOWTIP;
   FIconData.uCallbackMessage = TrayCallbackMessage;
   // The notification area shows small icons: the system's size, which grows with the screen's
   // resolution, drawn from the file's nearest image.
   FIconData.hIcon =
       FIcon->HandleOfSize(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
-  std::memset(FIconData.szTip, 0, sizeof(FIconData.szTip));
-  std::memcpy(FIconData.szTip, FToolTip.data(),
-              std::min(FToolTip.size(), sizeof(FIconData.szTip) - 1));
+  const std::wstring tip = WideText(FToolTip);
+  tip.copy(FIconData.szTip, std::size(FIconData.szTip) - 1);
 }
 
 bool TTrayIcon::AddIcon() {
   FillDataStructure();
-  const bool added =
-      TrayServices().ShellNotify(NIM_ADD, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
-  if (FToolTip.empty()) PostMessageA(FWindow.Handle(), ApplyToolTipMessage, 0, 0);
-  // Refused (the taskbar does not answer yet): again and again until it takes the icon.
+  const bool added = TrayServices().ShellNotify(NIM_ADD, &FIconData);
   if (added) {
+    // An older shell keeps to its first protocol, and says so.
+    FIconData.uVersion = ShellVersion;
+    FVersion4 = TrayServices().ShellNotify(NIM_SETVERSION, &FIconData) != FALSE;
+    FIconData.uVersion = 0;
     KillTimer(FWindow.Handle(), RetryTimer);
   } else {
+    // Refused (the taskbar does not answer yet): again and again until it takes the icon.
     SetTimer(FWindow.Handle(), RetryTimer, RetryInterval, nullptr);
   }
+  if (FToolTip.empty()) PostMessageA(FWindow.Handle(), ApplyToolTipMessage, 0, 0);
   return added;
 }
 
@@ -204,18 +224,43 @@ bool TTrayIcon::ModifyIcon() {
   FillDataStructure();
   if (!FActive) return true;
   // The shell no longer knows an icon whose add it refused, or that a new taskbar lost.
-  return TrayServices().ShellNotify(NIM_MODIFY, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData)) ||
-         AddIcon();
+  return TrayServices().ShellNotify(NIM_MODIFY, &FIconData) || AddIcon();
 }
 
 bool TTrayIcon::DeleteIcon() {
   KillTimer(FWindow.Handle(), RetryTimer);
-  return TrayServices().ShellNotify(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&FIconData));
+  return TrayServices().ShellNotify(NIM_DELETE, &FIconData);
+}
+
+bool TTrayIcon::Notify(const AnsiString& title, const AnsiString& text) {
+  if (!FActive) return false;
+  FillDataStructure();
+  FIconData.uFlags |= NIF_INFO;
+  WideText(text).copy(FIconData.szInfo, std::size(FIconData.szInfo) - 1);
+  WideText(title).copy(FIconData.szInfoTitle, std::size(FIconData.szInfoTitle) - 1);
+  FIconData.dwInfoFlags = NIIF_INFO;
+  const bool shown = TrayServices().ShellNotify(NIM_MODIFY, &FIconData) != FALSE;
+  // Later changes of the icon or tip must not show the notification again.
+  FillDataStructure();
+  return shown;
+}
+
+bool TTrayIcon::ShowBalloon(const AnsiString& title, const AnsiString& text) {
+  // An empty text would take the notification away: a blank keeps it a notification.
+  return Notify(title, text.empty() ? AnsiString(" ") : text);
+}
+
+bool TTrayIcon::HideBalloon() {
+  return Notify("", "");
 }
 
 void TTrayIcon::DoRightClick(TObject* sender) {
   POINT cursor{0, 0};
   GetCursorPos(&cursor);
+  DoRightClick(sender, cursor);
+}
+
+void TTrayIcon::DoRightClick(TObject* sender, POINT cursor) {
   if (PopupMenu) {
     // A tray menu closes properly when the user clicks elsewhere only if the program is in the
     // foreground when the menu opens.

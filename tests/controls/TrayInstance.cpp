@@ -32,7 +32,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitApplication();
   Application->Initialize();
   const auto shell = TrayServices().ShellNotify;
-  TrayServices().ShellNotify = [shell, result_file](DWORD message, PNOTIFYICONDATAA data) {
+  TrayServices().ShellNotify = [shell, result_file](DWORD message, PNOTIFYICONDATAW data) {
     if (message == NIM_ADD) WriteResult(result_file, "add");
     if (message == NIM_DELETE) WriteResult(result_file, "delete");
     return shell(message, data);

@@ -1,5 +1,5 @@
 // The tray icon under Wine. Each test runs twice: once with the shell call recorded and
-// answered by the test ("Recorded"), once against Wine's own Shell_NotifyIconA in the test
+// answered by the test ("Recorded"), once against Wine's own Shell_NotifyIconW in the test
 // desktop's notification area ("WineShell"), where only what does not depend on counting the
 // calls is checked.
 #include "controls/Trayicon.h"
@@ -24,8 +24,10 @@ struct ShellCall {
 
 std::vector<ShellCall> shell_calls;
 BOOL shell_answer = TRUE;
+bool record_versions = false;  // the version asked after each add is recorded only when wanted
 
-BOOL WINAPI RecordShellCall(DWORD message, PNOTIFYICONDATAA data) {
+BOOL WINAPI RecordShellCall(DWORD message, PNOTIFYICONDATAW data) {
+  if (message == NIM_SETVERSION && !record_versions) return shell_answer;
   ShellCall call{message, {}};
   std::memcpy(&call.record, data, sizeof(TNotifyIconData));
   shell_calls.push_back(call);
@@ -37,8 +39,15 @@ void RecordHalt() {
   ++halts;
 }
 
+// A text of the record as a text of the program.
+AnsiString Text(const wchar_t* wide) {
+  char text[512] = {};
+  WideCharToMultiByte(1252, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+  return text;
+}
+
 AnsiString Tip(const TNotifyIconData& record) {
-  return AnsiString(record.szTip, strnlen(record.szTip, sizeof(record.szTip)));
+  return Text(record.szTip);
 }
 
 bool SameBytes(const TNotifyIconData& a, const TNotifyIconData& b) {
@@ -66,7 +75,7 @@ AnsiString Hex(const TBytes& bytes) {
 bool InWineTray(const TNotifyIconData& record) {
   TNotifyIconData probe = record;
   probe.cbSize = sizeof(TNotifyIconData);
-  return Shell_NotifyIconA(NIM_MODIFY, reinterpret_cast<PNOTIFYICONDATAA>(&probe));
+  return Shell_NotifyIconW(NIM_MODIFY, &probe);
 }
 
 // A top-level window that records the messages posted to it.
@@ -124,6 +133,7 @@ class TrayIconTest : public ::testing::TestWithParam<Shell> {
     wintest::EnsureApplication();
     shell_calls.clear();
     shell_answer = TRUE;
+    record_versions = false;
     halts = 0;
     saved_services_ = TrayServices();
     TrayServices().Halt = RecordHalt;
@@ -165,15 +175,16 @@ INSTANTIATE_TEST_SUITE_P(Shells, TrayIconTest, ::testing::Values(Shell::Recorded
                            return info.param == Shell::Recorded ? "Recorded" : "WineShell";
                          });
 
-TEST_P(TrayIconTest, AddHandsTheShellThe88ByteRecordOfItsCurrentState) {
+TEST_P(TrayIconTest, AddHandsTheShellTheRecordOfItsCurrentState) {
   TTrayIcon* tray = NewTray();
   tray->SetToolTip("Wakora");
+  record_versions = true;
   ASSERT_TRUE(tray->AddIcon());
   const TNotifyIconData& record = tray->IconData();
-  EXPECT_EQ(record.cbSize, 88u);
+  EXPECT_EQ(record.cbSize, sizeof(NOTIFYICONDATAW));
   EXPECT_EQ(record.hWnd, tray->WindowHandle());
   EXPECT_EQ(record.uID, 0u);
-  EXPECT_EQ(record.uFlags, 7u);
+  EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
   EXPECT_EQ(record.uCallbackMessage, 1025u);
   EXPECT_EQ(record.hIcon, SmallIcon(*tray));
   ICONINFO info{};
@@ -186,10 +197,12 @@ TEST_P(TrayIconTest, AddHandsTheShellThe88ByteRecordOfItsCurrentState) {
   EXPECT_NE(record.hIcon, nullptr);
   EXPECT_EQ(Tip(record), "Wakora");
   // The rest of the tip is zeros, so the shell reads no leftovers of a longer earlier tip.
-  for (size_t i = 6; i < sizeof(record.szTip); ++i) EXPECT_EQ(record.szTip[i], 0) << i;
+  for (size_t i = 6; i < std::size(record.szTip); ++i) EXPECT_EQ(record.szTip[i], 0) << i;
   if (Recorded()) {
-    ASSERT_EQ(Messages(), std::vector<DWORD>{NIM_ADD});
+    ASSERT_EQ(shell_calls.size(), 2u);
     EXPECT_TRUE(SameBytes(shell_calls[0].record, record));
+    EXPECT_EQ(shell_calls[1].message, static_cast<DWORD>(NIM_SETVERSION));
+    EXPECT_EQ(shell_calls[1].record.uVersion, 4u) << "Enter, Space and the menu key need it";
   } else {
     EXPECT_TRUE(InWineTray(record));
     EXPECT_TRUE(tray->DeleteIcon());
@@ -257,8 +270,7 @@ TEST_P(TrayIconTest, ToolTipIsCutTo62Characters) {
 TEST_P(TrayIconTest, ToolTipKeepsWindowsTextBytes) {
   TTrayIcon* tray = NewTray();
   tray->SetToolTip("Menü anzeigen");
-  const char expected[] = {'M', 'e', 'n', '\xFC', ' ', 'a'};
-  EXPECT_EQ(std::memcmp(tray->IconData().szTip, expected, sizeof(expected)), 0);
+  EXPECT_EQ(std::wstring(tray->IconData().szTip), L"Men\u00FC anzeigen");
   EXPECT_EQ(tray->ToolTip().size(), 13u) << "the tip is not one byte per character";
 }
 
@@ -269,7 +281,7 @@ TEST_P(TrayIconTest, ModifyWhileInactiveCallsNoShellButRefillsTheRecord) {
   tray->SetToolTip("after");
   EXPECT_TRUE(tray->ModifyIcon());
   EXPECT_EQ(Tip(tray->IconData()), "after");
-  EXPECT_EQ(tray->IconData().cbSize, 88u);
+  EXPECT_EQ(tray->IconData().cbSize, sizeof(NOTIFYICONDATAW));
   if (Recorded()) {
     EXPECT_TRUE(shell_calls.empty()) << "an inactive control talked to the shell";
     shell_answer = FALSE;
@@ -338,7 +350,7 @@ TEST_P(TrayIconTest, ARefusedIconIsAddedAgainUntilTheShellTakesIt) {
   if (!Recorded()) GTEST_SKIP() << "the shell's refusals are the test's";
   TTrayIcon* tray = NewTray();
   int refusals = 2;
-  TrayServices().ShellNotify = [&](DWORD message, PNOTIFYICONDATAA data) {
+  TrayServices().ShellNotify = [&](DWORD message, PNOTIFYICONDATAW data) {
     RecordShellCall(message, data);
     return message == NIM_ADD && refusals-- > 0 ? FALSE : TRUE;
   };
@@ -353,7 +365,7 @@ TEST_P(TrayIconTest, ARefusedIconIsAddedAgainUntilTheShellTakesIt) {
   EXPECT_FALSE(KillTimer(tray->WindowHandle(), TTrayIcon::RetryTimer)) << "still trying";
 
   shell_calls.clear();
-  TrayServices().ShellNotify = [&](DWORD message, PNOTIFYICONDATAA data) {
+  TrayServices().ShellNotify = [&](DWORD message, PNOTIFYICONDATAW data) {
     RecordShellCall(message, data);
     return message != NIM_MODIFY;
   };
@@ -423,6 +435,33 @@ TEST_P(TrayIconTest, CallbackMouseMessagesRaiseTheEvents) {
       SendMessageA(tray->WindowHandle(), TTrayIcon::TrayCallbackMessage, 0, mouse);
     }
     EXPECT_EQ(events, c.events) << c.what;
+  }
+  // Version 4 of the shell's protocol: the event in the low word, the icon's place in WPARAM;
+  // a click ends in NIN_SELECT, Enter and Space send NIN_KEYSELECT, and the menu comes as
+  // WM_CONTEXTMENU after a right click or from Shift+F10 and the menu key.
+  if (Recorded()) {
+    tray->SetActive(true);
+    const Case version4[] = {
+        {{WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT}, {"click"}, "a left click"},
+        {{NIN_KEYSELECT}, {"click"}, "Enter or Space"},
+        {{WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT, WM_LBUTTONDBLCLK, WM_LBUTTONUP, NIN_SELECT},
+         {"click", "dblclick", "click"},
+         "a double click"},
+        {{WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU}, {"right 30,40"}, "a right click"},
+        {{WM_CONTEXTMENU}, {"right 30,40"}, "Shift+F10 or the menu key"},
+    };
+    tray->OnRightClick = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+      events.push_back("right " + std::to_string(x) + "," + std::to_string(y));
+    };
+    for (const Case& c : version4) {
+      events.clear();
+      for (LPARAM event : c.messages) {
+        SendMessageA(tray->WindowHandle(), TTrayIcon::TrayCallbackMessage, MAKEWPARAM(30, 40),
+                     MAKELPARAM(event, 0));
+      }
+      EXPECT_EQ(events, c.events) << "version 4: " << c.what;
+    }
+    tray->SetActive(false);
   }
   // Unassigned events are skipped.
   tray->OnClick = nullptr;
@@ -593,7 +632,7 @@ TEST_P(TrayIconTest, TaskbarCreatedAddsAnActiveIconAgain) {
     // Explorer restarted: the old tray and its icons are gone.
     if (active && !Recorded()) {
       TNotifyIconData gone = tray->IconData();
-      Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&gone));
+      Shell_NotifyIconW(NIM_DELETE, &gone);
     }
     shell_calls.clear();
     // The shell broadcasts it; only a top-level window hears it.

@@ -229,7 +229,9 @@ TEST(Alarm, TheTrayMenusQuitItemEndsTheProgram) {
   ASSERT_NE(StartedWindow(program), nullptr);
   HWND tray = TrayWindow(program);
   ASSERT_NE(tray, nullptr);
-  PostMessageA(tray, WM_USER + 1, 0, WM_RBUTTONUP);
+  // The shell's menu request of its version 4: the event in the low word, the icon's place in
+  // WPARAM.
+  PostMessageA(tray, WM_USER + 1, MAKEWPARAM(500, 650), MAKELPARAM(WM_CONTEXTMENU, 0));
   HWND menu = nullptr;
   ASSERT_TRUE(
       driver::WaitFor([&] { return (menu = program.TopWindow("#32768")) != nullptr; }, 5000));
