@@ -263,7 +263,7 @@ bool UnpackArguments(std::string_view block, std::vector<AnsiString>& arguments)
   return true;
 }
 
-const char* EnglishCommandLineText(int number) {
+const char* EnglishText(int number) {
   switch (number) {
     case kUsageText:
       return "Usage:\n"
@@ -281,6 +281,8 @@ const char* EnglishCommandLineText(int number) {
       return "This sound file does not exist:";
     case kNoAlarmText:
       return "Missing /in MINUTES or /at HH:MM.";
+    case kStayAwakeText:
+      return "The computer must stay awake for the alarm";
     default:
       return "";
   }
@@ -291,7 +293,7 @@ AnsiString StartMessage(const TStartRequest& request,
                         const AnsiString& bad_argument) {
   const auto textOf = [&](int number) {
     AnsiString own = text ? text(number) : AnsiString();
-    return own.empty() ? AnsiString(EnglishCommandLineText(number)) : own;
+    return own.empty() ? AnsiString(EnglishText(number)) : own;
   };
   const AnsiString usage = textOf(kUsageText);
   if (request.Kind != TStartKind::Bad) return usage;

@@ -106,15 +106,17 @@ constexpr size_t kMaxArgumentCount = 16;
 AnsiString PackArguments(const std::vector<AnsiString>& arguments);
 bool UnpackArguments(std::string_view block, std::vector<AnsiString>& arguments);
 
-// The catalogue's texts of the command line, after the window's twelve.
-enum TCommandLineText {
+// The catalogue's texts after the window's twelve: the command line's, then the tray tip's.
+enum TProgramText {
   kUsageText = 12,       // the accepted forms, several lines
   kInvalidArgumentText,  // the lead of a bad argument
   kMissingFileText,      // the lead of a sound file that does not exist
   kNoAlarmText,          // neither /in nor /at
+  kStayAwakeText,        // the tip's second line when the computer cannot wake for the alarm
+  kLastProgramText = kStayAwakeText,
 };
-// The built-in English of one of these texts.
-const char* EnglishCommandLineText(int number);
+// The built-in English of one of these texts, for a language file older than they are.
+const char* EnglishText(int number);
 
 // The message of a start of kind Usage or Bad. `text` gives the active language's text of a
 // number, the empty text when the language file lacks it; `bad_argument` is the bad argument

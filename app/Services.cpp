@@ -3,8 +3,13 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <thread>
 
+#include "app/Wavefile.h"
 #include "framework/win/Forms.h"
 #include "framework/win/Handles.h"
 #include "framework/win/Locale.h"
@@ -17,16 +22,80 @@ TZoneChange ZoneChange(const SYSTEMTIME& date) {
           ((date.wHour * 60 + date.wMinute) * 60 + date.wSecond) * 1000 + date.wMilliseconds};
 }
 
-// Whether `file` opens and begins as a wave: a RIFF file of the form "WAVE".
-bool ReadableWave(const AnsiString& file) {
+// How long a look at a file may hold up the ringing window: a share that went offline answers
+// only after the network's time-out.
+constexpr DWORD kFileLookLimit = 1000;
+
+// Runs `look` on a thread of its own and waits for its answer up to `limit` milliseconds; false
+// when it has not answered by then (it finishes unwatched).
+bool AnswerWithin(DWORD limit, std::function<bool()> look) {
+  struct TLook {
+    std::function<bool()> Look;
+    std::atomic<bool> Answer{false};
+    TKernelHandle Done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  };
+  const auto shared = std::make_shared<TLook>();
+  shared->Look = std::move(look);
+  if (!shared->Done) return shared->Look();
+  std::thread([shared] {
+    shared->Answer = shared->Look();
+    SetEvent(shared->Done.Get());
+  }).detach();
+  return WaitForSingleObject(shared->Done.Get(), limit) == WAIT_OBJECT_0 && shared->Answer;
+}
+
+// Whether an output device takes `format`; where there is no device to ask, or it cannot say,
+// the format is not judged.
+bool DeviceTakesFormat(std::string format) {
+  using TWaveOutOpen =
+      MMRESULT(WINAPI*)(HWAVEOUT*, UINT, const WAVEFORMATEX*, DWORD_PTR, DWORD_PTR, DWORD);
+  static const auto open = SystemFunction<TWaveOutOpen>(L"winmm.dll", "waveOutOpen");
+  if (!open) return true;
+  // A PCM record may stop before the size of its extra bytes: that size is 0.
+  format.resize(std::max(format.size(), sizeof(WAVEFORMATEX)), '\0');
+  const auto* record = reinterpret_cast<const WAVEFORMATEX*>(format.data());
+  return open(nullptr, WAVE_MAPPER, record, 0, 0, WAVE_FORMAT_QUERY) != WAVERR_BADFORMAT;
+}
+
+// Whether `file` is a wave that plays: its chunks hold samples, and a device takes their format.
+bool PlayableWave(const AnsiString& file) {
   const TKernelHandle handle(CreateFileW(WidePath(file).c_str(), GENERIC_READ,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  char header[12];
-  DWORD read = 0;
-  return handle && ReadFile(handle.Get(), header, sizeof header, &read, nullptr) &&
-         read == sizeof header && memcmp(header, "RIFF", 4) == 0 &&
-         memcmp(header + 8, "WAVE", 4) == 0;
+  LARGE_INTEGER size;
+  if (!handle || !GetFileSizeEx(handle.Get(), &size)) return false;
+  const TWaveReader read = [&handle](uint64_t offset, size_t count) {
+    std::string bytes(count, '\0');
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD done = 0;
+    if (!SetFilePointerEx(handle.Get(), at, nullptr, FILE_BEGIN) ||
+        !ReadFile(handle.Get(), bytes.data(), static_cast<DWORD>(count), &done, nullptr)) {
+      done = 0;
+    }
+    bytes.resize(done);
+    return bytes;
+  };
+  std::string format;
+  return ReadWaveFormat(static_cast<uint64_t>(size.QuadPart), read, format) &&
+         DeviceTakesFormat(format);
+}
+
+// Modern Standby (connected standby) pauses desktop programs while the screen is off: a wake-up
+// timer then wakes nothing that could ring.
+bool PausedWhileTheScreenIsOff() {
+  using TGetPwrCapabilities = BOOLEAN(WINAPI*)(SYSTEM_POWER_CAPABILITIES*);
+  static const auto capabilities =
+      SystemFunction<TGetPwrCapabilities>(L"powrprof.dll", "GetPwrCapabilities");
+  SYSTEM_POWER_CAPABILITIES power{};
+  // The flag (AoAc) is the third of the bytes after FastSystemS4, which older headers call
+  // spare2: Hiberboot, WakeAlarmPresent, AoAc.
+  return capabilities && capabilities(&power) && power.spare2[2];
+}
+
+// A file's name, as opposed to an address for the shell: a drive or a share comes first.
+bool NamesAFile(const AnsiString& name) {
+  return (name.size() >= 3 && name[1] == ':') || name.rfind("\\\\", 0) == 0;
 }
 
 // Where the records live: a value per armed alarm in the user's Run key, and beside it, under
@@ -148,11 +217,14 @@ TAlarmServices SystemAlarmServices() {
     return TTimeFormat{locale::ShortTimeFormat(), locale::TimeAMString(), locale::TimePMString()};
   };
   services.SetWakeTimer = [](LONGLONG due, BOOL resume) {
-    if (HANDLE timer = AlarmWakeTimer()) {
-      LARGE_INTEGER when;
-      when.QuadPart = due;
-      SetWaitableTimer(timer, &when, 0, nullptr, nullptr, resume);
-    }
+    HANDLE timer = AlarmWakeTimer();
+    if (!timer) return false;
+    LARGE_INTEGER when;
+    when.QuadPart = due;
+    // The call succeeds where the computer cannot wake for it, and says so in the last error.
+    SetLastError(ERROR_SUCCESS);
+    if (!SetWaitableTimer(timer, &when, 0, nullptr, nullptr, resume)) return false;
+    return !resume || (GetLastError() != ERROR_NOT_SUPPORTED && !PausedWhileTheScreenIsOff());
   };
   services.CancelWakeTimer = [] {
     if (HANDLE timer = AlarmWakeTimer()) CancelWaitableTimer(timer);
@@ -166,17 +238,32 @@ TAlarmServices SystemAlarmServices() {
     // The sound library loads with the first sound, not with the program.
     static const auto play =
         SystemFunction<BOOL(WINAPI*)(const wchar_t*, UINT)>(L"winmm.dll", "sndPlaySoundW");
-    if (!play || ((flags & SND_NODEFAULT) && !ReadableWave(file))) return false;
+    if (!play) return false;
+    if ((flags & SND_NODEFAULT) &&
+        !AnswerWithin(kFileLookLimit, [file] { return PlayableWave(file); })) {
+      return false;
+    }
     return play(WidePath(file).c_str(), flags) != FALSE;
   };
   services.ShellExecute = [](const AnsiString& verb, const AnsiString& file,
                              const AnsiString& parameters, const AnsiString& folder, int show) {
+    // The shell would look for an unreachable file for the network's time-out.
+    if (NamesAFile(file) && !AnswerWithin(kFileLookLimit, [file] {
+          return GetFileAttributesW(WidePath(file).c_str()) != INVALID_FILE_ATTRIBUTES;
+        })) {
+      return false;
+    }
     const HINSTANCE result =
         ShellExecuteW(nullptr, WidePath(verb).c_str(), WidePath(file).c_str(),
                       WidePath(parameters).c_str(), WidePath(folder).c_str(), show);
     return reinterpret_cast<INT_PTR>(result) > 32;
   };
   services.ShowMessage = [](const AnsiString& text) { Application->MessageBox(text, MB_OK); };
+  services.ForegroundWindow = [] { return GetForegroundWindow(); };
+  services.FlashWindow = [](HWND window, DWORD flags) {
+    FLASHWINFO flash{sizeof(FLASHWINFO), window, flags, 0, 0};
+    FlashWindowEx(&flash);
+  };
   services.SetExecutionState = [](EXECUTION_STATE state) { return SetThreadExecutionState(state); };
   services.RecordAlarm = RecordAlarmInRunKey;
   services.ForgetAlarm = [](const AnsiString& id) {

@@ -27,8 +27,10 @@ struct TAlarmServices {
   // The locale's short time format (hours and minutes) and its day-half markers.
   std::function<TTimeFormat()> ShortTimeFormat;
   // SetWaitableTimer on the program's one wake-up timer: an absolute due time in UTC file-time
-  // units, and whether the computer resumes from sleep for it. The result is ignored.
-  std::function<void(LONGLONG due, BOOL resume)> SetWakeTimer;
+  // units, and whether the computer resumes from sleep for it. False when the computer cannot
+  // wake for it: the system does not support it, or the program is paused while the screen is
+  // off (Modern Standby).
+  std::function<bool(LONGLONG due, BOOL resume)> SetWakeTimer;
   // CancelWaitableTimer on it.
   std::function<void()> CancelWakeTimer;
   // The locale's case-sensitive string comparison (CompareStringA, user default locale).
@@ -48,6 +50,10 @@ struct TAlarmServices {
       ShellExecute;
   // The application's modal message box with one OK button and no icon.
   std::function<void(const AnsiString& text)> ShowMessage;
+  // The window that has the foreground (GetForegroundWindow).
+  std::function<HWND()> ForegroundWindow;
+  // FlashWindowEx on `window` with `flags`, at the system's rate, until FLASHW_STOP.
+  std::function<void(HWND window, DWORD flags)> FlashWindow;
   // SetThreadExecutionState: the state to set, the previous state back (0 on failure).
   std::function<EXECUTION_STATE(EXECUTION_STATE)> SetExecutionState;
   // Records an armed alarm where the next logon starts it again: a value named `id` in the

@@ -1,5 +1,7 @@
 #include "app/u_Wakora.h"
 
+#include <objbase.h>
+
 #include "app/Handover.h"
 #include "app/Services.h"
 #include "controls-extra/Ccalendr.h"
@@ -79,6 +81,7 @@ const TClassInfo& TForm1::StaticClassInfo() {
 
 void TForm1::FormCreate(TObject*) {
   Trans = new WaTrans();
+  TrayIcon1->OnBalloonClick = [this](TObject* sender) { TrayIcon1BalloonClick(sender); };
 }
 
 void TForm1::FormShow(TObject*) {
@@ -176,10 +179,16 @@ void TForm1::ShowDue() {
   TAlarmServices& services = AlarmServices();
   const TZoneRule zone = services.ZoneRule();
   const TDueMoment due = DueMoment(zone, FAlarmDue, services.UtcNow(), services.TickCount());
-  services.SetWakeTimer(FileTimeFromUtc(due.Start), TRUE);
+  const bool wakes = services.SetWakeTimer(FileTimeFromUtc(due.Start), TRUE);
   // A countdown rings after its real minutes, at whatever the clock then shows.
   if (FAlarmDue.Countdown) FAlarmDue.Wall = LocalFromUtc(zone, due.Start);
-  TrayIcon1->SetToolTip(AlarmTipText(services.ShortTimeFormat(), FAlarmDue.Wall));
+  AnsiString tip = AlarmTipText(services.ShortTimeFormat(), FAlarmDue.Wall);
+  // Nobody should believe that a computer that cannot wake for the alarm will.
+  if (!wakes) {
+    const AnsiString& stay_awake = Trans->Text(kStayAwakeText);
+    tip += "\n" + (stay_awake.empty() ? AnsiString(EnglishText(kStayAwakeText)) : stay_awake);
+  }
+  TrayIcon1->SetToolTip(tip);
 }
 
 void TForm1::Disarm() {
@@ -280,6 +289,38 @@ class TKeepAwake {
   EXECUTION_STATE previous_;
 };
 
+// Windows gives the foreground only to a program the user is working with, and a hidden tray
+// program whose timer fires is not one: refused it, the ringing alarm asks for attention in the
+// ways left to it, the caption and taskbar button flashing and a notification beside the tray
+// icon, until its message is answered.
+class TAttention {
+ public:
+  TAttention() {
+    const HWND foreground = AlarmServices().ForegroundWindow();
+    const HWND application = Application->Handle();
+    refused_ = foreground != application && foreground != Form1->Handle() &&
+               GetWindow(foreground, GW_OWNER) != application &&
+               GetWindow(foreground, GW_OWNER) != Form1->Handle();
+    if (!refused_) return;
+    Flash(FLASHW_ALL | FLASHW_TIMERNOFG);
+    Form1->TrayIcon1->ShowBalloon("Wakora", Form1->Edit1->Text());
+  }
+  ~TAttention() {
+    if (!refused_ || !Form1) return;
+    Flash(FLASHW_STOP);
+    Form1->TrayIcon1->HideBalloon();
+  }
+  TAttention(const TAttention&) = delete;
+  TAttention& operator=(const TAttention&) = delete;
+
+ private:
+  static void Flash(DWORD flags) {
+    AlarmServices().FlashWindow(Form1->Handle(), flags);
+    AlarmServices().FlashWindow(Application->Handle(), flags);
+  }
+  bool refused_ = false;
+};
+
 }  // namespace
 
 void FireAlarm() {
@@ -290,8 +331,10 @@ void FireAlarm() {
   });
   Form1->Show();
   ShowWindow(Application->Handle(), SW_RESTORE);
+  if (IsIconic(Form1->Handle())) ShowWindow(Form1->Handle(), SW_RESTORE);
   SetForegroundWindow(Application->Handle());
   Form1->SetFormStyle(TFormStyle::fsStayOnTop);
+  const TAttention attention;
   if (Form1->ComboBox2->ItemIndex() == 3) {
     PlaySoundFile(SoundFile);
   } else {
@@ -300,6 +343,13 @@ void FireAlarm() {
   AlarmServices().ShowMessage("Wakora: " + Form1->Edit1->Text());
   Form1->SetFormStyle(TFormStyle::fsNormal);
   Form1->AniIcon1->SetAnimated(true);
+}
+
+void TForm1::TrayIcon1BalloonClick(TObject*) {
+  // The user clicked: the system lets the program to the front now, with the message on top.
+  Show();
+  ShowWindow(Application->Handle(), SW_RESTORE);
+  SetForegroundWindow(GetLastActivePopup(Application->Handle()));
 }
 
 void TForm1::DateTimePicker1Click(TObject*) {
@@ -529,7 +579,16 @@ void TakeHandOvers(TRunningCopy& runningCopy) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
+  // Before anything looks at a file: a drive without a medium (an empty card reader) fails the
+  // look quietly instead of stopping the program with the system's "no disk" box. And before
+  // the shell is asked anything: its handlers of some files (songs, videos) are reached
+  // through COM.
+  SetErrorMode(SetErrorMode(SEM_FAILCRITICALERRORS) | SEM_FAILCRITICALERRORS);
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const TScopeExit uninitialize([com] {
+    if (SUCCEEDED(com)) CoUninitialize();
+  });
   InitWakoraGlobals();
   TRunningCopy runningCopy;
   int exitCode = 0;
@@ -561,7 +620,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       }
     } else {
       TakeHandOvers(runningCopy);
-      Application->Run();
+      Application->Run(show);
     }
   } catch (const std::exception& error) {
     if (Application) {

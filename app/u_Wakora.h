@@ -75,6 +75,8 @@ class TForm1 : public TForm {
   void DateTimePicker1Change(TObject* Sender);
   void CSpinEdit1Change(TObject* Sender);
   void FormCreate(TObject* Sender);
+  // A click on the notification of a ringing alarm: the window and its message to the front.
+  void TrayIcon1BalloonClick(TObject* Sender);
 
   // Takes an alarm that another start hands over, unless this copy waits for an alarm of its
   // own or one is ringing: the other start then arms a copy of its own (false). An armed alarm

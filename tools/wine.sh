@@ -31,6 +31,16 @@ load_state() {
     DISPLAY=$(cat "$state/display")
     export DISPLAY
   fi
+  null_sound
+}
+
+# A machine without a sound card (a server, CI) still gives Wine an output device, a null one,
+# so that the sound calls meet a device that judges wave formats, as on a desktop.
+null_sound() {
+  if [ ! -e /proc/asound/card0 ] && [ -f /usr/share/alsa/alsa.conf ]; then
+    printf '</usr/share/alsa/alsa.conf>\npcm.!default {\n  type null\n}\n' >"$state/alsa.conf"
+    export ALSA_CONFIG_PATH=$state/alsa.conf
+  fi
 }
 
 start_display() {
@@ -98,6 +108,7 @@ case "$cmd" in
   env)
     load_state
     echo "export WINEPREFIX='$WINEPREFIX' WINEARCH=win32 WINEDEBUG=-all DISPLAY='${DISPLAY:-}'"
+    if [ -n "${ALSA_CONFIG_PATH:-}" ]; then echo "export ALSA_CONFIG_PATH='$ALSA_CONFIG_PATH'"; fi
     echo "export WINEDLLOVERRIDES='$WINEDLLOVERRIDES'"
     ;;
   stop)

@@ -687,8 +687,26 @@ void TApplication::ProcessMessages() {
   }
 }
 
-void TApplication::Run() {
-  if (main_form_) main_form_->Show();
+void TApplication::Run(int show) {
+  if (main_form_) {
+    main_form_->Show();
+    switch (show) {
+      case SW_MINIMIZE:
+      case SW_SHOWMINIMIZED:
+      case SW_SHOWMINNOACTIVE:
+      case SW_FORCEMINIMIZE:
+        // The taskbar window carries the button; its forms go and come back with it.
+        ShowWindow(Handle(), SW_SHOWMINNOACTIVE);
+        break;
+      case SW_SHOWMAXIMIZED:
+        if (GetWindowLongA(main_form_->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX) {
+          ShowWindow(main_form_->Handle(), SW_SHOWMAXIMIZED);
+        }
+        break;
+      default:
+        break;
+    }
+  }
   while (HandleMessage()) {
   }
 }

@@ -149,8 +149,10 @@ class TApplication : public TComponent {
     MakeForm(reference, nullptr);
   }
 
-  // Shows the main form and dispatches messages until Terminate.
-  void Run();
+  // Shows the main form and dispatches messages until Terminate. `show` is the show command
+  // the program was started with (WinMain's): minimised, the program starts as its taskbar
+  // button; maximised, a main form that can be maximised starts so.
+  void Run(int show = SW_SHOWNORMAL);
   // Asks the message loop to end (a posted quit).
   void Terminate();
   bool Terminated() const { return terminated_; }

@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "framework/win/Handles.h"
 #include "framework/win/Platform.h"
 #include "tests/Widefolder.h"
 
@@ -272,7 +273,7 @@ TEST_F(CountdownTest, CountsRealMinutesWhateverTheClockDoes) {
       SendMessageA(Form1->Handle(), WM_TIMECHANGE, 0, 0);
       wintest::Pump();
     }
-    EXPECT_EQ(AnsiString(Form1->TrayIcon1->IconData().szTip), c.Tip);
+    EXPECT_EQ(Form1->TrayIcon1->ToolTip(), c.Tip);
     // A tick every five minutes, one a second before it is due, and one when it is due.
     const TMilliseconds fires = c.Fires * 1000LL;
     std::vector<TMilliseconds> ticks;
@@ -551,7 +552,7 @@ TEST_F(TrayTest, ClickWhileArmedCancelsWithoutSoundOrMessage) {
 }
 
 TEST_F(TrayTest, TheTipAndTheWakeTimerFollowTheArmedAlarm) {
-  const auto tip = [] { return AnsiString(Form1->TrayIcon1->IconData().szTip); };
+  const auto tip = [] { return Form1->TrayIcon1->ToolTip(); };
   ArmForNoon();
   EXPECT_EQ(tip(), "Wakora \x96 12:00");
   ASSERT_EQ(wake_sets_.size(), 1u);
@@ -565,10 +566,45 @@ TEST_F(TrayTest, TheTipAndTheWakeTimerFollowTheArmedAlarm) {
   Tick(12, 11, 0);
   EXPECT_EQ(tip(), "");
   EXPECT_EQ(wake_cancels_, 2) << "fired";
+  wakes_ = false;  // the system cannot wake the computer for it
+  Form1->RadioButton1->SetChecked(true);
+  ArmForNoon();
+  EXPECT_EQ(tip(), "Wakora \x96 12:00\nDer PC muss f\xFCr den Wecker wach bleiben");
+  TrayMessage(WM_LBUTTONUP);
+  wakes_ = true;
   ArmForNoon();
   delete Form1;
   Form1 = nullptr;
-  EXPECT_EQ(wake_cancels_, 3) << "the program ended";
+  EXPECT_EQ(wake_cancels_, 4) << "the program ended";
+}
+
+// Windows gives the foreground only to the program the user works with: refused it, the ringing
+// alarm flashes and shows a notification until its message is answered.
+TEST_F(TrayTest, ARefusedForegroundFlashesAndNotifiesUntilTheMessageIsAnswered) {
+  AlarmServices().ForegroundWindow = [] { return GetDesktopWindow(); };
+  std::vector<std::wstring> notes;  // what the notifications said while the message showed
+  const TTrayServices tray = TrayServices();
+  TrayServices().ShellNotify = [&](DWORD message, PNOTIFYICONDATAW data) {
+    if (data->uFlags & NIF_INFO) notes.push_back(data->szInfo);
+    return tray.ShellNotify(message, data);
+  };
+  const TScopeExit restore([tray] { TrayServices() = tray; });
+  size_t flashes_during = 0;
+  AlarmServices().ShowMessage = [&](const AnsiString& text) {
+    messages_.push_back(text);
+    flashes_during = flashes_.size();
+  };
+  Form1->Edit1->SetText("Tee");
+  ArmForNoon();
+  Tick(12, 0, 0);
+  ASSERT_EQ(messages_.size(), 1u);
+  const DWORD kUntilInFront = FLASHW_ALL | FLASHW_TIMERNOFG;
+  EXPECT_EQ(flashes_, (std::vector<std::pair<HWND, DWORD>>{{Form1->Handle(), kUntilInFront},
+                                                           {Application->Handle(), kUntilInFront},
+                                                           {Form1->Handle(), FLASHW_STOP},
+                                                           {Application->Handle(), FLASHW_STOP}}));
+  EXPECT_EQ(flashes_during, 2u);
+  EXPECT_EQ(notes, (std::vector<std::wstring>{L"Tee", L""})) << "shown, then taken away";
 }
 
 // The record brings an armed alarm back after a restart, and only an armed one.

@@ -59,7 +59,9 @@ void WindowTest::SetUp() {
   };
   services.SetWakeTimer = [this](LONGLONG due, BOOL resume) {
     wake_sets_.push_back({due, resume});
+    return wakes_;
   };
+  services.FlashWindow = [this](HWND window, DWORD flags) { flashes_.push_back({window, flags}); };
   services.CancelWakeTimer = [this] { ++wake_cancels_; };
   services.ModulePath = [this] { return AnsiString(exe_path_); };
   services.PlaySound = [this](const AnsiString& file, UINT flags) {

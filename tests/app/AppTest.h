@@ -87,6 +87,8 @@ class WindowTest : public ::testing::Test {
   std::vector<AnsiString> messages_;
   EXECUTION_STATE execution_state_ = ES_CONTINUOUS;
   std::vector<std::pair<LONGLONG, BOOL>> wake_sets_;       // due time, resume
+  bool wakes_ = true;                                      // the computer can wake for the alarm
+  std::vector<std::pair<HWND, DWORD>> flashes_;            // window, flags
   std::map<AnsiString, std::vector<AnsiString>> records_;  // the armed alarms' records by name
   int wake_cancels_ = 0;
   int gdi_before_ = 0;

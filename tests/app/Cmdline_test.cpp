@@ -107,7 +107,7 @@ TEST(StartArguments, MessagesNameTheFaultAndFallBackToEnglishTexts) {
     return number == kUsageText ? "Utilisation" : number == kMissingFileText ? "Absent :" : "";
   };
   const auto older = [](int) { return AnsiString(); };  // a file from before these texts
-  const AnsiString usage = EnglishCommandLineText(kUsageText);
+  const AnsiString usage = EnglishText(kUsageText);
   const auto bad = [](TArgumentFault fault) {
     TStartRequest request;
     request.Kind = TStartKind::Bad;

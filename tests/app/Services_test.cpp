@@ -83,15 +83,41 @@ TEST(SystemServices, TheWakeTimerRingsAtItsMomentInUtc) {
 }
 
 // What the alarm falls back from: a sound that plays nothing and a file the shell refuses are
-// reported, never taken as played.
+// reported, never taken as played. (With no sound card, the test command gives Wine a null
+// output device, which judges formats as a real one does.)
 TEST(SystemServices, RefusedSoundsAndFilesAreReported) {
   const std::string folder = apptest::TempFolder();
   apptest::WriteFile(folder + "\\text.wav", "not a wave at all");
   apptest::WriteFile(folder + "\\icon.wav", std::string("RIFF\x04\0\0\0ACON", 12));
   apptest::WriteFile(folder + "\\short.wav", "RIFF");
   apptest::WriteFile(folder + "\\plain.wakora-unknown", "no program opens this");
+  // Waves that begin well and cannot play: each chunk is "id", size, bytes.
+  const auto chunk = [](const char* id, const std::string& bytes, uint32_t size = ~0u) {
+    if (size == ~0u) size = static_cast<uint32_t>(bytes.size());
+    return std::string(id, 4) + std::string(reinterpret_cast<const char*>(&size), 4) + bytes;
+  };
+  const auto wave = [](const std::string& chunks) {
+    const auto size = static_cast<uint32_t>(4 + chunks.size());
+    return "RIFF" + std::string(reinterpret_cast<const char*>(&size), 4) + "WAVE" + chunks;
+  };
+  // PCM, mono, 8000 samples of 16 bits a second; and a tag that no device or codec knows.
+  const std::string pcm("\x01\x00\x01\x00\x40\x1F\0\0\x80\x3E\0\0\x02\x00\x10\x00", 16);
+  std::string unknown = pcm;
+  unknown[0] = '\x34';
+  unknown[1] = '\x12';
+  const std::string samples(800, '\0');
+  apptest::WriteFile(folder + "\\no-format.wav", wave(chunk("data", samples)));
+  apptest::WriteFile(folder + "\\cut.wav",
+                     wave(chunk("fmt ", pcm) + chunk("data", samples, 80000)));
+  apptest::WriteFile(folder + "\\odd-format.wav",
+                     wave(chunk("fmt ", unknown) + chunk("data", samples)));
+  apptest::WriteFile(folder + "\\header-only.wav", wave(chunk("fmt ", pcm) + chunk("data", "")));
+  apptest::WriteFile(folder + "\\good.wav", wave(chunk("LIST", "x") + std::string(1, '\0') +
+                                                 chunk("fmt ", pcm) + chunk("data", samples)));
   const TAlarmServices services = SystemAlarmServices();
-  for (const char* name : {"missing.wav", "text.wav", "icon.wav", "short.wav"}) {
+  EXPECT_TRUE(services.PlaySound(folder + "\\good.wav", SND_ASYNC | SND_NODEFAULT));
+  for (const char* name : {"missing.wav", "text.wav", "icon.wav", "short.wav", "no-format.wav",
+                           "cut.wav", "odd-format.wav", "header-only.wav"}) {
     EXPECT_FALSE(services.PlaySound(folder + "\\" + name, SND_ASYNC | SND_NODEFAULT)) << name;
   }
   for (const char* name : {"missing.mp3", "plain.wakora-unknown"}) {
@@ -111,18 +137,18 @@ TEST(SystemServices, ALongRecordKeepsItsArgumentsBesideTheRunKey) {
   ASSERT_TRUE(services.RecordAlarm(id, arguments));
   wchar_t command[1024] = L"";
   DWORD size = sizeof command;
-  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kRun, name.c_str(), RRF_RT_REG_SZ, nullptr, command,
-                         &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegGetValueW(HKEY_CURRENT_USER, kRun, name.c_str(), RRF_RT_REG_SZ, nullptr, command, &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(CommandLineArguments(command), (std::vector<AnsiString>{"/id", id}));
   std::vector<AnsiString> kept;
   EXPECT_TRUE(RecordedArguments(id, kept));
   EXPECT_EQ(kept, arguments);
   services.ForgetAlarm(id);
   EXPECT_FALSE(RecordedArguments(id, kept));
-  EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, kRun, name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
-                         nullptr),
-            ERROR_SUCCESS);
+  EXPECT_NE(
+      RegGetValueW(HKEY_CURRENT_USER, kRun, name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, nullptr),
+      ERROR_SUCCESS);
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST(ShippedLanguages, EachLoadsItsTextsThroughTheCatalogueWithUniqueAccelerator
     // The heading beside the check box names the sound list below it, as the other headings
     // name their fields: it promises no sound that clearing the box would stop.
     EXPECT_EQ(catalogue.Text(4).back(), ':') << catalogue.Text(4);
-    for (int text = 0; text <= kNoAlarmText; ++text) {
+    for (int text = 0; text <= kLastProgramText; ++text) {
       EXPECT_FALSE(catalogue.Text(text).empty()) << "text " << text;
       if (text == kUsageText) continue;  // the only text of several lines
       EXPECT_EQ(catalogue.Text(text).find('\n'), AnsiString::npos) << "text " << text;
@@ -111,8 +111,8 @@ TEST(ShippedLanguages, EachLoadsItsTextsThroughTheCatalogueWithUniqueAccelerator
     }
     // An older language file falls back to these built-in texts.
     if (name == "English") {
-      for (int text = kUsageText; text <= kNoAlarmText; ++text) {
-        EXPECT_EQ(catalogue.Text(text), EnglishCommandLineText(text)) << "text " << text;
+      for (int text = kUsageText; text <= kLastProgramText; ++text) {
+        EXPECT_EQ(catalogue.Text(text), EnglishText(text)) << "text " << text;
       }
     }
   }
