@@ -169,8 +169,8 @@ void AniWalk::ReadFrames(TStream& data) {
     }
     const int64_t image_size = size - kAniIconPrefixSize;
     if (image_size < 0) RaiseReadError();  // the offset lies beyond the chunk
-    if (image_size > kAniImageBufferSize) {
-      // Too big for the image buffer: no icon, which ends the animation at this frame.
+    if (image_size > kAniMaxImageSize) {
+      // No icon, which ends the animation at this frame.
       SkipBytes(data, image_size);
       continue;
     }

@@ -13,9 +13,11 @@
 // another resolution (ForgetIcons). A frame the sink refuses is a null icon from then on,
 // exactly as if it had been refused while decoding.
 //
-// The walk reads the file in one forward pass with fixed buffers. A chunk larger than its
-// buffer is read as far as the buffer goes and the rest is skipped; a frame whose image does
-// not fit the image buffer gets no icon. Reading past the end of the data raises EReadError.
+// The walk reads the file in one forward pass. An information text or a rate or sequence chunk
+// larger than its buffer is read as far as the buffer goes and the rest is skipped. A frame's
+// image is kept whole, whatever its size (a 32 x 32 frame of 32 bits, 4264 bytes, is the common
+// one), up to kAniMaxImageSize; a larger one gets no icon. Reading past the end of the data
+// raises EReadError.
 #pragma once
 
 #include <bit>
@@ -37,7 +39,9 @@ inline constexpr int kAniMinFrameSize = 766;
 // Icon directory header (6) and its first entry (16) in front of a frame's image.
 inline constexpr int kAniIconPrefixSize = 22;
 inline constexpr int kAniInfoBufferSize = 256;
-inline constexpr int kAniImageBufferSize = 4096;
+// The largest icon image there is, 256 x 256 in 32 bits with its mask, takes 270,376 bytes; a
+// frame that claims more than this is not an icon, and no memory is taken for it.
+inline constexpr int kAniMaxImageSize = 1 << 20;
 
 // The "anih" chunk body as the file stores it: nine little-endian 32-bit integers.
 struct AniHeader {

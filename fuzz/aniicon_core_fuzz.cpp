@@ -1,6 +1,7 @@
 // Fuzzes the animated icon's walk: the bytes are an ANI file as the form stores it. Whatever
 // they hold, the walk may only end with EReadError or cleanly; it must never hand the sink more
-// than an image buffer's worth, leak or double-free an icon, or leave the clock on an empty slot.
+// than the largest image it takes, leak or double-free an icon, or leave the clock on an empty
+// slot.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +21,7 @@ class CheckingSink : public AniFrameSink {
  public:
   AniIconHandle CreateFrameIcon(int frame, const uint8_t* image, int size) override {
     Check(frame >= 0 && frame < kAniMaxFrames);
-    Check(size > 0 && size <= kAniImageBufferSize);
+    Check(size > 0 && size <= kAniMaxImageSize);
     // Touch every byte, so that the sanitizer sees a read outside the buffer.
     unsigned sum = 0;
     for (int i = 0; i < size; ++i) sum += image[i];

@@ -160,9 +160,9 @@ def mono_pixels(frame):
 # --- Icon images --------------------------------------------------------------------------------
 
 def icon_file(pixels, bits, image_offset=22):
-    """An icon file with one 32 x 32 image of 4 or 1 bits per pixel."""
+    """An icon file with one 32 x 32 image of 4 or 1 bits per pixel, or of 32 (with alpha)."""
     colours = 1 << bits
-    palette = PALETTE if bits == 4 else [(0, 0, 0), (255, 255, 255)]
+    palette = {4: PALETTE, 1: [(0, 0, 0), (255, 255, 255)], 32: []}[bits]
     xor_stride = SIZE * bits // 8
     and_stride = 4
     xor_rows, and_rows = [], []
@@ -172,7 +172,10 @@ def icon_file(pixels, bits, image_offset=22):
             if c is CLEAR:
                 and_row[x // 8] |= 0x80 >> (x % 8)
                 c = 0
-            if bits == 4:
+            if bits == 32:
+                r, g, b = PALETTE[c]
+                xor_row[4 * x:4 * x + 4] = bytes((b, g, r, 0 if row[x] is CLEAR else 255))
+            elif bits == 4:
                 xor_row[x // 2] |= c << (4 if x % 2 == 0 else 0)
             elif c:
                 xor_row[x // 8] |= 0x80 >> (x % 8)
@@ -268,6 +271,9 @@ def outputs():
     for name, data in test_files().items():
         files['tests/controls/data/' + name] = data
         files['fuzz/corpus/aniicon_core_fuzz/' + name] = data
+    # Frames of 32 bits, 4264 bytes each, as most animated cursors since have them: a seed.
+    files['fuzz/corpus/aniicon_core_fuzz/argb32.ani'] = ani_file(
+        [icon_file(frame_pixels(i), 32) for i in range(3)], rates=[9] * 3)
     return files
 
 
