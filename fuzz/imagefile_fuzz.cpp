@@ -2,7 +2,7 @@
 // or a file), as a bitmap resource without its file header, and as an ICO file. Each may only
 // succeed or raise EReadError. A decoded bitmap must hold exactly its pixels, and, when small
 // enough to keep the runs fast, write out and decode again to the very same pixels. A chosen
-// icon image must lie inside the data.
+// icon image must lie inside the data, and one without its mask gets one.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -53,6 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const TIconImage image = ChooseIconImage(data);
     Check(uint64_t{image.Offset} + image.Size <= size);
     Check(image.Width >= 1 && image.Width <= 256 && image.Height >= 1 && image.Height <= 256);
+    // As stored, or completed by a mask: never more or less of the file.
+    const TBytes bytes = IconImageBytes(data, image);
+    Check(image.MaskMissing ? bytes.size() > image.Size : bytes.size() == image.Size);
   } catch (const EReadError&) {
   }
   return 0;

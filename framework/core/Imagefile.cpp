@@ -348,6 +348,27 @@ TBytes BmpFromDib(const TBytes& dib) {
   return file;
 }
 
+namespace {
+
+// The layout of an icon's DIB: its header's height counts the colour rows and the mask rows.
+struct TIconDib {
+  uint64_t Rows = 0;
+  uint64_t Palette = 0;  // bytes
+  uint64_t ColorStride = 0;
+  uint64_t MaskStride = 0;
+};
+
+TIconDib IconDibOf(int32_t width, int32_t height, int bit_count, uint32_t colors_used) {
+  TIconDib dib;
+  dib.Rows = static_cast<uint64_t>(height) / 2;
+  dib.Palette = bit_count <= 8 ? 4 * uint64_t{colors_used ? colors_used : (1u << bit_count)} : 0;
+  dib.ColorStride = ((uint64_t{static_cast<uint32_t>(width)} * bit_count + 31) / 32) * 4;
+  dib.MaskStride = ((uint64_t{static_cast<uint32_t>(width)} + 31) / 32) * 4;
+  return dib;
+}
+
+}  // namespace
+
 TIconImage ChooseIconImage(const TBytes& data, int wanted_width, int wanted_height) {
   TLittleEndian in(data, kIconNotValid);
   if (in.U16(0) != 0 || in.U16(2) != 1) in.Fail();
@@ -382,16 +403,13 @@ TIconImage ChooseIconImage(const TBytes& data, int wanted_width, int wanted_heig
            bit_count != 24 && bit_count != 32)) {
         in.Fail();
       }
-      // The header's height counts the colour rows and the mask rows.
-      const uint64_t rows = static_cast<uint64_t>(height) / 2;
-      const uint64_t palette =
-          bit_count <= 8 ? 4 * uint64_t{colors_used ? colors_used : (1u << bit_count)} : 0;
-      const uint64_t color_stride =
-          ((uint64_t{static_cast<uint32_t>(width)} * bit_count + 31) / 32) * 4;
-      const uint64_t mask_stride = ((uint64_t{static_cast<uint32_t>(width)} + 31) / 32) * 4;
-      if (palette > 4 * 256 ||
-          kInfoHeaderSize + palette + (color_stride + mask_stride) * rows > image.Size) {
-        in.Fail();
+      const TIconDib dib = IconDibOf(width, height, bit_count, colors_used);
+      const uint64_t colours_end = kInfoHeaderSize + dib.Palette + dib.ColorStride * dib.Rows;
+      if (dib.Palette > 4 * 256 || colours_end > image.Size) in.Fail();
+      if (colours_end + dib.MaskStride * dib.Rows > image.Size) {
+        // Only an image of 32 bits can do without its mask: its alpha stands for it.
+        if (bit_count != 32) in.Fail();
+        image.MaskMissing = true;
       }
       if (bits == 0) bits = bit_count;
     }
@@ -408,4 +426,27 @@ TIconImage ChooseIconImage(const TBytes& data, int wanted_width, int wanted_heig
     }
   }
   return best;
+}
+
+TBytes IconImageBytes(const TBytes& data, const TIconImage& image) {
+  TLittleEndian in(data, kIconNotValid);
+  in.Need(image.Offset, image.Size);
+  const auto start = data.begin() + image.Offset;
+  if (!image.MaskMissing) return TBytes(start, start + image.Size);
+  const int32_t width = in.I32(image.Offset + 4);
+  const TIconDib dib = IconDibOf(width, in.I32(image.Offset + 8), 32, 0);
+  const uint64_t colours_end = kInfoHeaderSize + dib.ColorStride * dib.Rows;
+  if (colours_end > image.Size) in.Fail();
+  TBytes bytes(start, start + static_cast<ptrdiff_t>(colours_end));
+  bytes.reserve(static_cast<size_t>(colours_end + dib.MaskStride * dib.Rows));
+  // Mask rows in the colour rows' order (bottom up); a set bit is see-through.
+  for (uint64_t row = 0; row < dib.Rows; ++row) {
+    const uint8_t* pixels = &bytes[kInfoHeaderSize + row * dib.ColorStride];
+    TBytes mask(static_cast<size_t>(dib.MaskStride), 0);
+    for (int32_t x = 0; x < width; ++x) {
+      if (pixels[4 * x + 3] == 0) mask[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    }
+    bytes.insert(bytes.end(), mask.begin(), mask.end());
+  }
+  return bytes;
 }

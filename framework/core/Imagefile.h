@@ -52,9 +52,15 @@ struct TIconImage {
   uint32_t Size = 0;
   int Width = 0;
   int Height = 0;
+  // A DIB of 32 bits may end after its colour rows: its alpha tells what is see-through.
+  bool MaskMissing = false;
 };
 
 // Checks an ICO file and picks the image nearest the wanted size (32 x 32 unless told); of
 // those, the one with the most colours, and of those the first. Raises EReadError "Icon image
 // is not valid".
 TIconImage ChooseIconImage(const TBytes& data, int wanted_width = 32, int wanted_height = 32);
+
+// The bytes of a chosen image as the system takes an icon image: as stored, or, when it has no
+// mask, with one made from its alpha (see-through where the alpha is 0).
+TBytes IconImageBytes(const TBytes& data, const TIconImage& image);

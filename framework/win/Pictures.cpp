@@ -421,12 +421,21 @@ void TIcon::ReleaseHandle() {
   sized_.Reset();
 }
 
+namespace {
+
+// The system's icon of an image of an icon file, at a size; null when the system refuses it.
+HICON CreateIconOfImage(const TBytes& data, const TIconImage& image, int width, int height) {
+  TBytes bytes = IconImageBytes(data, image);
+  return CreateIconFromResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), TRUE, 0x00030000,
+                                  width, height, 0);
+}
+
+}  // namespace
+
 HICON TIcon::HandleOfSize(int width, int height) {
   if (data_.empty()) return Handle();
   if (sized_ && sized_size_.cx == width && sized_size_.cy == height) return sized_.Get();
-  const TIconImage image = ChooseIconImage(data_, width, height);
-  HICON handle = CreateIconFromResourceEx(data_.data() + image.Offset, image.Size, TRUE, 0x00030000,
-                                          width, height, 0);
+  HICON handle = CreateIconOfImage(data_, ChooseIconImage(data_, width, height), width, height);
   if (!handle) RaiseLastOSError("Cannot create an icon");
   sized_.Reset(handle);
   sized_size_ = {width, height};
@@ -436,8 +445,7 @@ HICON TIcon::HandleOfSize(int width, int height) {
 void TIcon::LoadFromStream(TStream* stream) {
   TBytes data = stream->ReadAll();
   const TIconImage image = ChooseIconImage(data);
-  HICON handle = CreateIconFromResourceEx(data.data() + image.Offset, image.Size, TRUE, 0x00030000,
-                                          image.Width, image.Height, 0);
+  HICON handle = CreateIconOfImage(data, image, image.Width, image.Height);
   if (!handle) throw EReadError(kIconNotValid);
   handle_.Reset(handle);
   data_ = std::move(data);
@@ -453,8 +461,7 @@ void TIcon::SaveToStream(TStream* stream) const {
 HICON TIcon::Handle() {
   if (!handle_ && !data_.empty()) {
     const TIconImage image = ChooseIconImage(data_);
-    HICON handle = CreateIconFromResourceEx(data_.data() + image.Offset, image.Size, TRUE,
-                                            0x00030000, image.Width, image.Height, 0);
+    HICON handle = CreateIconOfImage(data_, image, image.Width, image.Height);
     if (!handle) RaiseLastOSError("Cannot create an icon");
     handle_.Reset(handle);
   }

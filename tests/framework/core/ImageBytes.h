@@ -126,8 +126,8 @@ inline TBytes Rle8Sample() {
 }
 
 // One icon image: a DIB (header, palette, colour bits, AND mask), all `color` but for a
-// see-through top-left pixel.
-inline TBytes IconImage(int size, int bit_count, uint32_t color) {
+// see-through top-left pixel (in 32 bits, its alpha 0 too); the mask may be left out.
+inline TBytes IconImage(int size, int bit_count, uint32_t color, bool with_mask = true) {
   TBytes out;
   Put32(out, 40);
   Put32(out, static_cast<uint32_t>(size));
@@ -147,14 +147,15 @@ inline TBytes IconImage(int size, int bit_count, uint32_t color) {
       const bool see_through = row == size - 1 && x == 0;
       if (bit_count == 4) {
         line[x / 2] |= see_through ? 0 : (x % 2 ? 1 : 0x10);
-      } else if (bit_count == 24 && !see_through) {
-        line[3 * x] = static_cast<uint8_t>(color);
-        line[3 * x + 1] = static_cast<uint8_t>(color >> 8);
-        line[3 * x + 2] = static_cast<uint8_t>(color >> 16);
+      } else if (bit_count >= 24 && !see_through) {
+        for (int byte = 0; byte < bit_count / 8; ++byte)  // blue, green, red, alpha
+          line[bit_count / 8 * x + byte] =
+              byte < 3 ? static_cast<uint8_t>(color >> 8 * byte) : 0xFF;
       }
     }
     out.insert(out.end(), line.begin(), line.end());
   }
+  if (!with_mask) return out;
   const int mask_stride = ((size + 31) / 32) * 4;
   for (int row = 0; row < size; ++row) {
     TBytes line(static_cast<size_t>(mask_stride), 0);
@@ -168,6 +169,7 @@ struct IconEntry {
   int size;
   int bit_count;
   uint32_t color;
+  bool with_mask = true;
 };
 
 inline TBytes MakeIco(const std::vector<IconEntry>& entries) {
@@ -178,7 +180,7 @@ inline TBytes MakeIco(const std::vector<IconEntry>& entries) {
   std::vector<TBytes> images;
   uint32_t offset = 6 + 16 * static_cast<uint32_t>(entries.size());
   for (const IconEntry& entry : entries) {
-    images.push_back(IconImage(entry.size, entry.bit_count, entry.color));
+    images.push_back(IconImage(entry.size, entry.bit_count, entry.color, entry.with_mask));
     out.push_back(static_cast<uint8_t>(entry.size));
     out.push_back(static_cast<uint8_t>(entry.size));
     out.push_back(entry.bit_count == 4 ? 16 : 0);

@@ -291,6 +291,7 @@ TEST(ChooseIconImage, PicksTheImageNearest32WithTheMostColours) {
       {"one image, however far", MakeIco({{16, 4, kRed}}), 0, 16},
       {"a PNG counts as 32 bits", png, 1, 32},
       {"a size of 0 is 256", large, 0, 256},
+      {"a 32-bit image without its mask", MakeIco({{32, 4, kBlue}, {32, 32, kRed, false}}), 1, 32},
   };
   for (const ChoiceCase& test : cases) {
     const TIconImage image = ChooseIconImage(test.file);
@@ -301,6 +302,11 @@ TEST(ChooseIconImage, PicksTheImageNearest32WithTheMostColours) {
     EXPECT_EQ(image.Size, static_cast<uint32_t>(test.file[at] | test.file[at + 1] << 8))
         << test.name;
   }
+}
+
+TEST(IconImageBytes, AnImageWithoutItsMaskIsSeeThroughWhereItsAlphaIsZero) {
+  const TBytes file = MakeIco({{32, 32, kRed, false}});
+  EXPECT_EQ(IconImageBytes(file, ChooseIconImage(file)), IconImage(32, 32, kRed));
 }
 
 struct BadIconCase {
