@@ -850,10 +850,7 @@ void TCustomComboBox::SetItemIndex(int index) {
 
 void TCustomComboBox::SetDropDownCount(int count) {
   drop_down_count_ = std::max(count, 1);
-  if (HandleAllocated() && style_ != TComboBoxStyle::csSimple) {
-    SetWindowPos(WindowHandle(), nullptr, 0, 0, Width(), DroppedHeight(),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  SetDroppedHeight();
 }
 
 int TCustomComboBox::ItemHeight() const {
@@ -873,6 +870,14 @@ void TCustomComboBox::SetItemHeight(int height) {
     }
     Invalidate();
   }
+}
+
+void TCustomComboBox::ScaleOwn(int multiplier, int divider) {
+  // First, so that the new bounds give the system the open height of the new items.
+  if (multiplier != divider && divider != 0) {
+    SetItemHeight(std::max(MulDiv(item_height_, multiplier, divider), 1));
+  }
+  TWinControl::ScaleOwn(multiplier, divider);
 }
 
 void TCustomComboBox::SetSorted(bool sorted) {
@@ -912,17 +917,28 @@ void TCustomComboBox::SetText(const AnsiString& text) {
 }
 
 void TCustomComboBox::SetBounds(int left, int top, int width, int height) {
-  TWinControl::SetBounds(left, top, width, height);
-  // The system sets the height of a closed box from its font; the window's height that we
-  // give is that of the open box with its list.
+  // A closed box is as high as the system makes it for its font, and its window says how high.
+  // Asked for another height, the window would show at it for a moment before the system takes
+  // it back without a redraw, leaving what was painted meanwhile on the parent below the box.
   if (HandleAllocated() && style_ != TComboBoxStyle::csSimple) {
-    SetWindowPos(WindowHandle(), nullptr, 0, 0, Width(), DroppedHeight(),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT window;
+    GetWindowRect(WindowHandle(), &window);
+    height = window.bottom - window.top;
   }
+  TWinControl::SetBounds(left, top, width, height);
+  SetDroppedHeight();
 }
 
 int TCustomComboBox::DroppedHeight() const {
   return Height() + ItemHeight() * drop_down_count_ + 2;
+}
+
+void TCustomComboBox::SetDroppedHeight() {
+  if (!HandleAllocated() || style_ == TComboBoxStyle::csSimple) return;
+  // The window's height that we give is that of the open box with its list. The window is that
+  // tall only inside this call: nothing may be painted at that height (see SetBounds).
+  SetWindowPos(WindowHandle(), nullptr, 0, 0, Width(), DroppedHeight(),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 void TCustomComboBox::CreateParams(TCreateParams& params) {
@@ -983,9 +999,12 @@ void TCustomComboBox::HandleCreated() {
   }
   pending_text_.clear();
   // The closed height is the system's now; the open height follows from it.
-  SetWindowPos(WindowHandle(), nullptr, 0, 0, Width(),
-               style_ == TComboBoxStyle::csSimple ? Height() : DroppedHeight(),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (style_ == TComboBoxStyle::csSimple) {
+    SetWindowPos(WindowHandle(), nullptr, 0, 0, Width(), Height(),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    SetDroppedHeight();
+  }
 }
 
 void TCustomComboBox::DestroyWnd() {

@@ -367,6 +367,8 @@ class TCustomComboBox : public TWinControl {
   void CreateWnd() override;
   void HandleCreated() override;
   void DestroyWnd() override;
+  // Owner-drawn items grow with the screen's resolution, as the font does.
+  void ScaleOwn(int multiplier, int divider) override;
   void CNCommand(TMessage& message) override;
   void CNDrawItem(TMessage& message) override;
   void CNMeasureItem(TMessage& message) override;
@@ -414,6 +416,8 @@ class TCustomComboBox : public TWinControl {
   // Makes the window's list equal to Items, keeping the selection where it can.
   void PushItems();
   int DroppedHeight() const;
+  // Tells the system the open box's height (not for a simple box, which has no drop-down).
+  void SetDroppedHeight();
   bool IsOwnChild(HWND window) const {
     return window && (window == edit_child_.Window() || window == list_child_.Window());
   }
