@@ -21,6 +21,12 @@ void ApplicationException(const std::exception& error) {
   }
 }
 
+// Where a window of that size is centred on the screen.
+POINT ScreenCentrePlace(int width, int height) {
+  return {(GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+          (GetSystemMetrics(SM_CYSCREEN) - height) / 2};
+}
+
 AnsiString ModuleBaseName() {
   AnsiString name = TextFromUtf8(ModulePath());
   const size_t slash = name.find_last_of("\\/");
@@ -157,8 +163,9 @@ void TForm::CreateParams(TCreateParams& params) {
     params.ClassSmallIcon = Application->SmallIcon();
   }
   if (position_ == TPosition::poScreenCenter) {
-    params.X = (GetSystemMetrics(SM_CXSCREEN) - Width()) / 2;
-    params.Y = (GetSystemMetrics(SM_CYSCREEN) - Height()) / 2;
+    const POINT centre = ScreenCentrePlace(Width(), Height());
+    params.X = centre.x;
+    params.Y = centre.y;
   } else if (position_ == TPosition::poDefault || position_ == TPosition::poDefaultPosOnly) {
     params.X = CW_USEDEFAULT;
   }
@@ -167,6 +174,9 @@ void TForm::CreateParams(TCreateParams& params) {
 void TForm::CreateWnd() {
   const int client_width = ClientWidth(), client_height = ClientHeight();
   TWinControl::CreateWnd();
+  // A top-level window hears of its place only when it is first shown: until then the place
+  // is the one the system gave it (centred, or its default), not the one we held.
+  StoreWindowBounds();
   if (Application) Application->ApplyIcon(WindowHandle());
   // The system draws the frame for the monitor it makes the window on, which need not be the
   // resolution we computed the frame for: the client area keeps its size.
@@ -384,6 +394,13 @@ void TForm::ScaleOwn(int multiplier, int divider) {
   if (scale_place_ == TScalePlace::Scaled) {
     left = MulDiv(left, multiplier, divider);
     top = MulDiv(top, multiplier, divider);
+  }
+  if (position_ == TPosition::poScreenCenter && scale_place_ != TScalePlace::Suggested &&
+      !Showing()) {
+    // Not shown yet, so it still opens where its position says: at the centre, at its new size.
+    const POINT centre = ScreenCentrePlace(width, height);
+    left = centre.x;
+    top = centre.y;
   }
   if (scale_place_ != TScalePlace::Suggested) {
     // Grown for a dense screen, the form would reach past its edge: it stays inside the work

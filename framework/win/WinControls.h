@@ -184,6 +184,10 @@ class TWinControl : public TControl, public TMessageTarget {
   virtual void CNDrawItem(TMessage& message) { message.Result = 0; }
   virtual void CNMeasureItem(TMessage& message) { message.Result = 0; }
 
+  // Takes the window's place and size as the control's, in the parent's client coordinates;
+  // nothing while the window is minimised.
+  void StoreWindowBounds();
+
   TWindowHandle window_;            // owned: destroyed with the control
   WNDPROC default_proc_ = nullptr;  // the system class's procedure, for taken-over windows
 
@@ -194,9 +198,6 @@ class TWinControl : public TControl, public TMessageTarget {
   void UpdateTabOrderZ();
   // Tells every child a message (CM_PARENTCOLORCHANGED...).
   void NotifyControls(UINT msg);
-  // Takes the window's place and size as the control's, in the parent's client coordinates;
-  // nothing while the window is minimised.
-  void StoreWindowBounds();
 
   std::vector<TControl*> controls_;     // not owned
   std::vector<TWinControl*> tab_list_;  // windowed children in tab order, not owned
