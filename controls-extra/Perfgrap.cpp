@@ -114,6 +114,14 @@ void TPerformanceGraph::SetPenWidth(int value) {
   FPlot->SetPenWidth(value);
 }
 
+void TPerformanceGraph::ScaleOwn(int multiplier, int divider) {
+  TGraphicControl::ScaleOwn(multiplier, divider);
+  if (multiplier == divider || divider == 0) return;
+  SetGridSize(MulDiv(GridSize(), multiplier, divider));
+  SetStepSize(MulDiv(StepSize(), multiplier, divider));
+  SetPenWidth(MulDiv(PenWidth(), multiplier, divider));
+}
+
 void TPerformanceGraph::Paint() {
   TBitmap& picture = FBitmap->Bitmap();
   if (picture.GetWidth() != Width() || picture.GetHeight() != Height()) {

@@ -62,6 +62,9 @@ class TPerformanceGraph : public TGraphicControl {
   const TGraphPlot& Plot() const { return *FPlot; }
 
  protected:
+  // The grid, the bands and the lines are measured in pixels: they grow with the screen's
+  // resolution, as the control does.
+  void ScaleOwn(int multiplier, int divider) override;
   void Paint() override;
 
  private:

@@ -135,7 +135,7 @@ void TFlatComboBox::WMSysColorChange(TMessage& Message) {
 
 void TFlatComboBox::FontChanged() {
   TCustomComboBox::FontChanged();
-  SetItemHeight(kDefaultItemHeight);
+  SetItemHeight(ScaleDesign(kDefaultItemHeight));
   RecreateWnd();
 }
 
@@ -160,7 +160,7 @@ void TFlatComboBox::WndProc(TMessage& Message) {
     case WM_WINDOWPOSCHANGING:
       // A simple box's edit stays where the system puts it, above the list.
       if (FEditChild && Style() == TComboBoxStyle::csDropDown) {
-        SetWindowPos(FEditChild, nullptr, 0, 0, ClientWidth() - FFlatButtonWidth - 8, Height() - 6,
+        SetWindowPos(FEditChild, nullptr, 0, 0, ClientWidth() - FlatButtonWidth() - 8, Height() - 6,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE);
       }
       break;
@@ -299,7 +299,7 @@ RECT TFlatComboBox::GetButtonRect() const {
   if (!WindowHandle()) return button;
   GetWindowRect(WindowHandle(), &button);
   OffsetRect(&button, -button.left, -button.top);
-  button.left = ClientWidth() - FFlatButtonWidth;
+  button.left = ClientWidth() - FlatButtonWidth();
   OffsetRect(&button, -1, 0);
   return button;
 }
@@ -313,7 +313,7 @@ void TFlatComboBox::WMPaint(TMessage& Message) {
     paint_canvas_.SetHandle(dc.Get());
     TScopeExit release([this] { paint_canvas_.SetHandle(nullptr); });
     RECT fill = update;
-    if (HasFlatButton()) fill.right = std::min<LONG>(fill.right, Width() - FFlatButtonWidth - 4);
+    if (HasFlatButton()) fill.right = std::min<LONG>(fill.right, Width() - FlatButtonWidth() - 4);
     paint_canvas_.Brush()->SetStyle(TBrushStyle::bsSolid);
     paint_canvas_.Brush()->SetColor(Color());
     paint_canvas_.FillRect(fill);
@@ -327,7 +327,7 @@ void TFlatComboBox::WMPaint(TMessage& Message) {
       RECT frame;
       GetClientRect(WindowHandle(), &frame);
       InflateRect(&frame, -2, -2);
-      frame.right = Width() - FFlatButtonWidth - 3;
+      frame.right = Width() - FlatButtonWidth() - 3;
       paint_canvas_.Brush()->SetColor(clWindow);
       paint_canvas_.FrameRect(frame);
     } else if (IsListStyle()) {
@@ -350,15 +350,15 @@ void TFlatComboBox::InvalidateSelection() {
     GetClientRect(WindowHandle(), &client);
     RECT band = client;
     InflateRect(&band, -2, -3);
-    band.left = band.right - FFlatButtonWidth - 8;
-    band.right -= FFlatButtonWidth + 3;
+    band.left = band.right - FlatButtonWidth() - 8;
+    band.right -= FlatButtonWidth() + 3;
     canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
     if (Focused() && !DroppedDown()) {
       canvas.Brush()->SetColor(clHighlight);
       canvas.FillRect(band);
       RECT frame = client;
       InflateRect(&frame, -3, -3);
-      frame.right -= FFlatButtonWidth + 2;
+      frame.right -= FlatButtonWidth() + 2;
       canvas.FrameRect(frame);
       canvas.Brush()->SetColor(clWindow);
     } else {
@@ -380,14 +380,17 @@ void TFlatComboBox::PaintButton() {
     canvas.Brush()->SetColor(ColorBorder);
     canvas.FrameRect(button);
 
-    const int x = button.left + (button.right - button.left) / 2 - 6;
+    // A triangle twice as wide as it is high (4 by 2 at 96 pixels per inch), its tip down, or
+    // up while the list is open.
+    const int half = ScaleDesign(2);
+    const int x = button.left + (button.right - button.left) / 2;
     const int y = button.top + (button.bottom - button.top) / 2 - 1;
     const bool up = DroppedDown();
     auto arrow = [&](int dx, int dy, TColor color) {
-      const int tip = up ? 0 : 2;
-      const int base = 2 - tip;
+      const int tip = up ? 0 : half;
+      const int base = half - tip;
       const POINT points[3] = {
-          {x + dx + 4, y + dy + base}, {x + dx + 8, y + dy + base}, {x + dx + 6, y + dy + tip}};
+          {x + dx - half, y + dy + base}, {x + dx + half, y + dy + base}, {x + dx, y + dy + tip}};
       canvas.Pen()->SetStyle(TPenStyle::psSolid);
       canvas.Pen()->SetWidth(1);
       canvas.Pen()->SetColor(color);
@@ -412,7 +415,7 @@ void TFlatComboBox::PaintBorder() {
   GetWindowRect(WindowHandle(), &border);
   OffsetRect(&border, -border.left, -border.top);
   // The flat button closes the border on the right; a simple box has none.
-  if (HasFlatButton()) border.right -= FFlatButtonWidth + 1;
+  if (HasFlatButton()) border.right -= FlatButtonWidth() + 1;
   TGdiObject line(CreateSolidBrush(ColorToRGB(ColorBorder)));
   TGdiObject face(CreateSolidBrush(ColorToRGB(Color())));
   FrameRect(dc, &border, static_cast<HBRUSH>(line.Get()));

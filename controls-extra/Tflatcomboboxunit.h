@@ -6,7 +6,8 @@
 // The system's combo box still paints and handles the control; the flat look is painted over
 // it: the border on the window's DC after each paint, the button in the client area with the
 // system's own button strip clipped out of the system's painting. Coordinates are the
-// control's client pixels; the combo box window has no non-client area.
+// control's client pixels; the combo box window has no non-client area. The button, its arrow
+// and the items grow with the resolution of the form's screen.
 //
 // The drop-down list's messages come through ComboWndProc (the framework takes over the list);
 // while FListDefaultProc is set, ListWndProc handles them and sizes the list to its items.
@@ -79,6 +80,8 @@ class TFlatComboBox : public TCustomComboBox {
   // the client area's for the moment.
   template <class Paint>
   void WithCanvas(Paint paint);
+  // The flat button's width on the screen: FFlatButtonWidth is its width at 96 pixels per inch.
+  int FlatButtonWidth() const { return ScaleDesign(FFlatButtonWidth); }
   // A simple box has no drop button, so no flat one either: only the flat border.
   bool HasFlatButton() const { return Style() != TComboBoxStyle::csSimple; }
   // Excludes the system's drop button, `extra` pixels wider to the left, from the clipping.

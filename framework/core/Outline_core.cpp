@@ -273,7 +273,6 @@ const TEnumInfo& EnumInfoOf(TOutlineStyle) {
 
 namespace {
 
-constexpr int kButtonSize = 9;
 constexpr int kTextGap = 2;
 
 bool ShowsTree(TOutlineStyle style) {
@@ -319,9 +318,10 @@ TOutlineRowLayout CalcOutlineRow(const TOutlineRowFacts& row, const TOutlineLook
   }
   if (ShowsButtons(look.Style)) {
     if (row.HasChildren) {
-      const int left = x + (column - kButtonSize) / 2;
-      const int top = (height - kButtonSize) / 2;
-      layout.Button = {left, top, left + kButtonSize, top + kButtonSize};
+      const int size = look.ButtonSize;
+      const int left = x + (column - size) / 2;
+      const int top = (height - size) / 2;
+      layout.Button = {left, top, left + size, top + size};
     }
     x += column;
   }

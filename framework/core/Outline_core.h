@@ -184,6 +184,7 @@ struct TOutlineLook {
   TOutlineOptions Options = ooDrawTreeRoot | ooDrawFocusRect;
   int ItemHeight = 16;  // also the width of a level's column
   int PictureWidth = 0, PictureHeight = 0;
+  int ButtonSize = 9;  // the plus or minus box's side
 };
 
 struct TOutlineSegment {

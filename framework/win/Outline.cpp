@@ -121,6 +121,12 @@ void TCustomOutline::SetItemHeight(int height) {
   TreeChanged();
 }
 
+void TCustomOutline::ScaleOwn(int multiplier, int divider) {
+  TCustomControl::ScaleOwn(multiplier, divider);
+  if (multiplier == divider || divider == 0) return;
+  SetItemHeight(MulDiv(item_height_, multiplier, divider));
+}
+
 void TCustomOutline::SetScrollBars(TScrollStyle scroll_bars) {
   if (scroll_bars == scroll_bars_) return;
   scroll_bars_ = scroll_bars;
@@ -158,9 +164,11 @@ TOutlineLook TCustomOutline::Look(const TOutlineNode& node) const {
   look.Style = outline_style_;
   look.Options = options_;
   look.ItemHeight = item_height_;
+  // The pictures and the boxes are drawn for 96 pixels per inch: larger on a denser screen.
   const TBitmap* picture = PictureFor(node);
-  look.PictureWidth = picture->GetWidth();
-  look.PictureHeight = picture->GetHeight();
+  look.PictureWidth = ScaleDesign(picture->GetWidth());
+  look.PictureHeight = ScaleDesign(picture->GetHeight());
+  look.ButtonSize = ScaleDesign(look.ButtonSize);
   return look;
 }
 

@@ -100,6 +100,8 @@ class TCustomOutline : public TCustomControl {
   virtual std::wstring DisplayText(const TOutlineNode& node) const;
 
   void CreateParams(TCreateParams& params) override;
+  // The rows grow with the screen's resolution, as the font does.
+  void ScaleOwn(int multiplier, int divider) override;
   void Paint() override;
   void WndProc(TMessage& message) override;
   void WMSize(TMessage& message) override;

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "controls-extra/Cdiroutl.h"
 #include "framework/core/Filer.h"
 #include "framework/win/ExtCtrls.h"
-#include "tests/framework/win/GdiTest.h"
-#include "tests/framework/win/WinTest.h"
+#include "framework/win/Platform.h"
+#include "tests/controls-extra/LibraryTest.h"
 
 namespace {
 
@@ -274,6 +277,41 @@ TEST_F(FlatComboTest, DisabledBitmapEngravesTheGlyph) {
       }
     }
   }
+}
+
+// A form made in code, as a new user makes one; run at 120, 144 and 192 pixels per inch too.
+using ScaledLibrary = LibraryFormTest;
+
+TEST_F(ScaledLibrary, CentredFormGrowsRowsArrowsAndItemsAndAnAnchoredBoxPaintsOnlyItself) {
+  const int dpi = ScreenPixelsPerInch();
+  const char* expected = std::getenv("WAKORA_EXPECT_DPI");
+  ASSERT_EQ(dpi, expected ? std::atoi(expected) : dpi) << "the screen is not at the test's DPI";
+  auto at_screen = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+  form_->SetPosition(TPosition::poScreenCenter);
+  auto* combo = new TFlatComboBox(form_);
+  combo->SetParent(form_);
+  combo->SetStyle(csOwnerDrawFixed);
+  combo->SetBounds(8, 8, 120, 21);
+  combo->SetAnchors(akLeft | akTop | akRight);
+  auto* outline = new TCDirectoryOutline(form_);
+  outline->SetParent(form_);
+  outline->SetBounds(140, 8, 150, 150);
+  ShowForm();
+
+  EXPECT_EQ(form_->Left(), (GetSystemMetrics(SM_CXSCREEN) - form_->Width()) / 2);
+  EXPECT_EQ(form_->Top(), (GetSystemMetrics(SM_CYSCREEN) - form_->Height()) / 2);
+  EXPECT_EQ(combo->Width(), at_screen(120)) << "anchored, and scaled once";
+  EXPECT_EQ(combo->ItemHeight(), at_screen(13));
+  EXPECT_EQ(outline->ItemHeight(), at_screen(16));
+  EXPECT_EQ(wintest::PixelAt(form_->Handle(), combo->Left(), combo->Top() + combo->Height() + 1),
+            ColorToRGB(clBtnFace))
+      << "the box painted the form under it";
+  const RECT button = combo->GetButtonRect();
+  int arrow = 0;  // black pixels in the button: a triangle of (h + 1)^2 for a height of h
+  for (int y = button.top; y < button.bottom; ++y)
+    for (int x = button.left; x < button.right; ++x)
+      arrow += wintest::PixelAt(combo->Handle(), x, y) == RGB(0, 0, 0);
+  EXPECT_EQ(arrow, (at_screen(2) + 1) * (at_screen(2) + 1));
 }
 
 }  // namespace
