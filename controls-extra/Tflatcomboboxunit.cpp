@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/win/Platform.h"
+
 namespace {
 
 constexpr TColor kDefaultColor = 0xE1EAEB;
@@ -55,7 +57,6 @@ const TClassInfo& TFlatComboBox::StaticClassInfo() {
 
 TFlatComboBox::TFlatComboBox(TComponent* owner) : TCustomComboBox(owner) {
   control_style_ = (control_style_ & ~csFixedHeight) | csOpaque;
-  FSystemButtonWidth = GetSystemMetrics(SM_CXVSCROLL);
   SetItemHeight(kDefaultItemHeight);
   SetColor(kDefaultColor);
 }
@@ -290,8 +291,10 @@ void TFlatComboBox::WithCanvas(Paint paint) {
 void TFlatComboBox::ExcludeSystemButton(int extra) {
   RECT client;
   GetClientRect(WindowHandle(), &client);
-  ExcludeClipRect(paint_canvas_.Handle(), client.right - FSystemButtonWidth - extra, 0,
-                  client.right, client.bottom);
+  // The system's own arrow button, as wide as a scroll bar on this control's monitor.
+  const int system_button = SystemMetricForWindow(SM_CXVSCROLL, WindowHandle());
+  ExcludeClipRect(paint_canvas_.Handle(), client.right - system_button - extra, 0, client.right,
+                  client.bottom);
 }
 
 RECT TFlatComboBox::GetButtonRect() const {

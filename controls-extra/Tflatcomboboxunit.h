@@ -103,7 +103,6 @@ class TFlatComboBox : public TCustomComboBox {
   HWND FEditChild = nullptr;           // not owned: the system's edit field
   WNDPROC FListDefaultProc = nullptr;  // the list's own procedure while ListWndProc handles it
   HWND FListWindow = nullptr;          // not owned: the system's drop-down list
-  int FSystemButtonWidth = 0;
   bool FBorderActive = false;
   TCanvas paint_canvas_;  // the flat painting's; bound only while a painting step runs
 };

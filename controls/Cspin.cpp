@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "framework/win/Locale.h"
+#include "framework/win/Platform.h"
 
 namespace {
 
@@ -509,5 +510,6 @@ int TCSpinEdit::GetMinHeight() {
     GetTextMetricsA(measuring.Get(), &font_metrics);
   }
   const int smaller = std::min(system_metrics.tmHeight, font_metrics.tmHeight);
-  return GetSystemMetrics(SM_CYBORDER) * 4 + smaller / 4 + font_metrics.tmHeight + 2;
+  return SystemMetricForDpi(SM_CYBORDER, PixelsPerInch()) * 4 + smaller / 4 +
+         font_metrics.tmHeight + 2;
 }

@@ -35,7 +35,7 @@ void TPropertyWindow::Loaded() {
   const int name_width = ScaleDesign(136);
   PropertyGrid->SetColWidth(0, name_width);
   PropertyGrid->SetColWidth(1, PropertyGrid->Width() - name_width - 4 -
-                                   GetSystemMetrics(SM_CXVSCROLL) -
+                                   SystemMetricForDpi(SM_CXVSCROLL, PixelsPerInch()) -
                                    2 * PropertyGrid->GridLineWidth());
 }
 

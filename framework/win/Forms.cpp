@@ -427,6 +427,7 @@ void TForm::DpiChanged(int pixels_per_inch, const RECT* suggested) {
     // Nothing to scale, but the place is the system's.
     ScaleOwn(pixels_per_inch, pixels_per_inch);
   }
+  if (Application && HandleAllocated()) Application->ApplyIcon(WindowHandle());
 }
 
 void TForm::LoadFromText(const AnsiString& text) {
@@ -508,6 +509,10 @@ TApplication::~TApplication() {
   // Forms go first (as owned components), then the taskbar window.
   while (!Components().empty()) Free(Components().back());
   window_.reset();
+  for (const auto& [dpi, icons] : scaled_icons_) {
+    if (icons.first) DestroyIcon(icons.first);
+    if (icons.second) DestroyIcon(icons.second);
+  }
 }
 
 void TApplication::Initialize() {
@@ -583,6 +588,7 @@ HWND TApplication::Handle() {
 }
 
 void TApplication::SetIconResource(const AnsiString& name) {
+  icon_name_ = name;
   HINSTANCE instance = GetModuleHandleA(nullptr);
   // The system keeps icons loaded with LR_SHARED for the module's lifetime.
   icon_ = static_cast<HICON>(
@@ -598,16 +604,36 @@ void TApplication::SetIconResource(const AnsiString& name) {
 
 void TApplication::ApplyIcon(HWND window) const {
   if (!icon_) return;
-  // A window whose class carries the icons shows them already; setting them on the window
-  // makes the system convert them for the desktop again, milliseconds each.
-  if (reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)) == icon_ &&
-      (!small_icon_ ||
-       reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICONSM)) == small_icon_)) {
+  HICON big = icon_, small = small_icon_;
+  const int dpi = WindowPixelsPerInch(window);
+  if (dpi != ScreenPixelsPerInch()) {
+    // On a monitor of another scale the caption and the taskbar want other sizes.
+    auto found = scaled_icons_.find(dpi);
+    if (found == scaled_icons_.end()) {
+      HINSTANCE instance = GetModuleHandleA(nullptr);
+      const auto load = [&](int width_metric, int height_metric) {
+        return static_cast<HICON>(LoadImageA(instance, icon_name_.c_str(), IMAGE_ICON,
+                                             SystemMetricForDpi(width_metric, dpi),
+                                             SystemMetricForDpi(height_metric, dpi), 0));
+      };
+      found = scaled_icons_
+                  .emplace(dpi, std::make_pair(load(SM_CXICON, SM_CYICON),
+                                               load(SM_CXSMICON, SM_CYSMICON)))
+                  .first;
+    }
+    if (found->second.first) big = found->second.first;
+    if (found->second.second) small = found->second.second;
+  } else if (!SendMessageA(window, WM_GETICON, ICON_BIG, 0) &&
+             reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)) == icon_ &&
+             (!small_icon_ ||
+              reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICONSM)) == small_icon_)) {
+    // A window whose class carries the icons, and that has none of its own, shows them
+    // already; setting them on the window makes the system convert them for the desktop
+    // again, milliseconds each.
     return;
   }
-  SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  if (small_icon_)
-    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
+  SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small) SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
 void TApplication::SetTitle(const AnsiString& title) {

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -125,7 +126,7 @@ class TApplication : public TComponent {
   // they show the system's default. Called before Initialize, it costs least: the windows get
   // it through their classes instead of one by one.
   void SetIconResource(const AnsiString& name);
-  // Gives a window the program's icon (big and small).
+  // Gives a window the program's icon (big and small), at the sizes of its monitor.
   void ApplyIcon(HWND window) const;
   // The icons SetIconResource loaded; null before. Windows made after it carry them.
   HICON Icon() const { return icon_; }
@@ -218,6 +219,10 @@ class TApplication : public TComponent {
   std::unique_ptr<TMessageWindow> window_;  // owned: the taskbar window
   HICON icon_ = nullptr;                    // shared with the system, not owned
   HICON small_icon_ = nullptr;              // shared with the system, not owned
+  AnsiString icon_name_;                    // the resource of both
+  // The icons at the sizes of other resolutions than the system's (a monitor of another scale),
+  // by resolution, made on first use; owned, destroyed with the application.
+  mutable std::map<int, std::pair<HICON, HICON>> scaled_icons_;
   AnsiString title_;
   TForm* main_form_ = nullptr;  // owned as a component
   std::vector<TForm*> forms_;   // not owned (the application owns them as components)

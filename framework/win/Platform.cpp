@@ -96,6 +96,16 @@ int ScreenPixelsPerInch() {
   return dpi > 0 ? dpi : 96;
 }
 
+int SystemMetricForDpi(int index, int pixels_per_inch) {
+  using TGetSystemMetricsForDpi = int(WINAPI*)(int, UINT);
+  static const auto for_dpi =
+      SystemFunction<TGetSystemMetricsForDpi>(L"user32.dll", "GetSystemMetricsForDpi");
+  const int system = ScreenPixelsPerInch();
+  if (pixels_per_inch <= 0 || pixels_per_inch == system) return GetSystemMetrics(index);
+  if (for_dpi) return for_dpi(index, static_cast<UINT>(pixels_per_inch));
+  return MulDiv(GetSystemMetrics(index), pixels_per_inch, system);
+}
+
 POINT InsideWorkArea(const RECT& around, int left, int top, int width, int height) {
   MONITORINFO info{};
   info.cbSize = sizeof info;

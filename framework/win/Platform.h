@@ -25,6 +25,15 @@ TDpiServices& DpiServices();
 inline int WindowPixelsPerInch(HWND window) {
   return DpiServices().WindowPixelsPerInch(window);
 }
+// A system metric (GetSystemMetrics' SM_ index) at a resolution: the caption's icons, scroll
+// bars and borders are as large on a monitor as its scale makes them, not as the system's
+// (GetSystemMetricsForDpi, Windows 10 1607 on; before it, and for the system's resolution,
+// the system's metric, scaled).
+int SystemMetricForDpi(int index, int pixels_per_inch);
+// The same for the monitor that `window` is on.
+inline int SystemMetricForWindow(int index, HWND window) {
+  return SystemMetricForDpi(index, WindowPixelsPerInch(window));
+}
 
 // Where a window of `width` x `height` that would stand at (left, top) goes to stay inside the
 // work area of the monitor nearest `around`: moved back over an edge it passes; one larger than

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/win/Platform.h"
+
 namespace {
 
 template <class E>
@@ -699,7 +701,8 @@ int TCustomEdit::AutoHeight() const {
   // The text, a margin of two pixels above and below, and the border: a 3-D edge of two
   // pixels or a flat line of one.
   const int border = border_style_ == TBorderStyle::bsNone ? 0 : Ctl3D() ? 2 : 1;
-  return FontCellHeight(Font()) + 2 * 2 + 2 * border * GetSystemMetrics(SM_CYBORDER);
+  return FontCellHeight(Font()) + 2 * 2 +
+         2 * border * SystemMetricForDpi(SM_CYBORDER, PixelsPerInch());
 }
 
 void TCustomEdit::CNCommand(TMessage& message) {

@@ -297,6 +297,25 @@ TEST_F(WindowTest, TheTaskbarWindowAndTheFormShowTheProgramsIcon) {
     EXPECT_EQ(ShownIcon(window, ICON_BIG), Application->Icon());
     EXPECT_EQ(ShownIcon(window, ICON_SMALL), Application->SmallIcon());
   }
+  // Moved to a monitor of twice the scale, the caption's icon is that monitor's size; back on
+  // the first, the program's own again.
+  const TDpiServices system = DpiServices();
+  for (const int dpi : {2 * ScreenPixelsPerInch(), ScreenPixelsPerInch()}) {
+    DpiServices().WindowPixelsPerInch = [dpi](HWND) { return dpi; };
+    RECT place;
+    GetWindowRect(Form1->Handle(), &place);
+    SendMessageA(Form1->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&place));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(ShownIcon(Form1->Handle(), ICON_SMALL), &info));
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_EQ(mask.bmWidth, SystemMetricForDpi(SM_CXSMICON, dpi)) << dpi;
+  }
+  DpiServices() = system;
+  EXPECT_EQ(ShownIcon(Form1->Handle(), ICON_SMALL), Application->SmallIcon());
 }
 
 TEST_F(WindowTest, TheApplicationWindowFollowsTheFormsVisibility) {
