@@ -184,8 +184,7 @@ class TAccessibleObject final : public IAccessible {
       if (!entry) return E_INVALIDARG;
       auto* window = dynamic_cast<TWinControl*>(entry);
       if (!window) return S_FALSE;  // a simple element of ours: the client asks us about it
-      return Library().ObjectFromWindow(window->Handle(), static_cast<DWORD>(OBJID_CLIENT),
-                                        IID_IDispatch, reinterpret_cast<void**>(object));
+      return WindowObject(*window, object);
     });
   }
 
@@ -333,9 +332,32 @@ class TAccessibleObject final : public IAccessible {
   }
 
   HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
+    if (!end) return E_POINTER;
     return Connected([&]() -> HRESULT {
-      if (IsSelf(start)) return standard_->accNavigate(direction, start, end);
-      return Element(start) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
+      if (!ListsChildren()) return standard_->accNavigate(direction, start, end);
+      const std::vector<TControl*> children = Children();
+      size_t target = 0;
+      if (IsSelf(start)) {
+        // Our first and last child are ours to name; the window's siblings are the standard
+        // object's.
+        if (direction != NAVDIR_FIRSTCHILD && direction != NAVDIR_LASTCHILD) {
+          return standard_->accNavigate(direction, start, end);
+        }
+        if (children.empty()) return S_FALSE;
+        target = direction == NAVDIR_FIRSTCHILD ? 0 : children.size() - 1;
+      } else {
+        const size_t index = IndexOf(start, children);
+        if (index == children.size()) return E_INVALIDARG;
+        if (direction == NAVDIR_NEXT) {
+          target = index + 1;
+        } else if (direction == NAVDIR_PREVIOUS) {
+          target = index - 1;  // before the first: past the end, none
+        } else {
+          return DISP_E_MEMBERNOTFOUND;  // no spatial navigation among the children
+        }
+        if (target >= children.size()) return S_FALSE;
+      }
+      return Found(children, target, *end);
     });
   }
 
@@ -352,15 +374,7 @@ class TAccessibleObject final : public IAccessible {
             y >= origin.y + entry->Height()) {
           continue;
         }
-        if (auto* window = dynamic_cast<TWinControl*>(entry)) {
-          child->vt = VT_DISPATCH;
-          return Library().ObjectFromWindow(window->Handle(), static_cast<DWORD>(OBJID_CLIENT),
-                                            IID_IDispatch,
-                                            reinterpret_cast<void**>(&child->pdispVal));
-        }
-        child->vt = VT_I4;
-        child->lVal = static_cast<LONG>(i + 1);
-        return S_OK;
+        return Found(children, i, *child);
       }
       return standard_->accHitTest(x, y, child);
     });
@@ -417,11 +431,37 @@ class TAccessibleObject final : public IAccessible {
     }
     return children;
   }
+  // The index in `children` that a child id names; children.size() for none.
+  static size_t IndexOf(const VARIANT& child, const std::vector<TControl*>& children) {
+    if (child.vt != VT_I4 || child.lVal <= 0) return children.size();
+    return std::min(static_cast<size_t>(child.lVal - 1), children.size());
+  }
   TControl* Entry(const VARIANT& child) const {
-    if (child.vt != VT_I4 || child.lVal <= 0) return nullptr;
     const std::vector<TControl*> children = Children();
-    const auto index = static_cast<size_t>(child.lVal - 1);
+    const size_t index = IndexOf(child, children);
     return index < children.size() ? children[index] : nullptr;
+  }
+  // A windowed child, in the system's hierarchy, is the object of its whole window, whose own
+  // child is its client area: handing out the client object here would make a walk down and
+  // the walk back up through its parent disagree.
+  static HRESULT WindowObject(TWinControl& window, IDispatch** object) {
+    return Library().ObjectFromWindow(window.Handle(), static_cast<DWORD>(OBJID_WINDOW),
+                                      IID_IDispatch, reinterpret_cast<void**>(object));
+  }
+  // children[index] as a found child: its window's object, or the element's id.
+  static HRESULT Found(const std::vector<TControl*>& children, size_t index, VARIANT& found) {
+    if (auto* window = dynamic_cast<TWinControl*>(children[index])) {
+      IDispatch* object = nullptr;
+      const HRESULT result = WindowObject(*window, &object);
+      if (SUCCEEDED(result) && object) {
+        found.vt = VT_DISPATCH;
+        found.pdispVal = object;
+      }
+      return result;
+    }
+    found.vt = VT_I4;
+    found.lVal = static_cast<LONG>(index + 1);
+    return S_OK;
   }
   // A windowless child named by id; windowed ones are objects of their own.
   TControl* Element(const VARIANT& child) const {

@@ -6,11 +6,13 @@
 //   - its name is the caption of the label that names it (the label whose FocusControl it is,
 //     else the control's own LabelledBy), without the accelerator's "&", and its keyboard
 //     shortcut is that label's Alt+letter;
-//   - a control that holds framework children lists them itself: windowed ones as their own
-//     objects, windowless ones (speed buttons, labels) as simple elements with a role, a name,
-//     a place and, for a button, a default action that presses it.
-// Everything else (role, state and value of the window itself, its parent, navigation) is the
-// standard object's.
+//   - a control that holds framework children lists them itself, by child id, by place and by
+//     navigation to the first, last, next and previous one: windowed ones as the objects of
+//     their windows (whose child is their client object, as in the system's own hierarchy),
+//     windowless ones (speed buttons, labels) as simple elements with a role, a name, a place
+//     and, for a button, a default action that presses it.
+// Everything else (role, state and value of the window itself, its parent, its siblings) is
+// the standard object's.
 //
 // The library and COM are loaded on the first request, so a program that is never asked pays
 // nothing at start-up.

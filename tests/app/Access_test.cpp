@@ -67,6 +67,19 @@ VARIANT ChildId(LONG id) {
   return child;
 }
 
+// The client object below a windowed child's window object, where a reader finds its name and
+// role (Wine's window objects do not list their children).
+IAccessible* ClientBelow(IDispatch* window_object) {
+  IAccessible* object = nullptr;
+  HWND window = nullptr;
+  window_object->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&object));
+  WindowFromAccessibleObject(object, &window);
+  object->Release();
+  AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                             reinterpret_cast<void**>(&object));
+  return object;
+}
+
 std::vector<Element> ReadChildren(IAccessible* parent) {
   std::vector<Element> elements;
   LONG count = 0;
@@ -77,7 +90,7 @@ std::vector<Element> ReadChildren(IAccessible* parent) {
     IAccessible* object = parent;
     VARIANT self = child;
     if (parent->get_accChild(child, &dispatch) == S_OK && dispatch) {
-      dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&object));
+      object = ClientBelow(dispatch);
       dispatch->Release();
       self.lVal = CHILDID_SELF;
     }

@@ -5,6 +5,7 @@
 #include <oleacc.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "framework/win/Buttons.h"
 #include "framework/win/StdCtrls.h"
@@ -219,6 +220,27 @@ TEST(WindowProcedureEntry, AWindowMadeInsideTheCreationIsNeitherBoundNorDestroye
 
 // --- every other way in from the system: the loop's own path and the screen reader's objects
 
+VARIANT ChildId(LONG id) {
+  VARIANT child{};
+  child.vt = VT_I4;
+  child.lVal = id;
+  return child;
+}
+
+// An object's window and its answer about its role, which tells a window's object from the
+// client object of the same window.
+std::tuple<HWND, HRESULT, LONG> WindowAndRoleOf(IDispatch* dispatch) {
+  IAccessible* object = nullptr;
+  HWND window = nullptr;
+  VARIANT role{};
+  if (dispatch) dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&object));
+  if (!object) return {nullptr, E_NOINTERFACE, 0};
+  WindowFromAccessibleObject(object, &window);
+  const HRESULT result = object->get_accRole(ChildId(CHILDID_SELF), &role);
+  object->Release();
+  return {window, result, role.lVal};
+}
+
 // A form with a windowless button whose handler throws, pressed by Alt and its letter or by a
 // screen reader, and an edit for the reader to hold on to.
 class ThrowingButtonTest : public ::testing::Test {
@@ -276,9 +298,7 @@ TEST_F(ThrowingButtonTest, AltAndItsLetterShowsTheErrorAndTheLoopGoesOn) {
 TEST_F(ThrowingButtonTest, AScreenReadersPressShowsTheErrorAndAnswersAFailure) {
   IAccessible* object = ObjectOf(form_->Handle());
   ASSERT_NE(object, nullptr);
-  VARIANT button;
-  button.vt = VT_I4;
-  button.lVal = 1;  // the first child listed: the button
+  const VARIANT button = ChildId(1);  // the first child listed
   BSTR name = nullptr;
   ASSERT_EQ(object->get_accName(button, &name), S_OK);
   EXPECT_STREQ(name, L"Go");
@@ -290,14 +310,33 @@ TEST_F(ThrowingButtonTest, AScreenReadersPressShowsTheErrorAndAnswersAFailure) {
   ExpectTheLoopGoesOn();
 }
 
+TEST_F(ThrowingButtonTest, AWindowedChildIsItsWindowsObjectOnTheWayDownAsOnTheWayUp) {
+  IAccessible* of_form = ObjectOf(form_->Handle());
+  IAccessible* of_edit = ObjectOf(edit_->Handle());
+  IDispatch *up = nullptr, *by_id = nullptr;
+  ASSERT_EQ(of_edit->get_accParent(&up), S_OK);
+  EXPECT_EQ(std::get<HWND>(WindowAndRoleOf(up)), edit_->Handle());
+  // The button is child 1, the edit child 2.
+  VARIANT last{}, next{}, after_last{};
+  EXPECT_EQ(of_form->get_accChild(ChildId(2), &by_id), S_OK);
+  EXPECT_EQ(of_form->accNavigate(NAVDIR_LASTCHILD, ChildId(CHILDID_SELF), &last), S_OK);
+  EXPECT_EQ(of_form->accNavigate(NAVDIR_NEXT, ChildId(1), &next), S_OK);
+  EXPECT_EQ(of_form->accNavigate(NAVDIR_NEXT, ChildId(2), &after_last), S_FALSE);
+  for (IDispatch* down : {by_id, last.pdispVal, next.pdispVal}) {
+    EXPECT_EQ(WindowAndRoleOf(down), WindowAndRoleOf(up)) << "a client object in its place";
+    if (down) down->Release();
+  }
+  up->Release();
+  of_edit->Release();
+  of_form->Release();
+}
+
 TEST_F(ThrowingButtonTest, AReaderObjectOutlivingItsWindowOrControlAnswersNotConnected) {
   IAccessible* of_edit = ObjectOf(edit_->Handle());
   IAccessible* of_form = ObjectOf(form_->Handle());
   ASSERT_NE(of_edit, nullptr);
   ASSERT_NE(of_form, nullptr);
-  VARIANT self;
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
+  const VARIANT self = ChildId(CHILDID_SELF);
   BSTR name = nullptr;
   LONG count = 0;
   // The system destroys the windows (not the framework): the controls live on.
