@@ -6,6 +6,7 @@
 #include <map>
 #include <new>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/win/Platform.h"
@@ -152,23 +153,30 @@ class TAccessibleObject final : public IAccessible {
     *count = 0;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+    if (info) *info = nullptr;
     return E_NOTIMPL;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID,
+                                          DISPID* ids) override {
+    if (ids) std::fill_n(ids, count, DISPID_UNKNOWN);
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                   EXCEPINFO* exception, UINT* argument) override {
+    if (result) Empty(*result);
+    if (exception) Empty(*exception);
+    if (argument) Empty(*argument);
     return E_NOTIMPL;
   }
 
   // --- IAccessible
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-    return Connected([&]() -> HRESULT { return standard_->get_accParent(parent); });
+    return Answer(parent, [&]() -> HRESULT { return standard_->get_accParent(parent); });
   }
 
   HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
-    if (!count) return E_POINTER;
-    return Connected([&]() -> HRESULT {
+    return Answer(count, [&]() -> HRESULT {
       if (!ListsChildren()) return standard_->get_accChildCount(count);
       *count = static_cast<LONG>(Children().size());
       return S_OK;
@@ -176,9 +184,7 @@ class TAccessibleObject final : public IAccessible {
   }
 
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    return Connected([&]() -> HRESULT {
+    return Answer(object, [&]() -> HRESULT {
       if (!ListsChildren()) return standard_->get_accChild(child, object);
       TControl* entry = Entry(child);
       if (!entry) return E_INVALIDARG;
@@ -189,9 +195,7 @@ class TAccessibleObject final : public IAccessible {
   }
 
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-    if (!name) return E_POINTER;
-    *name = nullptr;
-    return Connected([&]() -> HRESULT {
+    return Answer(name, [&]() -> HRESULT {
       if (IsSelf(child)) {
         if (const TControl* label = NamingLabel(TopOf(*control_), control_)) {
           *name = MakeString(StripAccelerator(label->Caption()));
@@ -207,22 +211,21 @@ class TAccessibleObject final : public IAccessible {
   }
 
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    return Connected([&]() -> HRESULT {
+    return Answer(value, [&]() -> HRESULT {
       if (IsSelf(child)) return standard_->get_accValue(child, value);
       return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
     });
   }
 
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* description) override {
-    return Connected([&]() -> HRESULT {
+    return Answer(description, [&]() -> HRESULT {
       if (IsSelf(child)) return standard_->get_accDescription(child, description);
       return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
     });
   }
 
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-    if (!role) return E_POINTER;
-    return Connected([&]() -> HRESULT {
+    return Answer(role, [&]() -> HRESULT {
       // The framework knows its controls' roles; the standard object only sees a window class.
       TControl* entry = IsSelf(child) ? control_ : Element(child);
       if (IsSelf(child) && control_->AccessibleRole() == TAccessibleRole::arNone) {
@@ -236,8 +239,7 @@ class TAccessibleObject final : public IAccessible {
   }
 
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-    if (!state) return E_POINTER;
-    return Connected([&]() -> HRESULT {
+    return Answer(state, [&]() -> HRESULT {
       if (IsSelf(child)) return standard_->get_accState(child, state);
       TControl* entry = Element(child);
       if (!entry) return E_INVALIDARG;
@@ -253,23 +255,21 @@ class TAccessibleObject final : public IAccessible {
   }
 
   HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
-    return Connected([&]() -> HRESULT {
+    return Answer(help, [&]() -> HRESULT {
       if (IsSelf(child)) return standard_->get_accHelp(child, help);
       return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
     });
   }
 
   HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, LONG* topic) override {
-    return Connected([&]() -> HRESULT {
+    return Answer(std::tuple(file, topic), [&]() -> HRESULT {
       if (IsSelf(child)) return standard_->get_accHelpTopic(file, child, topic);
       return Element(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
     });
   }
 
   HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) override {
-    if (!shortcut) return E_POINTER;
-    *shortcut = nullptr;
-    return Connected([&]() -> HRESULT {
+    return Answer(shortcut, [&]() -> HRESULT {
       AnsiString caption;
       if (IsSelf(child)) {
         const TControl* label = NamingLabel(TopOf(*control_), control_);
@@ -288,17 +288,15 @@ class TAccessibleObject final : public IAccessible {
   }
 
   HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
-    return Connected([&]() -> HRESULT { return standard_->get_accFocus(focus); });
+    return Answer(focus, [&]() -> HRESULT { return standard_->get_accFocus(focus); });
   }
 
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
-    return Connected([&]() -> HRESULT { return standard_->get_accSelection(selection); });
+    return Answer(selection, [&]() -> HRESULT { return standard_->get_accSelection(selection); });
   }
 
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-    if (!action) return E_POINTER;
-    *action = nullptr;
-    return Connected([&]() -> HRESULT {
+    return Answer(action, [&]() -> HRESULT {
       if (IsSelf(child)) return standard_->get_accDefaultAction(child, action);
       TControl* entry = Element(child);
       if (!entry) return E_INVALIDARG;
@@ -317,8 +315,7 @@ class TAccessibleObject final : public IAccessible {
 
   HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
                                         VARIANT child) override {
-    if (!left || !top || !width || !height) return E_POINTER;
-    return Connected([&]() -> HRESULT {
+    return Answer(std::tuple(left, top, width, height), [&]() -> HRESULT {
       if (IsSelf(child)) return standard_->accLocation(left, top, width, height, child);
       TControl* entry = Element(child);
       if (!entry) return E_INVALIDARG;
@@ -332,8 +329,7 @@ class TAccessibleObject final : public IAccessible {
   }
 
   HRESULT STDMETHODCALLTYPE accNavigate(LONG direction, VARIANT start, VARIANT* end) override {
-    if (!end) return E_POINTER;
-    return Connected([&]() -> HRESULT {
+    return Answer(end, [&]() -> HRESULT {
       if (!ListsChildren()) return standard_->accNavigate(direction, start, end);
       const std::vector<TControl*> children = Children();
       size_t target = 0;
@@ -362,8 +358,7 @@ class TAccessibleObject final : public IAccessible {
   }
 
   HRESULT STDMETHODCALLTYPE accHitTest(LONG x, LONG y, VARIANT* child) override {
-    if (!child) return E_POINTER;
-    return Connected([&]() -> HRESULT {
+    return Answer(child, [&]() -> HRESULT {
       if (!ListsChildren()) return standard_->accHitTest(x, y, child);
       const std::vector<TControl*> children = Children();
       // Later children lie above earlier ones.
@@ -413,6 +408,26 @@ class TAccessibleObject final : public IAccessible {
       ReportException();
       return E_FAIL;
     }
+  }
+  // COM's rule for [out] arguments: each is empty when the method starts and again when it
+  // fails, so that a client may free what it holds whatever the answer. A null one is refused.
+  template <class Body, class... Out>
+  HRESULT Answer(std::tuple<Out*...> outs, Body&& body) noexcept {
+    if (std::apply([](auto*... out) { return (!out || ...); }, outs)) return E_POINTER;
+    const auto empty = [&outs] { std::apply([](auto*... out) { (Empty(*out), ...); }, outs); };
+    empty();
+    const HRESULT result = Connected(std::forward<Body>(body));
+    if (FAILED(result)) empty();
+    return result;
+  }
+  template <class Out, class Body>
+  HRESULT Answer(Out* out, Body&& body) noexcept {
+    return Answer(std::tuple<Out*>(out), std::forward<Body>(body));
+  }
+  static void Empty(VARIANT& out) { out.vt = VT_EMPTY; }
+  template <class T>
+  static void Empty(T& out) {
+    out = T();
   }
   static bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;

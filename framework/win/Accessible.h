@@ -21,7 +21,7 @@
 // owns none of them; when it or its window goes it disconnects the one it handed out, which
 // then answers every call with CO_E_OBJNOTCONNECTED instead of touching the control. No method
 // lets an exception out: it goes to the application's exception display, the caller gets an
-// error.
+// error. A failed call leaves its [out] arguments empty (null, VT_EMPTY, 0).
 #pragma once
 
 #include <windows.h>

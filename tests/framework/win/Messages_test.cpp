@@ -331,7 +331,7 @@ TEST_F(ThrowingButtonTest, AWindowedChildIsItsWindowsObjectOnTheWayDownAsOnTheWa
   of_form->Release();
 }
 
-TEST_F(ThrowingButtonTest, AReaderObjectOutlivingItsWindowOrControlAnswersNotConnected) {
+TEST_F(ThrowingButtonTest, AReaderObjectOutlivingItsWindowOrControlAnswersNotConnectedAndEmpty) {
   IAccessible* of_edit = ObjectOf(edit_->Handle());
   IAccessible* of_form = ObjectOf(form_->Handle());
   ASSERT_NE(of_edit, nullptr);
@@ -343,11 +343,21 @@ TEST_F(ThrowingButtonTest, AReaderObjectOutlivingItsWindowOrControlAnswersNotCon
   DestroyWindow(form_->Handle());
   EXPECT_EQ(of_edit->get_accName(self, &name), CO_E_OBJNOTCONNECTED);
   EXPECT_EQ(of_form->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
+  // A failure leaves nothing in an [out] argument for the caller to trust or free.
+  IDispatch* parent = of_edit;
+  VARIANT role = self, end = self;
+  LONG left = 1, top = 1, width = 1, height = 1;
+  EXPECT_EQ(of_form->get_accParent(&parent), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(of_form->accNavigate(NAVDIR_FIRSTCHILD, self, &end), CO_E_OBJNOTCONNECTED);
+  EXPECT_EQ(of_form->accLocation(&left, &top, &width, &height, self), CO_E_OBJNOTCONNECTED);
+  EXPECT_TRUE(!parent && end.vt == VT_EMPTY && left == 0 && height == 0);
   of_form->Release();
   // A new window, a new object; then the control itself goes.
   of_form = ObjectOf(form_->Handle());
   ASSERT_NE(of_form, nullptr);
   EXPECT_EQ(of_form->get_accChildCount(&count), S_OK);
+  EXPECT_EQ(of_form->get_accRole(ChildId(9), &role), E_INVALIDARG);  // no ninth child
+  EXPECT_EQ(role.vt, VT_EMPTY);
   TObject::Free(form_);
   form_ = nullptr;
   EXPECT_EQ(of_form->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
