@@ -109,9 +109,12 @@ const TWinControl& TopOf(const TWinControl& control) {
 }
 
 class TAccessibleObject;
+// The objects handed out and still connected, by control. A tool may release its object while
+// the program's statics are destroyed at exit, or later still when COM lets go of what the
+// tools held: the table is made once and never destroyed.
 std::map<const TWinControl*, TAccessibleObject*>& Handed() {
-  static std::map<const TWinControl*, TAccessibleObject*> objects;
-  return objects;
+  static auto* const objects = new std::map<const TWinControl*, TAccessibleObject*>();
+  return *objects;
 }
 
 // One control's client area. Child ids above 0 name the entries of Children(), 1-based.

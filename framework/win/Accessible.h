@@ -17,11 +17,12 @@
 // The library and COM are loaded on the first request, so a program that is never asked pays
 // nothing at start-up.
 //
-// Ownership: the objects are reference-counted COM objects held by their clients. A control
-// owns none of them; when it or its window goes it disconnects the one it handed out, which
-// then answers every call with CO_E_OBJNOTCONNECTED instead of touching the control. No method
-// lets an exception out: it goes to the application's exception display, the caller gets an
-// error. A failed call leaves its [out] arguments empty (null, VT_EMPTY, 0).
+// Ownership: the objects are reference-counted COM objects held by their clients, who may let
+// go of them late, after the program's statics are gone. A control owns none of them; when it
+// or its window goes it disconnects the one it handed out, which then answers every call with
+// CO_E_OBJNOTCONNECTED instead of touching the control. No method lets an exception out: it
+// goes to the application's exception display, the caller gets an error. A failed call leaves
+// its [out] arguments empty (null, VT_EMPTY, 0).
 #pragma once
 
 #include <windows.h>
