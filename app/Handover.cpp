@@ -39,7 +39,7 @@ void ShowStartMessage(const TStartRequest& request) {
       request, [&](int number) { return catalogue.Text(number); },
       TextFromUtf8(request.BadArgument));
   const UINT icon = request.Kind == TStartKind::Bad ? MB_ICONERROR : MB_ICONINFORMATION;
-  MessageBoxA(nullptr, message.c_str(), Application->Title().c_str(),
+  MessageBoxW(nullptr, WideText(message).c_str(), WideText(Application->Title()).c_str(),
               MB_OK | icon | MB_SETFOREGROUND);
 }
 
@@ -167,13 +167,13 @@ void Pump() {
     return;
   }
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 

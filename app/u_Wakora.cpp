@@ -626,7 +626,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     if (Application) {
       Application->ShowException(error);
     } else {
-      MessageBoxA(nullptr, error.what(), "Wakora", MB_OK | MB_ICONSTOP);
+      MessageBoxW(nullptr, WideText(error.what()).c_str(), L"Wakora", MB_OK | MB_ICONSTOP);
     }
   }
   DoneApplication();

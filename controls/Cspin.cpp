@@ -379,9 +379,9 @@ void TCSpinEdit::DownClick(TObject*) {
   SetValue(SaturatingAdd(GetValue(), -int64_t{FIncrement}));
 }
 
-bool TCSpinEdit::IsValidChar(char key) {
-  constexpr char kSelectAll = 1, kCopy = 3;  // Ctrl+A, Ctrl+C
-  const auto code = static_cast<unsigned char>(key);
+bool TCSpinEdit::IsValidChar(wchar_t key) {
+  constexpr wchar_t kSelectAll = 1, kCopy = 3;  // Ctrl+A, Ctrl+C
+  const auto code = static_cast<unsigned>(key);
   // The field is a multi-line edit: a tab or a line feed (Ctrl+I, Ctrl+J, Ctrl+Enter) would go
   // into the text, which then reads as no number at all.
   bool valid = key == locale::DecimalSeparator() || key == '+' || key == '-' ||
@@ -407,7 +407,7 @@ void TCSpinEdit::KeyDown(uint16_t& key, TShiftState shift) {
   }
 }
 
-void TCSpinEdit::KeyPress(char& key) {
+void TCSpinEdit::KeyPress(wchar_t& key) {
   if (!IsValidChar(key)) {
     key = 0;
     SpinServices().Beep();
@@ -491,7 +491,7 @@ void TCSpinEdit::SetEditRect() {
   // The rectangle is the whole text area: no margins inside it. (The system gives margins
   // to TrueType fonts only, and where a TrueType font stands in for the field's raster font
   // they would hide a digit of a three-digit number.)
-  SendMessageA(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+  SendMessageW(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   RECT rect = GetFormatRect();
   rect.left = 0;
   rect.top = 0;

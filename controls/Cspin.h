@@ -146,7 +146,8 @@ class TCSpinEdit : public TCustomEdit {
 
   void WndProc(TMessage& message) override;
 
-  virtual bool IsValidChar(char key);
+  // `key` is a unit of UTF-16, as typed.
+  virtual bool IsValidChar(wchar_t key);
   virtual void UpClick(TObject* sender);
   virtual void DownClick(TObject* sender);
 
@@ -154,7 +155,7 @@ class TCSpinEdit : public TCustomEdit {
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
-  void KeyPress(char& key) override;
+  void KeyPress(wchar_t& key) override;
   void WMSize(TMessage& message) override;
   void WMCut(TMessage& message) override;
   void WMPaste(TMessage& message) override;

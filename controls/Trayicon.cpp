@@ -280,11 +280,11 @@ void TTrayIcon::GoToPreviousInstance() {
 void TTrayIcon::Loaded() {
   TComponent::Loaded();
   if (!IDMessage.empty()) {
-    FMessageID = RegisterWindowMessageA(IDMessage.c_str());
+    FMessageID = RegisterWindowMessageW(WideText(IDMessage).c_str());
     // A second Loaded must not find our own mapping and take us for a second instance.
     FMappingHandle.Reset();
-    FMappingHandle.Reset(
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32, IDMessage.c_str()));
+    FMappingHandle.Reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READONLY, 0, 32,
+                                            WideText(IDMessage).c_str()));
     const DWORD error = GetLastError();
     if (error == ERROR_ALREADY_EXISTS && !IsDesigning()) {
       GoToPreviousInstance();

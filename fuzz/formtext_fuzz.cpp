@@ -180,7 +180,7 @@ const TClassInfo& TFuzzThing::StaticClassInfo() {
           .Property("Other", &TFuzzThing::Other, &TFuzzThing::Other)
           .Property("OnClick", &TFuzzThing::OnClick, &TFuzzThing::OnClick)
           .Property("OnKeyPress", &TFuzzThing::OnKeyPress, &TFuzzThing::OnKeyPress,
-                    Handler("TObject* Sender, char& Key"))
+                    Handler("TObject* Sender, wchar_t& Key"))
           .Build();
   return info;
 }

@@ -16,7 +16,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (Application) {
       Application->ShowException(error);
     } else {
-      MessageBoxA(nullptr, error.what(), "Control gallery", MB_OK | MB_ICONSTOP);
+      MessageBoxW(nullptr, WideText(error.what()).c_str(), L"Control gallery", MB_OK | MB_ICONSTOP);
     }
   }
   DoneApplication();

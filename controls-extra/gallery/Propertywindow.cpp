@@ -75,7 +75,7 @@ void TPropertyWindow::PropertyGridSelectCell(TObject*, int, int row, bool&) {
   if (view_) view_->SelectRow(row);
 }
 
-void TPropertyWindow::ValueEditKeyPress(TObject*, char& key) {
+void TPropertyWindow::ValueEditKeyPress(TObject*, wchar_t& key) {
   if (key == '\r') {
     view_->ApplyText(ValueEdit->Text());
     key = 0;  // no beep

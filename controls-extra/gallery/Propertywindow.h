@@ -41,7 +41,7 @@ class TPropertyWindow : public TForm {
   void PropertyGridDrawCell(TObject* sender, int col, int row, RECT rect, TGridDrawState state);
   void PropertyGridSelectCell(TObject* sender, int col, int row, bool& can_select);
   // Enter sets the typed value, Escape brings the property's value back.
-  void ValueEditKeyPress(TObject* sender, char& key);
+  void ValueEditKeyPress(TObject* sender, wchar_t& key);
   void ValueListChange(TObject* sender);
   // Stops and starts the animation, so that a value set by hand stays.
   void AnimateBoxClick(TObject* sender);

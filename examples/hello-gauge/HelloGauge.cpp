@@ -63,7 +63,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->CreateFormInCode(HelloForm);
     Application->Run();
   } catch (const std::exception& error) {
-    MessageBoxA(nullptr, error.what(), "Hello, gauge", MB_OK | MB_ICONSTOP);
+    MessageBoxW(nullptr, WideText(error.what()).c_str(), L"Hello, gauge", MB_OK | MB_ICONSTOP);
   }
   DoneApplication();
   return 0;

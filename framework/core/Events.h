@@ -62,4 +62,4 @@ using TMouseEvent = TEvent<TObject*, TMouseButton, TShiftState, int, int>;
 using TMouseMoveEvent = TEvent<TObject*, TShiftState, int, int>;
 // The key may be changed or set to 0 (dropped) by the handler.
 using TKeyEvent = TEvent<TObject*, uint16_t&, TShiftState>;
-using TKeyPressEvent = TEvent<TObject*, char&>;
+using TKeyPressEvent = TEvent<TObject*, wchar_t&>;  // a unit of UTF-16

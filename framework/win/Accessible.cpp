@@ -51,12 +51,9 @@ const TAccessibilityLibrary& Library() {
   return library;
 }
 
-// Texts are in the program's 8-bit code page; the library speaks UTF-16.
+// The library speaks UTF-16.
 BSTR MakeString(const AnsiString& text) {
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(std::max(length, 0)), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  const std::wstring wide = WideText(text);
   return Library().AllocString(wide.data(), static_cast<UINT>(wide.size()));
 }
 

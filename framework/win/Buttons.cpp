@@ -11,7 +11,8 @@ SIZE MeasureCaption(TFont* font, const AnsiString& caption) {
   TMemoryDC measuring;
   TSelectObject selection(measuring.Get(), font->Handle());
   RECT r{0, 0, 0, 0};
-  DrawTextA(measuring.Get(), caption.data(), static_cast<int>(caption.size()), &r,
+  const std::wstring wide = WideText(caption);
+  DrawTextW(measuring.Get(), wide.data(), static_cast<int>(wide.size()), &r,
             DT_CALCRECT | DT_SINGLELINE);
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
@@ -254,7 +255,8 @@ void TSpeedButton::CMMouseEnter(TMessage& message) {
 
 void TSpeedButton::CMDialogChar(TMessage& message) {
   message.Result = 0;
-  if (!Enabled() || !Showing() || !IsAccelerator(static_cast<char>(message.WParam), Caption())) {
+  if (!Enabled() || !Showing() ||
+      !IsAccelerator(ProgramChar(static_cast<wchar_t>(message.WParam)), Caption())) {
     return;
   }
   Click();

@@ -184,15 +184,12 @@ void TCanvas::Frame3D(RECT& rect, TColor top_left, TColor bottom_right, int widt
 void TCanvas::TextOut(int x, int y, const AnsiString& text) {
   RequireFont();
   RequireBrush();
-  ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
+  const std::wstring wide = WideText(text);
+  ::TextOutW(dc_, x, y, wide.data(), static_cast<int>(wide.size()));
 }
 
 void TCanvas::TextRect(const RECT& rect, int x, int y, const AnsiString& text) {
-  RequireFont();
-  RequireBrush();
-  UINT options = ETO_CLIPPED;
-  if (brush_.Style() == TBrushStyle::bsSolid) options |= ETO_OPAQUE;
-  ExtTextOutA(dc_, x, y, options, &rect, text.data(), static_cast<UINT>(text.size()), nullptr);
+  TextRect(rect, x, y, WideText(text));
 }
 
 void TCanvas::TextRect(const RECT& rect, int x, int y, const std::wstring& text) {
@@ -206,14 +203,12 @@ void TCanvas::TextRect(const RECT& rect, int x, int y, const std::wstring& text)
 int TCanvas::DrawText(const AnsiString& text, RECT& rect, UINT flags) {
   RequireFont();
   RequireBrush();
-  return ::DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &rect, flags);
+  const std::wstring wide = WideText(text);
+  return ::DrawTextW(dc_, wide.data(), static_cast<int>(wide.size()), &rect, flags);
 }
 
 SIZE TCanvas::TextExtent(const AnsiString& text) {
-  RequireFont();
-  SIZE size{0, 0};
-  GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
-  return size;
+  return TextExtent(WideText(text));
 }
 
 SIZE TCanvas::TextExtent(const std::wstring& text) {

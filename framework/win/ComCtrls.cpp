@@ -110,7 +110,8 @@ void TDateTimePicker::HandleCreated() {
     // The system shows the long format, whose seconds crowd a narrow picker and cut off the
     // half-day marker; a time of day is set to the minute.
     const AnsiString format = locale::ShortTimeFormat();
-    SendMessageA(WindowHandle(), DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(format.c_str()));
+    SendMessageW(WindowHandle(), DTM_SETFORMATW, 0,
+                 reinterpret_cast<LPARAM>(WideText(format).c_str()));
   }
   ShowValue();
 }
@@ -125,7 +126,7 @@ void TDateTimePicker::ShowValue() {
   SYSTEMTIME time = DateTimeToSystemTime(value_);
   setting_ = true;
   const LRESULT accepted =
-      SendMessageA(WindowHandle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+      SendMessageW(WindowHandle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
   setting_ = false;
   if (!accepted) {
     throw EConvertError(
@@ -136,7 +137,7 @@ void TDateTimePicker::ShowValue() {
 TDateTime TDateTimePicker::DateTime() const {
   if (!HandleAllocated()) return value_;
   SYSTEMTIME shown{};
-  if (SendMessageA(WindowHandle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown)) !=
+  if (SendMessageW(WindowHandle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown)) !=
       GDT_VALID) {
     return value_;
   }
@@ -189,14 +190,8 @@ void TDateTimePicker::CNNotify(TMessage& message) {
   }
   if (header->code == DTN_USERSTRINGW) {
     auto* typed = reinterpret_cast<NMDATETIMESTRINGW*>(message.LParam);
-    AnsiString text;
-    if (typed->pszUserString) {
-      const int size =
-          WideCharToMultiByte(CP_ACP, 0, typed->pszUserString, -1, nullptr, 0, nullptr, nullptr);
-      text.resize(static_cast<size_t>(std::max(size, 1)));
-      WideCharToMultiByte(CP_ACP, 0, typed->pszUserString, -1, text.data(), size, nullptr, nullptr);
-      text.resize(text.size() - 1);
-    }
+    const AnsiString text =
+        typed->pszUserString ? TextOf(typed->pszUserString, wcslen(typed->pszUserString)) : "";
     UserString(text, typed->st, typed->dwFlags);
     return;
   }

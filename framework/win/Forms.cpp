@@ -17,7 +17,7 @@ void ApplicationException(const std::exception& error) {
   if (Application) {
     Application->HandleException(error);
   } else {
-    MessageBoxA(nullptr, error.what(), "Error", MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, WideText(error.what()).c_str(), L"Error", MB_OK | MB_ICONERROR);
   }
 }
 
@@ -267,12 +267,12 @@ void TForm::SetFormStyle(TFormStyle style) {
                  0, 0, 0, 0, flags);
     HWND owner = GetWindow(WindowHandle(), GW_OWNER);
     if (style != TFormStyle::fsStayOnTop && owner &&
-        (GetWindowLongA(WindowHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+        (GetWindowLongW(WindowHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST)) {
       // Wine keeps an owned window topmost: it places it beside its owner instead. Without
       // the owner for a moment the window leaves the topmost band as it should.
-      SetWindowLongPtrA(WindowHandle(), GWLP_HWNDPARENT, 0);
+      SetWindowLongPtrW(WindowHandle(), GWLP_HWNDPARENT, 0);
       SetWindowPos(WindowHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-      SetWindowLongPtrA(WindowHandle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+      SetWindowLongPtrW(WindowHandle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     }
   }
 }
@@ -351,8 +351,9 @@ void TForm::Close() {
 
 void TForm::LoadFromResource() {
   AnsiString name = AsciiUpperCase(ClassName());
-  HMODULE module = GetModuleHandleA(nullptr);
-  HRSRC resource = FindResourceA(module, name.c_str(), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC resource =
+      FindResourceW(module, WideText(name).c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
   if (!resource) {
     throw EFOpenError(Format("The form description %s is missing from the program", name.c_str()));
   }
@@ -556,7 +557,7 @@ bool TApplication::WndProc(TMessage& message) {
     case WM_SETFOCUS:
       // The taskbar window is only a stand-in: hand the activation to the form.
       if (window_ && (message.Msg == WM_SETFOCUS || LOWORD(message.WParam) != WA_INACTIVE)) {
-        PostMessageA(window_->Handle(), CM_ACTIVATEFORM, 0, 0);
+        PostMessageW(window_->Handle(), CM_ACTIVATEFORM, 0, 0);
       }
       return false;
     case WM_TIMER:
@@ -589,11 +590,12 @@ HWND TApplication::Handle() {
 
 void TApplication::SetIconResource(const AnsiString& name) {
   icon_name_ = name;
-  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  const std::wstring resource = WideText(name);
   // The system keeps icons loaded with LR_SHARED for the module's lifetime.
   icon_ = static_cast<HICON>(
-      LoadImageA(instance, name.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  small_icon_ = static_cast<HICON>(LoadImageA(instance, name.c_str(), IMAGE_ICON,
+      LoadImageW(instance, resource.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  small_icon_ = static_cast<HICON>(LoadImageW(instance, resource.c_str(), IMAGE_ICON,
                                               GetSystemMetrics(SM_CXSMICON),
                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   if (window_) ApplyIcon(window_->Handle());
@@ -610,9 +612,9 @@ void TApplication::ApplyIcon(HWND window) const {
     // On a monitor of another scale the caption and the taskbar want other sizes.
     auto found = scaled_icons_.find(dpi);
     if (found == scaled_icons_.end()) {
-      HINSTANCE instance = GetModuleHandleA(nullptr);
+      HINSTANCE instance = GetModuleHandleW(nullptr);
       const auto load = [&](int width_metric, int height_metric) {
-        return static_cast<HICON>(LoadImageA(instance, icon_name_.c_str(), IMAGE_ICON,
+        return static_cast<HICON>(LoadImageW(instance, WideText(icon_name_).c_str(), IMAGE_ICON,
                                              SystemMetricForDpi(width_metric, dpi),
                                              SystemMetricForDpi(height_metric, dpi), 0));
       };
@@ -623,22 +625,22 @@ void TApplication::ApplyIcon(HWND window) const {
     }
     if (found->second.first) big = found->second.first;
     if (found->second.second) small = found->second.second;
-  } else if (!SendMessageA(window, WM_GETICON, ICON_BIG, 0) &&
-             reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON)) == icon_ &&
+  } else if (!SendMessageW(window, WM_GETICON, ICON_BIG, 0) &&
+             reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)) == icon_ &&
              (!small_icon_ ||
-              reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICONSM)) == small_icon_)) {
+              reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM)) == small_icon_)) {
     // A window whose class carries the icons, and that has none of its own, shows them
     // already; setting them on the window makes the system convert them for the desktop
     // again, milliseconds each.
     return;
   }
-  SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  if (small) SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small) SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 
 void TApplication::SetTitle(const AnsiString& title) {
   title_ = title;
-  if (window_) SetWindowTextA(window_->Handle(), title.c_str());
+  if (window_) SetWindowTextW(window_->Handle(), WideText(title).c_str());
 }
 
 void TApplication::AddForm(TForm* form) {
@@ -671,12 +673,12 @@ bool TApplication::PreTranslate(MSG& msg) {
     // Alt and a letter: the control of the form whose accelerator it is acts, and the system
     // neither beeps nor opens the window menu.
     auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(GetAncestor(msg.hwnd, GA_ROOT)));
-    if (form && form->Enabled() && form->DialogChar(static_cast<char>(msg.wParam))) return true;
+    if (form && form->Enabled() && form->DialogChar(static_cast<wchar_t>(msg.wParam))) return true;
   }
   if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
       GetKeyState(VK_MENU) >= 0) {
     const LRESULT code =
-        SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+        SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
     if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
     HWND root = GetAncestor(msg.hwnd, GA_ROOT);
     auto* form = dynamic_cast<TForm*>(TWinControl::FromHandle(root));
@@ -703,12 +705,13 @@ void TApplication::Dispatch(MSG& msg) {
     return;
   }
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
 }
 
 bool TApplication::HandleMessage() {
   MSG msg;
-  const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+  // Wide: the characters typed reach the windows as they were typed, whatever the code page.
+  const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
   if (got == 0 || got == -1) {
     terminated_ = true;
     return false;
@@ -719,7 +722,7 @@ bool TApplication::HandleMessage() {
 
 void TApplication::ProcessMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       terminated_ = true;
       // Leave the quit for the main loop.
@@ -742,7 +745,7 @@ void TApplication::Run(int show) {
         ShowWindow(Handle(), SW_SHOWMINNOACTIVE);
         break;
       case SW_SHOWMAXIMIZED:
-        if (GetWindowLongA(main_form_->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX) {
+        if (GetWindowLongW(main_form_->Handle(), GWL_STYLE) & WS_MAXIMIZEBOX) {
           ShowWindow(main_form_->Handle(), SW_SHOWMAXIMIZED);
         }
         break;
@@ -764,10 +767,11 @@ void TApplication::HandleException(const std::exception& error) {
 
 void TApplication::ShowException(const std::exception& error) {
   HWND owner = main_form_ && main_form_->Showing() ? main_form_->Handle() : Handle();
-  ::MessageBoxA(owner, error.what(), title_.c_str(), MB_OK | MB_ICONSTOP);
+  ::MessageBoxW(owner, WideText(error.what()).c_str(), WideText(title_).c_str(),
+                MB_OK | MB_ICONSTOP);
 }
 
 int TApplication::MessageBox(const AnsiString& text, UINT flags) {
   HWND owner = main_form_ && main_form_->Showing() ? main_form_->Handle() : Handle();
-  return ::MessageBoxA(owner, text.c_str(), title_.c_str(), flags);
+  return ::MessageBoxW(owner, WideText(text).c_str(), WideText(title_).c_str(), flags);
 }

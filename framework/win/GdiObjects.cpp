@@ -372,7 +372,7 @@ void TFont::SetCharset(int charset) {
 
 HFONT TFont::Handle() {
   if (!handle_) {
-    LOGFONTA font{};
+    LOGFONTW font{};
     font.lfHeight = height_;
     font.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
     font.lfItalic = (style_ & fsItalic) ? 1 : 0;
@@ -384,8 +384,8 @@ HFONT TFont::Handle() {
     font.lfQuality = DEFAULT_QUALITY;
     font.lfPitchAndFamily = DEFAULT_PITCH;
     // A longer name is cut to the field, which keeps its terminating zero.
-    std::strncpy(font.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
-    handle_ = TGdiObject(CreateFontIndirectA(&font));
+    WideText(name_).copy(font.lfFaceName, LF_FACESIZE - 1);
+    handle_ = TGdiObject(CreateFontIndirectW(&font));
   }
   return static_cast<HFONT>(handle_.Get());
 }

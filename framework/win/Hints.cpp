@@ -49,16 +49,17 @@ THintWindow::~THintWindow() {
 
 void THintWindow::ActivateHint(POINT at, const AnsiString& text) {
   text_ = text;
-  NONCLIENTMETRICSA metrics{};
+  NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  font_.Reset(CreateFontIndirectA(&metrics.lfStatusFont));
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  font_.Reset(CreateFontIndirectW(&metrics.lfStatusFont));
 
   RECT text_rect{0, 0, kMaxTextWidth, 0};
   {
     const TWindowDC dc(window_.Get());
     TSelectObject font(dc.Get(), font_.Get());
-    DrawTextA(dc.Get(), text_.c_str(), static_cast<int>(text_.size()), &text_rect,
+    const std::wstring wide = WideText(text_);
+    DrawTextW(dc.Get(), wide.data(), static_cast<int>(wide.size()), &text_rect,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
   }
   RECT frame{0, 0, text_rect.right + 2 * kMarginX, text_rect.bottom + 2 * kMarginY};
@@ -66,7 +67,7 @@ void THintWindow::ActivateHint(POINT at, const AnsiString& text) {
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
 
   RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   int x = at.x, y = at.y + kBelowPointer;
   if (y + height > work.bottom) y = at.y - height;
   x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - width));
@@ -96,7 +97,8 @@ void THintWindow::Paint(HDC dc) {
   SetBkMode(dc, TRANSPARENT);
   RECT text{client.left + kMarginX, client.top + kMarginY, client.right - kMarginX,
             client.bottom - kMarginY};
-  DrawTextA(dc, text_.c_str(), static_cast<int>(text_.size()), &text, DT_WORDBREAK | DT_NOPREFIX);
+  const std::wstring wide = WideText(text_);
+  DrawTextW(dc, wide.data(), static_cast<int>(wide.size()), &text, DT_WORDBREAK | DT_NOPREFIX);
 }
 
 void THintWindow::TargetMessage(HWND window, TMessage& message, WNDPROC previous) {

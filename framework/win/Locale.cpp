@@ -12,12 +12,21 @@ namespace locale {
 namespace {
 
 AnsiString LocaleInfo(LCTYPE type, const char* fallback) {
-  const int length = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, nullptr, 0);
+  const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, nullptr, 0);
   if (length <= 0) return fallback;
-  AnsiString text(static_cast<size_t>(length), '\0');
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text.data(), length) <= 0) return fallback;
-  text.resize(text.find('\0') == AnsiString::npos ? text.size() : text.find('\0'));
-  return text;
+  std::wstring text(static_cast<size_t>(length), L'\0');
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text.data(), length) <= 0) return fallback;
+  return TextOf(text.c_str(), wcsnlen(text.c_str(), text.size()));
+}
+
+// CompareStringW on the texts: <0, 0 or >0.
+int Compare(const AnsiString& a, const AnsiString& b, DWORD flags) {
+  const std::wstring left = WideText(a), right = WideText(b);
+  const int result =
+      CompareStringW(LOCALE_USER_DEFAULT, flags, left.data(), static_cast<int>(left.size()),
+                     right.data(), static_cast<int>(right.size()));
+  if (result == 0) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);  // the call failed
+  return result - CSTR_EQUAL;
 }
 
 }  // namespace
@@ -39,9 +48,10 @@ AnsiString TimePMString() {
   return LocaleInfo(LOCALE_S2359, "PM");
 }
 
-char DecimalSeparator() {
-  const AnsiString separator = LocaleInfo(LOCALE_SDECIMAL, ".");
-  return separator.empty() ? '.' : separator[0];
+wchar_t DecimalSeparator() {
+  wchar_t separator[8] = L"";
+  return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 1 ? separator[0]
+                                                                                : L'.';
 }
 
 AnsiString ShortDayName(int day) {
@@ -53,20 +63,23 @@ AnsiString ShortDayName(int day) {
 }
 
 int CompareText(const AnsiString& a, const AnsiString& b) {
-  const int result = CompareStringA(LOCALE_USER_DEFAULT, 0, a.data(), static_cast<int>(a.size()),
-                                    b.data(), static_cast<int>(b.size()));
-  if (result == 0) return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);  // the call failed
-  return result - CSTR_EQUAL;
+  return Compare(a, b, 0);
+}
+
+int CompareTextIgnoringCase(const AnsiString& a, const AnsiString& b) {
+  return Compare(a, b, NORM_IGNORECASE);
 }
 
 AnsiString LowerCase(AnsiString text) {
-  if (!text.empty()) CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-  return text;
+  std::wstring wide = WideText(text);
+  if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return TextOf(wide);
 }
 
 AnsiString UpperCase(AnsiString text) {
-  if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-  return text;
+  std::wstring wide = WideText(text);
+  if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return TextOf(wide);
 }
 
 AnsiString LowerCaseFileName(const AnsiString& name) {

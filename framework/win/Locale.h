@@ -1,5 +1,6 @@
 // The user's locale, as the program needs it: time formats, decimal separator, day names,
-// and the locale's string comparison and casing. All through the ANSI functions, code page 1252.
+// and the locale's string comparison and casing. All through the wide functions: texts of any
+// script compare and case as the locale has them.
 #pragma once
 
 #include <string>
@@ -14,15 +15,17 @@ AnsiString LongTimeFormat();
 // The short time format, hours and minutes with the marker where the locale has one
 // (LOCALE_SSHORTTIME; where the system lacks it, the long format without its seconds).
 AnsiString ShortTimeFormat();
-AnsiString TimeAMString();  // LOCALE_S1159
-AnsiString TimePMString();  // LOCALE_S2359
-char DecimalSeparator();    // LOCALE_SDECIMAL, first byte
+AnsiString TimeAMString();   // LOCALE_S1159
+AnsiString TimePMString();   // LOCALE_S2359
+wchar_t DecimalSeparator();  // LOCALE_SDECIMAL, its first character
 // Abbreviated day name, 1 = Sunday to 7 = Saturday (LOCALE_SABBREVDAYNAME*).
 AnsiString ShortDayName(int day);
-// CompareStringA with the user's default locale and no flags: <0, 0 or >0.
+// CompareStringW with the user's default locale and no flags: <0, 0 or >0.
 int CompareText(const AnsiString& a, const AnsiString& b);
-AnsiString LowerCase(AnsiString text);  // CharLowerBuffA
-AnsiString UpperCase(AnsiString text);  // CharUpperBuffA
+// The same ignoring case (NORM_IGNORECASE).
+int CompareTextIgnoringCase(const AnsiString& a, const AnsiString& b);
+AnsiString LowerCase(AnsiString text);  // CharLowerBuffW
+AnsiString UpperCase(AnsiString text);  // CharUpperBuffW
 // File names, UTF-8, cased and compared as UTF-16 so that every script is reached:
 // CharLowerBuffW, CharUpperBuffW, and CompareStringW ignoring case (<0, 0 or >0).
 AnsiString LowerCaseFileName(const AnsiString& name);

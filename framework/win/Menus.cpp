@@ -73,7 +73,7 @@ void TMenuItem::BuildMenu(HMENU menu, std::vector<TMenuItem*>& ids) const {
     if (!item->enabled_) flags |= MF_GRAYED;
     if (item->checked_) flags |= MF_CHECKED;
     if (item->caption_ == "-") {
-      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       continue;
     }
     if (!item->items_.empty()) {
@@ -81,14 +81,14 @@ void TMenuItem::BuildMenu(HMENU menu, std::vector<TMenuItem*>& ids) const {
       if (!sub) RaiseLastOSError("Cannot create a popup menu");
       item->BuildMenu(sub.Get(), ids);
       // Once appended, the submenu goes with its menu.
-      if (AppendMenuA(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.Get()),
-                      item->caption_.c_str())) {
+      if (AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub.Get()),
+                      WideText(item->caption_).c_str())) {
         sub.Release();
       }
       continue;
     }
     ids.push_back(item);
-    AppendMenuA(menu, flags, ids.size(), item->caption_.c_str());
+    AppendMenuW(menu, flags, ids.size(), WideText(item->caption_).c_str());
     if (item->default_) SetMenuDefaultItem(menu, static_cast<UINT>(ids.size()), FALSE);
   }
 }

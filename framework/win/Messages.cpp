@@ -39,7 +39,7 @@ bool FindBinding(HWND window, TBinding& binding) {
 
 // A new window's handle may be a dead one's that somehow went unseen: `fresh` replaces any entry.
 void Bind(HWND window, TMessageTarget* target, bool fresh) {
-  const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window, GWLP_WNDPROC));
+  const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
   const TBinding binding{target, current != FrameworkWindowProc ? current : nullptr};
   {
     std::lock_guard<std::mutex> hold(binding_lock);
@@ -48,7 +48,7 @@ void Bind(HWND window, TMessageTarget* target, bool fresh) {
     entry->second = binding;
   }
   if (binding.Previous) {
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameworkWindowProc));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameworkWindowProc));
   }
 }
 
@@ -64,7 +64,7 @@ bool Forget(HWND window, bool restore_procedure) {
     Bindings().erase(found);
   }
   if (restore_procedure && binding.Previous) {
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(binding.Previous));
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(binding.Previous));
   }
   return true;
 }
@@ -81,12 +81,17 @@ thread_local TCreation* creating = nullptr;
 thread_local HHOOK burst_hook = nullptr;
 thread_local int burst_depth = 0;
 
-bool SameClassName(const char* announced, const char* requested) {
-  if (_stricmp(announced, requested) == 0) return true;
+bool SameClassName(const wchar_t* announced, const std::wstring& requested) {
+  if (_wcsicmp(announced, requested.c_str()) == 0) return true;
   // A class redirected by the program's manifest (the version 6 controls) may be announced
   // under its versioned name, "6.0.x.y!Edit".
-  const char* bang = std::strrchr(announced, '!');
-  return bang && _stricmp(bang + 1, requested) == 0;
+  const wchar_t* bang = std::wcsrchr(announced, L'!');
+  return bang && _wcsicmp(bang + 1, requested.c_str()) == 0;
+}
+
+// Class names and captions of requests are ASCII or texts of the program.
+std::wstring WideName(const char* name) {
+  return name ? WideText(name) : std::wstring();
 }
 
 // Whether the window the system announces is the one the request asked for. While one
@@ -96,15 +101,16 @@ bool SameClassName(const char* announced, const char* requested) {
 // of its own there. The first window announced is therefore not necessarily ours; binding one
 // of those would leave our window deaf to its first messages and hand the stranger to an
 // object that later destroys it.
-bool IsRequestedWindow(const TWindowRequest& request, const CREATESTRUCTA& announced) {
+bool IsRequestedWindow(const TWindowRequest& request, const CREATESTRUCTW& announced) {
+  const std::wstring requested = WideName(request.ClassName);
   if (IS_INTRESOURCE(announced.lpszClass)) {
     // Announced by its atom: look the requested class's atom up (rare, so not paid up front).
-    WNDCLASSEXA info{};
+    WNDCLASSEXW info{};
     info.cbSize = sizeof info;
-    const HINSTANCE owner = request.SystemClass ? nullptr : GetModuleHandleA(nullptr);
-    const ATOM atom = static_cast<ATOM>(GetClassInfoExA(owner, request.ClassName, &info));
+    const HINSTANCE owner = request.SystemClass ? nullptr : GetModuleHandleW(nullptr);
+    const ATOM atom = static_cast<ATOM>(GetClassInfoExW(owner, requested.c_str(), &info));
     if (atom == 0 || atom != LOWORD(reinterpret_cast<ULONG_PTR>(announced.lpszClass))) return false;
-  } else if (!announced.lpszClass || !SameClassName(announced.lpszClass, request.ClassName)) {
+  } else if (!announced.lpszClass || !SameClassName(announced.lpszClass, requested)) {
     return false;
   }
   // A message-only window's parent may be announced as the hidden root of such windows.
@@ -113,7 +119,7 @@ bool IsRequestedWindow(const TWindowRequest& request, const CREATESTRUCTA& annou
 
 LRESULT CALLBACK CreationHook(int code, WPARAM wparam, LPARAM lparam) noexcept {
   if (code == HCBT_CREATEWND && creating && !creating->Bound) {
-    const auto* create = reinterpret_cast<const CBT_CREATEWNDA*>(lparam);
+    const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lparam);
     if (create && create->lpcs && IsRequestedWindow(*creating->Request, *create->lpcs)) {
       const HWND window = reinterpret_cast<HWND>(wparam);
       try {
@@ -129,15 +135,18 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wparam, LPARAM lparam) noexcept {
 }
 
 void DefaultExceptionHook(const std::exception& error) {
-  MessageBoxA(nullptr, error.what(), "Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  MessageBoxW(nullptr, WideText(error.what()).c_str(), L"Error",
+              MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 TExceptionHook exception_hook = DefaultExceptionHook;
 
 void RegisterFrameworkClass(const TWindowRequest& request, HINSTANCE instance) {
-  WNDCLASSA existing{};
-  if (GetClassInfoA(instance, request.ClassName, &existing)) return;
-  WNDCLASSEXA wc{};
+  // Registered wide: the system then hands every message's text over as UTF-16.
+  const std::wstring name = WideName(request.ClassName);
+  WNDCLASSW existing{};
+  if (GetClassInfoW(instance, name.c_str(), &existing)) return;
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = request.ClassStyle;
   wc.lpfnWndProc = FrameworkWindowProc;
@@ -145,8 +154,8 @@ void RegisterFrameworkClass(const TWindowRequest& request, HINSTANCE instance) {
   wc.hIcon = request.ClassIcon;
   wc.hIconSm = request.ClassSmallIcon;
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = request.ClassName;
-  if (!RegisterClassExA(&wc)) {
+  wc.lpszClassName = name.c_str();
+  if (!RegisterClassExW(&wc)) {
     RaiseLastOSError(Format("Cannot register the window class %s", request.ClassName).c_str());
   }
 }
@@ -154,17 +163,20 @@ void RegisterFrameworkClass(const TWindowRequest& request, HINSTANCE instance) {
 }  // namespace
 
 LRESULT CallPrevious(HWND window, const TMessage& message, WNDPROC previous) {
-  return previous ? CallWindowProcA(previous, window, message.Msg, message.WParam, message.LParam)
-                  : DefWindowProcA(window, message.Msg, message.WParam, message.LParam);
+  return previous ? CallWindowProcW(previous, window, message.Msg, message.WParam, message.LParam)
+                  : DefWindowProcW(window, message.Msg, message.WParam, message.LParam);
 }
 
 HWND CreateBoundWindow(TMessageTarget& target, const TWindowRequest& request) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!request.SystemClass) RegisterFrameworkClass(request, instance);
   TCreationBurst burst;  // the creation hook, unless an outer burst keeps it already
   TCreation creation{&target, &request, nullptr, creating};
   creating = &creation;
-  HWND window = CreateWindowExA(request.ExStyle, request.ClassName, request.Caption, request.Style,
+  const std::wstring class_name = WideName(request.ClassName);
+  const std::wstring caption = WideName(request.Caption);
+  HWND window = CreateWindowExW(request.ExStyle, class_name.c_str(),
+                                request.Caption ? caption.c_str() : nullptr, request.Style,
                                 request.X, request.Y, request.Width, request.Height, request.Parent,
                                 request.Menu, instance, nullptr);
   creating = creation.Outer;
@@ -178,7 +190,7 @@ HWND CreateBoundWindow(TMessageTarget& target, const TWindowRequest& request) {
 
 TCreationBurst::TCreationBurst() {
   if (burst_depth++ == 0) {
-    burst_hook = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
+    burst_hook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
   }
 }
 
@@ -209,7 +221,7 @@ WNDPROC BoundPrevious(HWND window) {
 
 LRESULT CALLBACK FrameworkWindowProc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam) noexcept {
   TBinding binding;
-  if (!FindBinding(window, binding)) return DefWindowProcA(window, msg, wparam, lparam);
+  if (!FindBinding(window, binding)) return DefWindowProcW(window, msg, wparam, lparam);
   TMessageTarget* target = binding.Target;
   WNDPROC previous = binding.Previous;
   TMessage message{msg, wparam, lparam, 0};

@@ -508,7 +508,7 @@ void TCustomOutline::KeyDown(uint16_t& key, TShiftState shift) {
   if (target >= 0 && target != row) SelectRow(target);
 }
 
-void TCustomOutline::KeyPress(char& key) {
+void TCustomOutline::KeyPress(wchar_t& key) {
   TCustomControl::KeyPress(key);
   if (key != '+' && key != '-') return;
   if (tree_.SelectedItem() > 0) tree_.Items(tree_.SelectedItem()).SetExpanded(key == '+');

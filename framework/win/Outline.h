@@ -110,7 +110,7 @@ class TCustomOutline : public TCustomControl {
   void WMKillFocus(TMessage& message) override;
   void CMCtl3DChanged(TMessage& message) override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
-  void KeyPress(char& key) override;
+  void KeyPress(wchar_t& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void DblClick() override;
   void FontChanged() override;

@@ -280,7 +280,8 @@ void TBitmap::LoadFromBytes(TBytes data) {
 }
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const AnsiString& name) {
-  HRSRC resource = FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(2));  // RT_BITMAP
+  HRSRC resource =
+      FindResourceW(instance, WideText(name).c_str(), MAKEINTRESOURCEW(2));  // RT_BITMAP
   HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
   const auto* memory = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
   if (!memory) throw EReadError(Format("Bitmap resource %s not found", name.c_str()));

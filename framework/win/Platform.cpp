@@ -8,11 +8,11 @@ void RaiseLastOSError(const char* what) {
   const DWORD error = GetLastError();
   AnsiString text;
   if (error != 0) {
-    char* buffer = nullptr;
-    const DWORD length = FormatMessageA(
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
-    if (length && buffer) text.assign(buffer, length);
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length && buffer) text = TextOf(buffer, length);
     if (buffer) LocalFree(buffer);
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
       text.pop_back();
@@ -57,13 +57,39 @@ AnsiString Utf8Path(const wchar_t* path, size_t length) {
   return Utf16ToUtf8(std::u16string(path, path + length));
 }
 
+namespace {
+
+constexpr UINT kProgramCodePage = 1252;
+
+}  // namespace
+
 std::wstring WideText(const AnsiString& text) {
   if (text.empty()) return std::wstring();
   const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  const int length = MultiByteToWideChar(kProgramCodePage, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  MultiByteToWideChar(kProgramCodePage, 0, text.data(), size, wide.data(), length);
   return wide;
+}
+
+AnsiString TextOf(const wchar_t* text, size_t length) {
+  if (!text || length == 0) return AnsiString();
+  const int size = static_cast<int>(length);
+  const int bytes =
+      WideCharToMultiByte(kProgramCodePage, 0, text, size, nullptr, 0, nullptr, nullptr);
+  AnsiString narrow(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(kProgramCodePage, 0, text, size, narrow.data(), bytes, nullptr, nullptr);
+  return narrow;
+}
+
+char ProgramChar(wchar_t unit) {
+  const AnsiString text = TextOf(&unit, 1);
+  return text.size() == 1 ? text[0] : 0;
+}
+
+wchar_t WideChar(char c) {
+  const std::wstring wide = WideText(AnsiString(1, c));
+  return wide.size() == 1 ? wide[0] : 0;
 }
 
 AnsiString TextToUtf8(const AnsiString& text) {
@@ -72,14 +98,7 @@ AnsiString TextToUtf8(const AnsiString& text) {
 }
 
 AnsiString TextFromUtf8(const AnsiString& name) {
-  const std::wstring wide = WidePath(name);
-  if (wide.empty()) return AnsiString();
-  const int size = static_cast<int>(wide.size());
-  const int length =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  AnsiString text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-  return text;
+  return TextOf(WidePath(name));
 }
 
 int ScreenPixelsPerInch() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/win/Locale.h"
 #include "framework/win/Platform.h"
 
 namespace {
@@ -21,8 +22,8 @@ TPropOptions ColorDefault(TColor color) {
 int FontCellHeight(TFont* font) {
   TMemoryDC measuring;
   TSelectObject selected(measuring.Get(), font->Handle());
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(measuring.Get(), &metrics);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(measuring.Get(), &metrics);
   return metrics.tmHeight;
 }
 
@@ -73,7 +74,7 @@ AnsiString TCustomLabel::AccessibleName() const {
 void TCustomLabel::CMDialogChar(TMessage& message) {
   message.Result = 0;
   if (!show_accel_char_ || !focus_control_ || !Enabled()) return;
-  if (!IsAccelerator(static_cast<char>(message.WParam), Caption())) return;
+  if (!IsAccelerator(ProgramChar(static_cast<wchar_t>(message.WParam)), Caption())) return;
   if (!focus_control_->CanFocus()) return;
   focus_control_->SetFocus();
   message.Result = 1;
@@ -192,7 +193,8 @@ void TCustomLabel::AdjustBounds() {
   {
     TMemoryDC measuring;
     TSelectObject font(measuring.Get(), Font()->Handle());
-    DrawTextA(measuring.Get(), text.data(), static_cast<int>(text.size()), &extent,
+    const std::wstring wide = WideText(text);
+    DrawTextW(measuring.Get(), wide.data(), static_cast<int>(wide.size()), &extent,
               TextFlags() | DT_CALCRECT);
   }
   const int width = word_wrap_ ? Width() : extent.right - extent.left;
@@ -290,13 +292,15 @@ void TButton::SetDefault(bool value) {
   if (value == default_) return;
   default_ = value;
   if (HandleAllocated()) {
-    SendMessageA(WindowHandle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    SendMessageW(WindowHandle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
   }
 }
 
 void TButton::CMDialogChar(TMessage& message) {
   message.Result = 0;
-  if (!IsAccelerator(static_cast<char>(message.WParam), Caption()) || !CanFocus()) return;
+  if (!IsAccelerator(ProgramChar(static_cast<wchar_t>(message.WParam)), Caption()) || !CanFocus()) {
+    return;
+  }
   SetFocus();
   Click();
   message.Result = 1;
@@ -361,7 +365,7 @@ void TCustomCheckBox::SetAllowGrayed(bool value) {
 void TCustomCheckBox::SetState(TCheckBoxState state) {
   if (state == state_) return;
   state_ = state;
-  if (HandleAllocated()) SendMessageA(WindowHandle(), BM_SETCHECK, static_cast<WPARAM>(state), 0);
+  if (HandleAllocated()) SendMessageW(WindowHandle(), BM_SETCHECK, static_cast<WPARAM>(state), 0);
 }
 
 void TCustomCheckBox::SetChecked(bool checked) {
@@ -379,7 +383,7 @@ void TCustomCheckBox::HandleCreated() {
   TButtonControl::HandleCreated();
   // A new window comes unchecked.
   if (state_ != TCheckBoxState::cbUnchecked) {
-    SendMessageA(WindowHandle(), BM_SETCHECK, static_cast<WPARAM>(state_), 0);
+    SendMessageW(WindowHandle(), BM_SETCHECK, static_cast<WPARAM>(state_), 0);
   }
 }
 
@@ -438,7 +442,7 @@ void TRadioButton::SetAlignment(TLeftRight alignment) {
 void TRadioButton::SetChecked(bool checked) {
   if (checked == checked_) return;
   checked_ = checked;
-  if (HandleAllocated()) SendMessageA(WindowHandle(), BM_SETCHECK, checked ? BST_CHECKED : 0, 0);
+  if (HandleAllocated()) SendMessageW(WindowHandle(), BM_SETCHECK, checked ? BST_CHECKED : 0, 0);
   // As in a dialog, Tab reaches a group at its chosen button.
   SetTabStop(checked);
   if (!checked || !Parent()) return;
@@ -458,7 +462,7 @@ void TRadioButton::CreateParams(TCreateParams& params) {
 void TRadioButton::HandleCreated() {
   TButtonControl::HandleCreated();
   // A new window comes unchecked.
-  if (checked_) SendMessageA(WindowHandle(), BM_SETCHECK, BST_CHECKED, 0);
+  if (checked_) SendMessageW(WindowHandle(), BM_SETCHECK, BST_CHECKED, 0);
 }
 
 void TRadioButton::Clicked() {
@@ -554,15 +558,15 @@ void TCustomEdit::CreateParams(TCreateParams& params) {
 
 void TCustomEdit::HandleCreated() {
   TWinControl::HandleCreated();
-  SendMessageA(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
+  SendMessageW(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
   if (password_char_) {
-    SendMessageA(WindowHandle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(password_char_), 0);
+    SendMessageW(WindowHandle(), EM_SETPASSWORDCHAR, WideChar(password_char_), 0);
   }
-  SendMessageA(WindowHandle(), EM_SETMODIFY, modified_, 0);
+  SendMessageW(WindowHandle(), EM_SETMODIFY, modified_, 0);
 }
 
 void TCustomEdit::DestroyWnd() {
-  if (HandleAllocated()) modified_ = SendMessageA(WindowHandle(), EM_GETMODIFY, 0, 0) != 0;
+  if (HandleAllocated()) modified_ = SendMessageW(WindowHandle(), EM_GETMODIFY, 0, 0) != 0;
   TWinControl::DestroyWnd();
 }
 
@@ -581,19 +585,19 @@ void TCustomEdit::SetBorderStyle(TBorderStyle style) {
 void TCustomEdit::SetMaxLength(int length) {
   if (length < 0) throw ERangeError(Format("MaxLength cannot be negative (%d)", length));
   max_length_ = length;
-  if (HandleAllocated()) SendMessageA(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(length), 0);
+  if (HandleAllocated()) SendMessageW(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(length), 0);
 }
 
 void TCustomEdit::SetReadOnly(bool value) {
   read_only_ = value;
-  if (HandleAllocated()) SendMessageA(WindowHandle(), EM_SETREADONLY, value, 0);
+  if (HandleAllocated()) SendMessageW(WindowHandle(), EM_SETREADONLY, value, 0);
 }
 
 void TCustomEdit::SetPasswordChar(char value) {
   if (value == password_char_) return;
   password_char_ = value;
   if (HandleAllocated()) {
-    SendMessageA(WindowHandle(), EM_SETPASSWORDCHAR, static_cast<unsigned char>(value), 0);
+    SendMessageW(WindowHandle(), EM_SETPASSWORDCHAR, WideChar(value), 0);
     Invalidate();
   }
 }
@@ -611,18 +615,18 @@ void TCustomEdit::SetPasswordCharText(const AnsiString& text) {
 
 bool TCustomEdit::Modified() const {
   if (!HandleAllocated()) return modified_;
-  return SendMessageA(WindowHandle(), EM_GETMODIFY, 0, 0) != 0;
+  return SendMessageW(WindowHandle(), EM_GETMODIFY, 0, 0) != 0;
 }
 
 void TCustomEdit::SetModified(bool value) {
   modified_ = value;
-  if (HandleAllocated()) SendMessageA(WindowHandle(), EM_SETMODIFY, value, 0);
+  if (HandleAllocated()) SendMessageW(WindowHandle(), EM_SETMODIFY, value, 0);
 }
 
 int TCustomEdit::SelStart() const {
   if (!HandleAllocated()) return 0;
   DWORD start = 0, end = 0;
-  SendMessageA(WindowHandle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+  SendMessageW(WindowHandle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                reinterpret_cast<LPARAM>(&end));
   return static_cast<int>(start);
 }
@@ -630,58 +634,59 @@ int TCustomEdit::SelStart() const {
 int TCustomEdit::SelLength() const {
   if (!HandleAllocated()) return 0;
   DWORD start = 0, end = 0;
-  SendMessageA(WindowHandle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+  SendMessageW(WindowHandle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                reinterpret_cast<LPARAM>(&end));
   return static_cast<int>(end - start);
 }
 
 void TCustomEdit::SetSelStart(int start) {
-  SendMessageA(Handle(), EM_SETSEL, start, start);
+  SendMessageW(Handle(), EM_SETSEL, start, start);
 }
 
 void TCustomEdit::SetSelLength(int length) {
   const int start = SelStart();
-  SendMessageA(Handle(), EM_SETSEL, start, start + length);
+  SendMessageW(Handle(), EM_SETSEL, start, start + length);
 }
 
 AnsiString TCustomEdit::SelText() const {
-  const AnsiString text = Text();
+  // The selection is counted in the system's characters, units of UTF-16.
+  const std::wstring text = WideText(Text());
   const size_t start = std::min(static_cast<size_t>(SelStart()), text.size());
-  return text.substr(start, static_cast<size_t>(SelLength()));
+  return TextOf(text.substr(start, static_cast<size_t>(SelLength())));
 }
 
 void TCustomEdit::SetSelText(const AnsiString& text) {
-  SendMessageA(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageW(Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(WideText(text).c_str()));
 }
 
 void TCustomEdit::SelectAll() {
-  if (HandleAllocated()) SendMessageA(WindowHandle(), EM_SETSEL, 0, -1);
+  if (HandleAllocated()) SendMessageW(WindowHandle(), EM_SETSEL, 0, -1);
 }
 
 void TCustomEdit::ClearSelection() {
-  SendMessageA(Handle(), WM_CLEAR, 0, 0);
+  SendMessageW(Handle(), WM_CLEAR, 0, 0);
 }
 
 void TCustomEdit::CutToClipboard() {
-  SendMessageA(Handle(), WM_CUT, 0, 0);
+  SendMessageW(Handle(), WM_CUT, 0, 0);
 }
 
 void TCustomEdit::CopyToClipboard() {
-  SendMessageA(Handle(), WM_COPY, 0, 0);
+  SendMessageW(Handle(), WM_COPY, 0, 0);
 }
 
 void TCustomEdit::PasteFromClipboard() {
-  SendMessageA(Handle(), WM_PASTE, 0, 0);
+  SendMessageW(Handle(), WM_PASTE, 0, 0);
 }
 
 RECT TCustomEdit::GetFormatRect() {
   RECT rect{0, 0, 0, 0};
-  SendMessageA(Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
+  SendMessageW(Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&rect));
   return rect;
 }
 
 void TCustomEdit::SetFormatRectNP(const RECT& rect) {
-  SendMessageA(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&rect));
+  SendMessageW(Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&rect));
 }
 
 void TCustomEdit::TextChanged() {
@@ -689,7 +694,7 @@ void TCustomEdit::TextChanged() {
   if (IsLoading()) return;
   // A window reports its new text with EN_CHANGE, except a multi-line edit, which does not
   // report WM_SETTEXT; without a window nobody reports it.
-  if (!HandleAllocated() || (GetWindowLongA(WindowHandle(), GWL_STYLE) & ES_MULTILINE)) Change();
+  if (!HandleAllocated() || (GetWindowLongW(WindowHandle(), GWL_STYLE) & ES_MULTILINE)) Change();
 }
 
 void TCustomEdit::FontChanged() {
@@ -836,7 +841,7 @@ void TCustomComboBox::SetStyle(TComboBoxStyle style) {
 }
 
 int TCustomComboBox::ItemIndex() const {
-  if (HandleAllocated()) return static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
+  if (HandleAllocated()) return static_cast<int>(SendMessageW(WindowHandle(), CB_GETCURSEL, 0, 0));
   return item_index_ < items_->Count() ? item_index_ : -1;
 }
 
@@ -845,7 +850,7 @@ void TCustomComboBox::SetItemIndex(int index) {
   const bool valid = index >= -1 && (IsLoading() || index < items_->Count());
   if (!valid) index = -1;
   if (HandleAllocated()) {
-    SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   } else {
     item_index_ = index;
   }
@@ -858,7 +863,7 @@ void TCustomComboBox::SetDropDownCount(int count) {
 
 int TCustomComboBox::ItemHeight() const {
   if (HandleAllocated() && !IsOwnerDraw()) {
-    return static_cast<int>(SendMessageA(WindowHandle(), CB_GETITEMHEIGHT, 0, 0));
+    return static_cast<int>(SendMessageW(WindowHandle(), CB_GETITEMHEIGHT, 0, 0));
   }
   return item_height_;
 }
@@ -867,9 +872,9 @@ void TCustomComboBox::SetItemHeight(int height) {
   if (height <= 0) throw ERangeError(Format("ItemHeight must be positive (%d)", height));
   item_height_ = height;
   if (HandleAllocated() && IsOwnerDraw()) {
-    SendMessageA(WindowHandle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
+    SendMessageW(WindowHandle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
     if (style_ == TComboBoxStyle::csOwnerDrawFixed) {
-      SendMessageA(WindowHandle(), CB_SETITEMHEIGHT, 0, height);
+      SendMessageW(WindowHandle(), CB_SETITEMHEIGHT, 0, height);
     }
     Invalidate();
   }
@@ -892,15 +897,15 @@ void TCustomComboBox::SetSorted(bool sorted) {
 void TCustomComboBox::SetMaxLength(int length) {
   if (length < 0) throw ERangeError(Format("MaxLength cannot be negative (%d)", length));
   max_length_ = length;
-  if (HandleAllocated()) SendMessageA(WindowHandle(), CB_LIMITTEXT, static_cast<WPARAM>(length), 0);
+  if (HandleAllocated()) SendMessageW(WindowHandle(), CB_LIMITTEXT, static_cast<WPARAM>(length), 0);
 }
 
 bool TCustomComboBox::DroppedDown() const {
-  return HandleAllocated() && SendMessageA(WindowHandle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
+  return HandleAllocated() && SendMessageW(WindowHandle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
 
 void TCustomComboBox::SetDroppedDown(bool dropped) {
-  SendMessageA(Handle(), CB_SHOWDROPDOWN, dropped, 0);
+  SendMessageW(Handle(), CB_SHOWDROPDOWN, dropped, 0);
 }
 
 AnsiString TCustomComboBox::Text() const {
@@ -985,20 +990,20 @@ void TCustomComboBox::HandleCreated() {
   TWinControl::HandleCreated();
   if (IsOwnerDraw()) {
     // The measuring during creation came before the window was ours.
-    SendMessageA(WindowHandle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item_height_);
+    SendMessageW(WindowHandle(), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item_height_);
     if (style_ == TComboBoxStyle::csOwnerDrawFixed) {
-      SendMessageA(WindowHandle(), CB_SETITEMHEIGHT, 0, item_height_);
+      SendMessageW(WindowHandle(), CB_SETITEMHEIGHT, 0, item_height_);
     }
   }
-  if (max_length_) SendMessageA(WindowHandle(), CB_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
+  if (max_length_) SendMessageW(WindowHandle(), CB_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
   window_items_.clear();
   PushItems();
   int index = item_index_ < items_->Count() ? item_index_ : -1;
   if (index < 0 && IsListStyle() && !pending_text_.empty()) index = items_->IndexOf(pending_text_);
   if (index >= 0) {
-    SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   } else if (!IsListStyle()) {
-    SetWindowTextA(WindowHandle(), pending_text_.c_str());
+    SetWindowTextW(WindowHandle(), WideText(pending_text_).c_str());
   }
   pending_text_.clear();
   // The closed height is the system's now; the open height follows from it.
@@ -1012,7 +1017,7 @@ void TCustomComboBox::HandleCreated() {
 
 void TCustomComboBox::DestroyWnd() {
   if (HandleAllocated())
-    item_index_ = static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
+    item_index_ = static_cast<int>(SendMessageW(WindowHandle(), CB_GETCURSEL, 0, 0));
   edit_child_.Unbind();
   list_child_.Unbind();
   window_items_.clear();
@@ -1024,9 +1029,7 @@ void TCustomComboBox::ItemsChanged(TObject*) {
   if (sorted_) {
     std::vector<AnsiString> items = items_->Items();
     std::stable_sort(items.begin(), items.end(), [](const AnsiString& a, const AnsiString& b) {
-      return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
-                            static_cast<int>(a.size()), b.data(),
-                            static_cast<int>(b.size())) == CSTR_LESS_THAN;
+      return locale::CompareTextIgnoringCase(a, b) < 0;
     });
     if (items != items_->Items()) {
       sorting_ = true;
@@ -1043,24 +1046,26 @@ void TCustomComboBox::PushItems() {
                         std::equal(window_items_.begin(), window_items_.end(), items.begin());
   if (appended) {
     for (size_t i = window_items_.size(); i < items.size(); ++i) {
-      SendMessageA(WindowHandle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items[i].c_str()));
+      SendMessageW(WindowHandle(), CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(WideText(items[i]).c_str()));
     }
   } else {
     // The selection stays with its item where the item is still there.
-    const int old_index = static_cast<int>(SendMessageA(WindowHandle(), CB_GETCURSEL, 0, 0));
+    const int old_index = static_cast<int>(SendMessageW(WindowHandle(), CB_GETCURSEL, 0, 0));
     const AnsiString old_item = old_index >= 0 && old_index < static_cast<int>(window_items_.size())
                                     ? window_items_[static_cast<size_t>(old_index)]
                                     : AnsiString();
     const AnsiString old_text = TWinControl::Text();
-    SendMessageA(WindowHandle(), CB_RESETCONTENT, 0, 0);
+    SendMessageW(WindowHandle(), CB_RESETCONTENT, 0, 0);
     for (const AnsiString& item : items) {
-      SendMessageA(WindowHandle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+      SendMessageW(WindowHandle(), CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(WideText(item).c_str()));
     }
     const int new_index = old_index >= 0 ? items_->IndexOf(old_item) : -1;
     if (new_index >= 0) {
-      SendMessageA(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(new_index), 0);
+      SendMessageW(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(new_index), 0);
     } else if (!IsListStyle()) {
-      SetWindowTextA(WindowHandle(), old_text.c_str());
+      SetWindowTextW(WindowHandle(), WideText(old_text).c_str());
     }
   }
   window_items_ = items;
@@ -1075,7 +1080,7 @@ void TCustomComboBox::CNCommand(TMessage& message) {
       if (!IsListStyle()) {
         const int index = ItemIndex();
         if (index >= 0 && index < items_->Count()) {
-          SetWindowTextA(WindowHandle(), (*items_)[index].c_str());
+          SetWindowTextW(WindowHandle(), WideText((*items_)[index]).c_str());
         }
       }
       Change();
@@ -1192,10 +1197,10 @@ void TCustomComboBox::ComboWndProc(TMessage& message, HWND child, WNDPROC child_
         break;
       }
       case WM_CHAR: {
-        char key = static_cast<char>(message.WParam);
+        auto key = static_cast<wchar_t>(message.WParam);
         KeyPress(key);
         if (key == 0) return;
-        message.WParam = static_cast<unsigned char>(key);
+        message.WParam = key;
         break;
       }
       case WM_SETFOCUS:

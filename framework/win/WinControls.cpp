@@ -44,7 +44,7 @@ const TClassInfo& TWinControl::StaticClassInfo() {
           .Declare("OnKeyDown", &TWinControl::OnKeyDown, &TWinControl::OnKeyDown,
                    Handler(kKeyParameters))
           .Declare("OnKeyPress", &TWinControl::OnKeyPress, &TWinControl::OnKeyPress,
-                   Handler("TObject* Sender, char& Key"))
+                   Handler("TObject* Sender, wchar_t& Key"))
           .Declare("OnKeyUp", &TWinControl::OnKeyUp, &TWinControl::OnKeyUp, Handler(kKeyParameters))
           .Build();
   return info;
@@ -143,7 +143,7 @@ void TWinControl::CreateWnd() {
 
 void TWinControl::HandleCreated() {
   if (default_proc_)
-    SendMessageA(WindowHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+    SendMessageW(WindowHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
 }
 
 void TWinControl::DestroyWnd() {
@@ -262,9 +262,9 @@ void TWinControl::SetTabStop(bool tab_stop) {
   if (tab_stop == tab_stop_) return;
   tab_stop_ = tab_stop;
   if (WindowHandle()) {
-    LONG style = GetWindowLongA(WindowHandle(), GWL_STYLE);
+    LONG style = GetWindowLongW(WindowHandle(), GWL_STYLE);
     style = tab_stop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
-    SetWindowLongA(WindowHandle(), GWL_STYLE, style);
+    SetWindowLongW(WindowHandle(), GWL_STYLE, style);
   }
 }
 
@@ -359,18 +359,17 @@ void TWinControl::SetEnabled(bool enabled) {
 
 AnsiString TWinControl::Text() const {
   if (!WindowHandle()) return StoredCaption();
-  const int length = GetWindowTextLengthA(WindowHandle());
-  AnsiString text(static_cast<size_t>(length) + 1, '\0');
-  const int got = GetWindowTextA(WindowHandle(), text.data(), length + 1);
-  text.resize(static_cast<size_t>(std::max(got, 0)));
-  return text;
+  const int length = GetWindowTextLengthW(WindowHandle());
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(WindowHandle(), text.data(), length + 1);
+  return TextOf(text.data(), static_cast<size_t>(std::max(got, 0)));
 }
 
 void TWinControl::SetText(const AnsiString& text) {
   if (WindowHandle()) {
     if (Text() == text) return;
     StoreCaption(text);
-    SetWindowTextA(WindowHandle(), text.c_str());
+    SetWindowTextW(WindowHandle(), WideText(text).c_str());
     TextChanged();
     return;
   }
@@ -418,7 +417,7 @@ void TWinControl::NotifyControls(UINT msg) {
 void TWinControl::FontChanged() {
   TControl::FontChanged();
   if (WindowHandle() && default_proc_) {
-    SendMessageA(WindowHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
+    SendMessageW(WindowHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
   }
   NotifyControls(CM_PARENTFONTCHANGED);
 }
@@ -502,9 +501,9 @@ void TWinControl::DefaultHandler(TMessage& message) {
     return;
   }
   message.Result =
-      default_proc_ ? CallWindowProcA(default_proc_, WindowHandle(), message.Msg, message.WParam,
+      default_proc_ ? CallWindowProcW(default_proc_, WindowHandle(), message.Msg, message.WParam,
                                       message.LParam)
-                    : DefWindowProcA(WindowHandle(), message.Msg, message.WParam, message.LParam);
+                    : DefWindowProcW(WindowHandle(), message.Msg, message.WParam, message.LParam);
 }
 
 void TWinControl::WndProc(TMessage& message) {
@@ -676,7 +675,7 @@ void TWinControl::StoreWindowBounds() {
   RECT r;
   GetWindowRect(WindowHandle(), &r);
   POINT top_left{r.left, r.top};
-  if (GetWindowLongA(WindowHandle(), GWL_STYLE) & WS_CHILD)
+  if (GetWindowLongW(WindowHandle(), GWL_STYLE) & WS_CHILD)
     ::ScreenToClient(GetParent(WindowHandle()), &top_left);
   StoreBounds(top_left.x, top_left.y, r.right - r.left, r.bottom - r.top);
 }
@@ -768,7 +767,7 @@ void TWinControl::KeyUp(uint16_t& key, TShiftState shift) {
   OnKeyUp(this, key, shift);
 }
 
-void TWinControl::KeyPress(char& key) {
+void TWinControl::KeyPress(wchar_t& key) {
   OnKeyPress(this, key);
 }
 
@@ -795,13 +794,14 @@ void TWinControl::WMKeyUp(TMessage& message) {
 }
 
 void TWinControl::WMChar(TMessage& message) {
-  char key = static_cast<char>(message.WParam);
+  // A unit of UTF-16: the window is a wide one.
+  auto key = static_cast<wchar_t>(message.WParam);
   KeyPress(key);
   if (key == 0) {
     message.Result = 0;
     return;
   }
-  message.WParam = static_cast<unsigned char>(key);
+  message.WParam = key;
   DefaultHandler(message);
 }
 
@@ -919,10 +919,10 @@ void TWinControl::WMGetObject(TMessage& message) {
   if (!message.Result) DefaultHandler(message);
 }
 
-bool TWinControl::DialogChar(char key) {
+bool TWinControl::DialogChar(wchar_t key) {
   for (TControl* child : controls_) {
     if (!child->Visible()) continue;
-    if (child->Perform(CM_DIALOGCHAR, static_cast<unsigned char>(key))) return true;
+    if (child->Perform(CM_DIALOGCHAR, key)) return true;
     if (auto* window = dynamic_cast<TWinControl*>(child)) {
       if (window->DialogChar(key)) return true;
     }

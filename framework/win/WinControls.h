@@ -64,7 +64,7 @@ class TWinControl : public TControl, public TMessageTarget {
   void SelectNext(TWinControl* current, bool forward);
   // Alt and `key`: offers the key to the visible children, depth first in creation order, and
   // answers whether one acted on it (CM_DIALOGCHAR).
-  bool DialogChar(char key);
+  bool DialogChar(wchar_t key);
   bool Ctl3D() const { return ctl3d_; }
   // Tells the control (CM_CTL3DCHANGED) when the value changes.
   void SetCtl3D(bool value);
@@ -127,7 +127,7 @@ class TWinControl : public TControl, public TMessageTarget {
 
   virtual void KeyDown(uint16_t& key, TShiftState shift);
   virtual void KeyUp(uint16_t& key, TShiftState shift);
-  virtual void KeyPress(char& key);
+  virtual void KeyPress(wchar_t& key);
   virtual void DoEnter() { OnEnter(this); }
   virtual void DoExit() { OnExit(this); }
   // The focus came to this control (or to a window of its own). CM_EXIT and CM_ENTER tell of

@@ -205,7 +205,7 @@ TEST_F(SpinEditTest, TypedCharactersPassTheFilterOrBeepAndChangeNothing) {
 }
 
 TEST_F(SpinEditTest, TheLocaleDecimalSeparatorPassesTheFilter) {
-  const char separator = locale::DecimalSeparator();
+  const wchar_t separator = locale::DecimalSeparator();
   EXPECT_TRUE(spin_->IsValidChar(separator));
   spin_->SetEditorEnabled(false);
   EXPECT_FALSE(spin_->IsValidChar(separator));

@@ -314,8 +314,8 @@ TEST(Events, UnsetIsANoOpAndBoundHandlersGetTheSender) {
   EXPECT_EQ(handler.last, &sender);
 
   // Key events hand the key by reference so that a handler can change or drop it.
-  TKeyPressEvent press = [](TObject*, char& key) { key = key == 'a' ? 'A' : 0; };
-  char key = 'a';
+  TKeyPressEvent press = [](TObject*, wchar_t& key) { key = key == 'a' ? 'A' : 0; };
+  wchar_t key = L'a';
   press(nullptr, key);
   EXPECT_EQ(key, 'A');
   key = '1';

@@ -341,7 +341,8 @@ const TClassInfo& TGadget::StaticClassInfo() {
           .ObjectProperty("Frame", &TGadget::GetFrame)
           .Property("Link", &TGadget::Link, &TGadget::SetLink)
           .Property("OnClick", &TGadget::OnClick, &TGadget::OnClick)
-          .Property("OnKey", &TGadget::OnKey, &TGadget::OnKey, Handler("TObject* Sender, char& Key"))
+          .Property("OnKey", &TGadget::OnKey, &TGadget::OnKey,
+                    Handler("TObject* Sender, wchar_t& Key"))
           .Build();
   return info;
 }
@@ -389,7 +390,7 @@ class TGadgetForm : public TGadget {
   int clicks = 0;
   AnsiString keys;
   void GadgetClick(TObject*) { ++clicks; }
-  void GadgetKey(TObject*, char& key) { keys += key; }
+  void GadgetKey(TObject*, wchar_t& key) { keys += static_cast<char>(key); }
 };
 
 const TClassInfo& TGadgetForm::StaticClassInfo() {
@@ -647,7 +648,7 @@ TEST(FormTextRoundTrip, ReferencesDeclaredAfterUseAndFromSubObjects) {
   EXPECT_EQ(form.G2->GetParentComponent(), form.G1);
   // Handlers are bound to the root.
   form.G2->OnClick(form.G2);
-  char key = 'k';
+  wchar_t key = L'k';
   form.G2->OnKey(form.G2, key);
   EXPECT_EQ(form.clicks, 1);
   EXPECT_EQ(form.keys, "k");

@@ -80,7 +80,8 @@ const TClassInfo& TGizmo::StaticClassInfo() {
           .Property("Buddy", &TGizmo::Buddy, &TGizmo::Buddy)
           .Property("Limit", &TGizmo::Limit, &TGizmo::SetLimit)
           .Property("OnClick", &TGizmo::OnClick, &TGizmo::OnClick)
-          .Property("OnKey", &TGizmo::OnKey, &TGizmo::OnKey, Handler("TObject* Sender, char& Key"))
+          .Property("OnKey", &TGizmo::OnKey, &TGizmo::OnKey,
+                    Handler("TObject* Sender, wchar_t& Key"))
           .Build();
   return info;
 }
@@ -110,7 +111,7 @@ TEST(ClassInfo, TellsAReaderEachPropertysTypeAndHandler) {
       {"Nib", "TNib*"},
       {"Buddy", "TGizmo*"},
       {"OnClick", "void(TObject* Sender)"},
-      {"OnKey", "void(TObject* Sender, char& Key)"},
+      {"OnKey", "void(TObject* Sender, wchar_t& Key)"},
   };
   const TClassInfo& info = TGizmo::StaticClassInfo();
   for (const Case& c : cases) {

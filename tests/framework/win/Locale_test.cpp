@@ -32,7 +32,7 @@ TEST(LocaleTest, TimeFormatAndSeparatorHaveNoTrailingZero) {
   EXPECT_NE(format.find("ss"), AnsiString::npos) << format;
   EXPECT_EQ(locale::TimeAMString(), Info(LOCALE_S1159));
   EXPECT_EQ(locale::TimePMString(), Info(LOCALE_S2359));
-  EXPECT_EQ(locale::DecimalSeparator(), Info(LOCALE_SDECIMAL)[0]);
+  EXPECT_EQ(locale::DecimalSeparator(), static_cast<wchar_t>(Info(LOCALE_SDECIMAL)[0]));
 }
 
 struct CompareCase {

@@ -67,7 +67,7 @@ class TFilterEdit : public TEdit {
   using TEdit::TEdit;
 
  protected:
-  void KeyPress(char& key) override {
+  void KeyPress(wchar_t& key) override {
     if (key == 'a') key = 'A';
     if (key == 'x') key = 0;
     TEdit::KeyPress(key);
@@ -141,7 +141,7 @@ class TStdForm : public TForm {
     ++combo2_changes;
     combo2_text_seen = ComboBox2->Text();
   }
-  void ComboBox2KeyPress(TObject*, char& key) {
+  void ComboBox2KeyPress(TObject*, wchar_t& key) {
     keys_seen += key;
     if (key == '!') key = 0;
   }
