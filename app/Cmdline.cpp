@@ -289,8 +289,7 @@ const char* EnglishText(int number) {
 }
 
 AnsiString StartMessage(const TStartRequest& request,
-                        const std::function<AnsiString(int number)>& text,
-                        const AnsiString& bad_argument) {
+                        const std::function<AnsiString(int number)>& text) {
   const auto textOf = [&](int number) {
     AnsiString own = text ? text(number) : AnsiString();
     return own.empty() ? AnsiString(EnglishText(number)) : own;
@@ -298,8 +297,8 @@ AnsiString StartMessage(const TStartRequest& request,
   const AnsiString usage = textOf(kUsageText);
   if (request.Kind != TStartKind::Bad) return usage;
   if (request.Fault == TArgumentFault::NoAlarm) return textOf(kNoAlarmText) + "\n\n" + usage;
-  AnsiString shown = bad_argument;
-  if (shown.size() > kShownArgumentLength) shown = shown.substr(0, kShownArgumentLength) + "...";
+  AnsiString shown = request.BadArgument;
+  if (shown.size() > kShownArgumentLength) shown = Utf8Prefix(shown, kShownArgumentLength) + "...";
   const int lead =
       request.Fault == TArgumentFault::MissingFile ? kMissingFileText : kInvalidArgumentText;
   return textOf(lead) + "\n\"" + shown + "\"\n\n" + usage;

@@ -19,9 +19,8 @@
 // block of bytes, the sound file as a full path, and read there as strictly as from the
 // command line, since any program may send such a block.
 //
-// Arguments, the reminder and file names are UTF-8. The messages are texts of the program
-// (code page 1252) built from catalogue texts, with built-in English where a language file is
-// older than these texts.
+// Arguments, the reminder, file names and the messages are UTF-8. The messages are built from
+// catalogue texts, with built-in English where a language file is older than these texts.
 #pragma once
 
 #include <cstdint>
@@ -119,8 +118,6 @@ enum TProgramText {
 const char* EnglishText(int number);
 
 // The message of a start of kind Usage or Bad. `text` gives the active language's text of a
-// number, the empty text when the language file lacks it; `bad_argument` is the bad argument
-// as a text of the program.
+// number, the empty text when the language file lacks it.
 AnsiString StartMessage(const TStartRequest& request,
-                        const std::function<AnsiString(int number)>& text,
-                        const AnsiString& bad_argument);
+                        const std::function<AnsiString(int number)>& text);

@@ -35,9 +35,8 @@ AnsiString ResolveExistingFile(const AnsiString& name) {
 void ShowStartMessage(const TStartRequest& request) {
   // Only reads the language files: a message changes none of them, and ends nothing.
   const WaTrans catalogue(WaTrans::TMode::ReadOnly);
-  const AnsiString message = StartMessage(
-      request, [&](int number) { return catalogue.Text(number); },
-      TextFromUtf8(request.BadArgument));
+  const AnsiString message =
+      StartMessage(request, [&](int number) { return catalogue.Text(number); });
   const UINT icon = request.Kind == TStartKind::Bad ? MB_ICONERROR : MB_ICONINFORMATION;
   MessageBoxW(nullptr, WideText(message).c_str(), WideText(Application->Title()).c_str(),
               MB_OK | icon | MB_SETFOREGROUND);

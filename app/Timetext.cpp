@@ -77,7 +77,7 @@ AnsiString WriteTimeOfDay(const TTimeFormat& format, TDateTime value) {
         break;
       case 't': {
         const AnsiString& marker = parts.Hour < 12 ? format.AM : format.PM;
-        text += twice ? marker : marker.substr(0, 1);
+        text += twice ? marker : Utf8Prefix(marker, 1);
         break;
       }
       default:

@@ -158,7 +158,7 @@ void TForm1::Arm(const TAlarmDue& due) {
 TAlarmRequest TForm1::ChosenAlarm() const {
   TAlarmRequest alarm;
   alarm.HasText = true;
-  alarm.Text = TextToUtf8(Edit1->Text());
+  alarm.Text = Edit1->Text();
   alarm.Sound =
       ComboBox2->ItemIndex() >= 0 && ComboBox2->ItemIndex() <= 3 ? ComboBox2->ItemIndex() : -1;
   if (alarm.Sound == 3) alarm.SoundFile = SoundFile;
@@ -426,7 +426,7 @@ void TForm1::ArmPending() {
       RadioButton1->SetChecked(true);
       break;
   }
-  if (alarm.HasText) Edit1->SetText(TextFromUtf8(alarm.Text));
+  if (alarm.HasText) Edit1->SetText(alarm.Text);
   if (alarm.Sound >= 0) {
     SoundFile = alarm.Sound == 3 ? alarm.SoundFile : AnsiString();
     ComboBox2->SetItemIndex(alarm.Sound);
@@ -528,7 +528,7 @@ void TForm1::AniIcon1Click(TObject*) {
   const AnsiString address = Trans->Text(1);
   const AnsiString scheme = AsciiLowerCase(address.substr(0, address.find("//") + 2));
   if (scheme != "http://" && scheme != "https://") return;
-  AlarmServices().ShellExecute("Open", TextToUtf8(address), "", "", SW_SHOW);
+  AlarmServices().ShellExecute("Open", address, "", "", SW_SHOW);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -45,7 +45,7 @@ char DriveLetterOf(const AnsiString& path) {
 }
 
 [[noreturn]] void CannotChangeTo(const AnsiString& path) {
-  throw EOutlineError(Format("Cannot change to %s", TextFromUtf8(path).c_str()));
+  throw EOutlineError(Format("Cannot change to %s", path.c_str()));
 }
 
 // The item's child of that name, ignoring case; -1 when there is none.

@@ -16,7 +16,7 @@ enum class TCGaugeKind { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle
 const TEnumInfo& EnumInfoOf(TCGaugeKind);
 
 // The message of a bound that would leave the range empty: "Wert muß zwischen <low> und <high>
-// liegen", in code page 1252.
+// liegen".
 AnsiString GaugeRangeMessage(int low, int high);
 
 // floor((progress - min) * 100 / (max - min)), in floating point; 0 for an empty range.

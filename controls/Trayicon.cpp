@@ -183,7 +183,7 @@ void TTrayIcon::SetIcon(TIcon* icon) {
 }
 
 void TTrayIcon::SetToolTip(const AnsiString& text) {
-  FToolTip = text.substr(0, MaxToolTipLength);
+  FToolTip = Utf8Prefix(text, MaxToolTipLength);
   ModifyIcon();
 }
 

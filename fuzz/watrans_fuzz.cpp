@@ -56,7 +56,7 @@ std::vector<std::string> LiteralTexts(const std::string& bytes) {
       if (line.back() == '\n') line.pop_back();
       stop = line == "[END]";
       if (!accumulator.empty()) accumulator.pop_back();
-      if (section >= 0) texts.at(section) = accumulator;
+      if (section >= 0) texts.at(section) = Cp1252ToUtf8(accumulator);
       accumulator.clear();
       ++section;
     } else {
@@ -71,7 +71,7 @@ std::string LiteralName(const std::string& bytes) {
   reader.ReadLine();
   std::string name = reader.ReadLine();
   if (!name.empty() && name.back() == '\n') name.pop_back();
-  return name;
+  return Cp1252ToUtf8(name);
 }
 
 // A folder of its own for the files of one fuzzing run, removed when the run ends.

@@ -30,13 +30,17 @@ const char* TextModeEnd(const char* begin, const char* end) {
   return stop ? stop : end;
 }
 
-// Appends [from, to) to `text` without its carriage returns.
-void AppendWithoutReturns(AnsiString& text, const char* from, const char* to) {
-  while (const char* carriageReturn = FindByte(from, to, '\r')) {
-    text.append(from, carriageReturn);
-    from = carriageReturn + 1;
+// Appends [from, to) to `text` without its carriage returns, each byte of code page 1252 as
+// its character in UTF-8.
+void AppendDecoded(AnsiString& text, const char* from, const char* to) {
+  for (; from < to; ++from) {
+    const auto byte = static_cast<uint8_t>(*from);
+    if (byte < 0x80) {
+      if (byte != '\r') text += static_cast<char>(byte);
+    } else {
+      AppendUtf8(text, Cp1252Character(byte));
+    }
   }
-  text.append(from, to);
 }
 
 // Whether `at` begins a line once carriage returns are dropped: only carriage returns lie
@@ -147,7 +151,7 @@ void ParseLanguageTexts(std::string_view bytes, std::vector<AnsiString>& texts) 
       if (stored == texts.size()) texts.emplace_back();
       AnsiString& text = texts[stored++];
       text.clear();
-      AppendWithoutReturns(text, sectionStart, sectionEnd);
+      AppendDecoded(text, sectionStart, sectionEnd);
     }
     inSection = true;
     sectionStart = lineEnd < end ? lineEnd + 1 : end;
@@ -171,7 +175,7 @@ AnsiString ParseLanguageName(std::string_view text) {
   const size_t first = text.find('\n');
   if (first == std::string_view::npos) return AnsiString();
   const std::string_view rest = text.substr(first + 1);
-  return AnsiString(rest.substr(0, rest.find('\n')));
+  return Cp1252ToUtf8(rest.substr(0, rest.find('\n')));
 }
 
 std::vector<AnsiString> WaTrans::MissingFiles() {

@@ -10,9 +10,11 @@
 //   d00 ... d09   documents, copied to doc when their language is selected
 //
 // A language file is 8-bit text (code page 1252) read as the C runtime's text mode delivers
-// it: carriage returns are dropped and a byte 0x1A ends the data. Lines of "[" plus up to three
-// characters plus "]" are section headers; section k (counting headers from 0) is text k. The
-// header "[END]" ends the file. Text 0 is the language's own name, on the file's second line.
+// it: carriage returns are dropped and a byte 0x1A ends the data. Its texts are decoded to
+// UTF-8 as they are read; the files themselves are only ever copied, byte for byte. Lines of "["
+// plus up to three characters plus "]" are section headers; section k (counting headers from 0) is
+// text k. The header "[END]" ends the file. Text 0 is the language's own name, on the file's second
+// line.
 //
 // The catalogue owns its arrays. Texts beyond TextCount, and names of languages whose file
 // is missing, read as the empty text. A file that exists but cannot be opened counts as missing.

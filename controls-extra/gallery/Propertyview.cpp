@@ -20,23 +20,25 @@ AnsiString WithCrLf(const AnsiString& text) {
   return out;
 }
 
-// Puts `text` on the clipboard as CF_TEXT. Raises Exception when the clipboard is not to be had
-// (another program holds it open) or refuses the text; the clipboard then keeps what it had,
+// Puts `text` on the clipboard as CF_UNICODETEXT. Raises Exception when the clipboard is not to be
+// had (another program holds it open) or refuses the text; the clipboard then keeps what it had,
 // unless the system emptied it already.
 void PutOnClipboard(HWND owner, const AnsiString& text) {
   if (!OpenClipboard(owner)) {
     throw Exception("The clipboard is in use by another program; nothing was copied");
   }
   TScopeExit close([] { CloseClipboard(); });
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  const std::wstring wide = WideText(text);
+  const size_t size = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
   if (!memory) throw EOutOfResources("There is no memory for the copy; nothing was copied");
   // Once the clipboard takes the memory it is the clipboard's; until then it is ours.
   TScopeExit free_memory([memory] { GlobalFree(memory); });
   void* bytes = GlobalLock(memory);
   if (!bytes) throw EOutOfResources("There is no memory for the copy; nothing was copied");
-  std::memcpy(bytes, text.c_str(), text.size() + 1);
+  std::memcpy(bytes, wide.c_str(), size);
   GlobalUnlock(memory);
-  if (!EmptyClipboard() || !SetClipboardData(CF_TEXT, memory)) {
+  if (!EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory)) {
     throw Exception("The clipboard refused the text; nothing was copied");
   }
   free_memory.Dismiss();

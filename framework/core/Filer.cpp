@@ -139,8 +139,11 @@ class Lexer {
     current_.Float = static_cast<double>(parsed);
   }
 
-  // 'text' runs with '' for a quote, and #nnn for any byte, joined without blanks; a '+' at the
-  // end of a line continues the string on the next one.
+  // 'text' runs with '' for a quote, and #nnn for a character, joined without blanks; a '+' at
+  // the end of a line continues the string on the next one. The text is 8-bit, code page 1252:
+  // the bytes in quotes and the codes of up to three digits up to 255 are the page's; a code
+  // above 255, or written with more digits, is a character of Unicode. The string comes out as
+  // UTF-8.
   void ReadString() {
     AnsiString value;
     for (;;) {
@@ -157,16 +160,20 @@ class Lexer {
             ++pos_;
             break;
           }
-          value += text_[pos_++];
+          AppendUtf8(value, Cp1252Character(static_cast<uint8_t>(text_[pos_++])));
         }
       } else if (pos_ < text_.size() && text_[pos_] == '#') {
         ++pos_;
         const size_t start = pos_;
         while (pos_ < text_.size() && IsDigit(text_[pos_])) ++pos_;
-        if (start == pos_ || pos_ - start > 3) Fail(line_, "Invalid character code after #");
-        const int code = std::atoi(AnsiString(text_.substr(start, pos_ - start)).c_str());
-        if (code > 255) Fail(line_, "Invalid character code after #");
-        value += static_cast<char>(code);
+        if (start == pos_ || pos_ - start > 7) Fail(line_, "Invalid character code after #");
+        const long code = std::atol(AnsiString(text_.substr(start, pos_ - start)).c_str());
+        if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+          Fail(line_, "Invalid character code after #");
+        }
+        AppendUtf8(value, code <= 255 && pos_ - start <= 3
+                              ? Cp1252Character(static_cast<uint8_t>(code))
+                              : static_cast<char32_t>(code));
       } else {
         // A '+' joins the next line's string.
         size_t look = pos_;
@@ -523,22 +530,25 @@ AnsiString QuoteString(const AnsiString& text) {
   if (text.empty()) return "''";
   AnsiString out;
   bool quoted = false;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 32 && byte < 127) {
+  for (size_t at = 0; at < text.size();) {
+    const char32_t code = NextCharacter(text, at);
+    if (code >= 32 && code < 127) {
       if (!quoted) {
         out += '\'';
         quoted = true;
       }
-      out += c;
-      if (c == '\'') out += '\'';
-    } else {
-      if (quoted) {
-        out += '\'';
-        quoted = false;
-      }
-      out += '#' + std::to_string(byte);
+      out += static_cast<char>(code);
+      if (code == '\'') out += '\'';
+      continue;
     }
+    if (quoted) {
+      out += '\'';
+      quoted = false;
+    }
+    // The page's characters by their byte; the others by their code, of four digits at least,
+    // so that U+0080 to U+00FF, which the page puts elsewhere, read back as themselves.
+    const int byte = Cp1252Byte(code);
+    out += byte >= 0 ? '#' + std::to_string(byte) : Format("#%04u", static_cast<unsigned>(code));
   }
   if (quoted) out += '\'';
   return out;

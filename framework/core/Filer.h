@@ -30,5 +30,6 @@ void ReadComponentText(TComponent& root, std::string_view text);
 // Writes the root, its stored properties and the children that GetChildren reports.
 AnsiString WriteComponentText(TComponent& root);
 // A string as form descriptions write it: quoted, a quote doubled, other than printable ASCII
-// as #code ('It''s', 'a'#9'b').
+// as #code ('It''s', 'a'#9'b'): a character of code page 1252 by its byte there, any other by
+// its Unicode code of four digits or more ('Men'#252, #0937). The text is UTF-8.
 AnsiString QuoteString(const AnsiString& text);

@@ -81,24 +81,24 @@ AnsiString AsciiUpperCase(AnsiString text) {
   return text;
 }
 
-char UpperCaseCp1252(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 32);
-  // Latin-1 letters: lower case lies 32 above upper case, except the division sign; the
-  // page's own additions (scaron, oe, zcaron, ydieresis) pair up elsewhere.
-  if (u >= 0xE0 && u != 0xF7 && u != 0xFF) return static_cast<char>(u - 32);
-  switch (u) {
-    case 0x9A:
-      return static_cast<char>(0x8A);
-    case 0x9C:
-      return static_cast<char>(0x8C);
-    case 0x9E:
-      return static_cast<char>(0x8E);
-    case 0xFF:
-      return static_cast<char>(0x9F);
-    default:
-      return c;
+char32_t SimpleUpperCase(char32_t code) {
+  if (code >= U'a' && code <= U'z') return code - 32;
+  if (code < 0x80) return code;
+  // Latin-1: lower case lies 32 above upper case, but for the division sign and y diaeresis.
+  if (code >= 0xE0 && code <= 0xFE && code != 0xF7) return code - 32;
+  if (code == 0xFF) return 0x178;
+  // Latin Extended-A pairs capital and small, the capital first (but for i without a dot).
+  if (code >= 0x100 && code <= 0x177 && code != 0x131 && code != 0x138 && code != 0x149) {
+    const bool small_second = (code >= 0x139 && code <= 0x148) ? (code % 2 == 0) : (code % 2 == 1);
+    return small_second ? code - 1 : code;
   }
+  if (code >= 0x179 && code <= 0x17E) return code % 2 == 0 ? code - 1 : code;
+  // Greek and Cyrillic.
+  if (code == 0x3C2) return 0x3A3;  // final sigma
+  if (code >= 0x3B1 && code <= 0x3C9) return code - 32;
+  if (code >= 0x430 && code <= 0x44F) return code - 32;
+  if (code >= 0x450 && code <= 0x45F) return code - 80;
+  return code;
 }
 
 AnsiString StripAccelerator(const AnsiString& caption) {
@@ -114,18 +114,21 @@ AnsiString StripAccelerator(const AnsiString& caption) {
   return text;
 }
 
-char AcceleratorOf(const AnsiString& caption) {
+char32_t AcceleratorOf(const AnsiString& caption) {
   for (size_t i = 0; i + 1 < caption.size(); ++i) {
     if (caption[i] != '&') continue;
-    if (caption[i + 1] != '&') return caption[i + 1];
+    if (caption[i + 1] != '&') {
+      size_t at = i + 1;
+      return NextCharacter(caption, at);
+    }
     ++i;
   }
   return 0;
 }
 
-bool IsAccelerator(char key, const AnsiString& caption) {
-  const char accelerator = AcceleratorOf(caption);
-  return accelerator && key && UpperCaseCp1252(accelerator) == UpperCaseCp1252(key);
+bool IsAccelerator(char32_t key, const AnsiString& caption) {
+  const char32_t accelerator = AcceleratorOf(caption);
+  return accelerator && key && SimpleUpperCase(accelerator) == SimpleUpperCase(key);
 }
 
 AnsiString AsciiLowerCase(AnsiString text) {
@@ -233,6 +236,73 @@ std::u16string Utf8ToUtf16(std::string_view text) {
   return result;
 }
 
+char32_t NextCharacter(std::string_view text, size_t& at) {
+  char32_t code = 0;
+  const size_t length =
+      DecodeUtf8(reinterpret_cast<const unsigned char*>(text.data()) + at, text.size() - at, code);
+  at += length ? length : 1;
+  return length ? code : U'\uFFFD';
+}
+
+void AppendUtf8(AnsiString& text, char32_t code) {
+  if (code < 0x80) {
+    text += static_cast<char>(code);
+  } else if (code < 0x800) {
+    text += static_cast<char>(0xC0 | (code >> 6));
+    text += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    text += static_cast<char>(0xE0 | (code >> 12));
+    text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    text += static_cast<char>(0xF0 | (code >> 18));
+    text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+AnsiString Utf8Prefix(std::string_view text, size_t units) {
+  size_t at = 0, used = 0;
+  while (at < text.size()) {
+    size_t next = at;
+    const size_t needed = NextCharacter(text, next) >= 0x10000 ? 2 : 1;
+    if (used + needed > units) break;
+    used += needed;
+    at = next;
+  }
+  return AnsiString(text.substr(0, at));
+}
+
+namespace {
+
+// The characters of bytes 0x80 to 0x9F; the rest of the page is Latin-1.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+}  // namespace
+
+char32_t Cp1252Character(uint8_t byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte;
+}
+
+int Cp1252Byte(char32_t code) {
+  if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<int>(code);
+  for (int i = 0; i < 32; ++i) {
+    if (kCp1252High[i] == code) return 0x80 + i;
+  }
+  return -1;
+}
+
+AnsiString Cp1252ToUtf8(std::string_view bytes) {
+  AnsiString text;
+  text.reserve(bytes.size());
+  for (const char byte : bytes) AppendUtf8(text, Cp1252Character(static_cast<uint8_t>(byte)));
+  return text;
+}
+
 AnsiString Utf16ToUtf8(std::u16string_view text) {
   AnsiString result;
   result.reserve(text.size());
@@ -242,21 +312,7 @@ AnsiString Utf16ToUtf8(std::u16string_view text) {
         text[at + 1] <= 0xDFFF) {
       code = 0x10000 + ((code - 0xD800) << 10) + (text[++at] - 0xDC00);
     }
-    if (code < 0x80) {
-      result += static_cast<char>(code);
-    } else if (code < 0x800) {
-      result += static_cast<char>(0xC0 | (code >> 6));
-      result += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      result += static_cast<char>(0xE0 | (code >> 12));
-      result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      result += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      result += static_cast<char>(0xF0 | (code >> 18));
-      result += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      result += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      result += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    AppendUtf8(result, code);
   }
   return result;
 }

@@ -1,8 +1,9 @@
 // Exceptions, text helpers and number conversion shared by every layer.
 //
-// Text is 8-bit, in code page 1252: `AnsiString` is a plain std::string of those bytes. File
-// names are the exception: they are UTF-8, so that a folder named in any script works, and the
-// file functions here take them so. Nothing here includes <windows.h>.
+// Text is UTF-8: `AnsiString` keeps its name, and is a plain std::string holding UTF-8, texts
+// and file names alike, so that every script works. The system's wide calls get UTF-16, and
+// files of an older 8-bit format (code page 1252) are decoded when read and encoded when
+// written. Nothing here includes <windows.h>.
 #pragma once
 
 #include <cstdint>
@@ -65,16 +66,16 @@ AnsiString AsciiLowerCase(AnsiString text);
 bool SameText(const AnsiString& a, const AnsiString& b);
 // The text without the spaces and tabs around it.
 AnsiString Trim(const AnsiString& text);
-// The upper-case letter of a code page 1252 character (a-z, the accented letters), or the
-// character itself.
-char UpperCaseCp1252(char c);
+// The upper-case letter of a character, for the scripts whose cases pair up simply (Latin,
+// Greek, Cyrillic); any other character as it is.
+char32_t SimpleUpperCase(char32_t code);
 
 // Accelerators in captions: "&x" underlines x and makes Alt+x reach the control; "&&" is a
 // literal '&'. StripAccelerator gives the caption as read aloud; AcceleratorOf the character
 // after the first single '&' (0 for none); IsAccelerator compares letters without case.
 AnsiString StripAccelerator(const AnsiString& caption);
-char AcceleratorOf(const AnsiString& caption);
-bool IsAccelerator(char key, const AnsiString& caption);
+char32_t AcceleratorOf(const AnsiString& caption);
+bool IsAccelerator(char32_t key, const AnsiString& caption);
 
 AnsiString ExtractFileExt(const AnsiString& path);  // ".ext" including the dot, or empty
 bool FileExists(const AnsiString& path);            // a UTF-8 path
@@ -88,3 +89,16 @@ std::FILE* OpenFile(const AnsiString& path, const char* mode);
 // to it unchanged.
 std::u16string Utf8ToUtf16(std::string_view text);
 AnsiString Utf16ToUtf8(std::u16string_view text);
+// The character at `at` (U+FFFD for a byte of no well-formed sequence), and `at` moved past it.
+char32_t NextCharacter(std::string_view text, size_t& at);
+void AppendUtf8(AnsiString& text, char32_t code);
+// The longest start of `text` that holds at most `units` units of UTF-16, whole characters
+// only: a text cut to a field of the system.
+AnsiString Utf8Prefix(std::string_view text, size_t units);
+
+// Code page 1252, the 8-bit format of language files and form descriptions: a byte's
+// character (the five bytes the page leaves undefined stand for themselves), and a
+// character's byte, or -1 when the page cannot hold it.
+char32_t Cp1252Character(uint8_t byte);
+int Cp1252Byte(char32_t code);
+AnsiString Cp1252ToUtf8(std::string_view bytes);

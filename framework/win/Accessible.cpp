@@ -280,9 +280,11 @@ class TAccessibleObject final : public IAccessible {
       } else {
         return E_INVALIDARG;
       }
-      const char key = AcceleratorOf(caption);
+      const char32_t key = AcceleratorOf(caption);
       if (!key) return S_FALSE;
-      *shortcut = MakeString(AnsiString("Alt+") + UpperCaseCp1252(key));
+      AnsiString text = "Alt+";
+      AppendUtf8(text, SimpleUpperCase(key));
+      *shortcut = MakeString(text);
       return S_OK;
     });
   }

@@ -256,7 +256,7 @@ void TSpeedButton::CMMouseEnter(TMessage& message) {
 void TSpeedButton::CMDialogChar(TMessage& message) {
   message.Result = 0;
   if (!Enabled() || !Showing() ||
-      !IsAccelerator(ProgramChar(static_cast<wchar_t>(message.WParam)), Caption())) {
+      !IsAccelerator(static_cast<char32_t>(message.WParam), Caption())) {
     return;
   }
   Click();

@@ -28,7 +28,7 @@ POINT ScreenCentrePlace(int width, int height) {
 }
 
 AnsiString ModuleBaseName() {
-  AnsiString name = TextFromUtf8(ModulePath());
+  AnsiString name = ModulePath();
   const size_t slash = name.find_last_of("\\/");
   if (slash != AnsiString::npos) name = name.substr(slash + 1);
   const size_t dot = name.find_last_of('.');

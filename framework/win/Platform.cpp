@@ -48,57 +48,14 @@ AnsiString ModulePath() {
   }
 }
 
-std::wstring WidePath(const AnsiString& path) {
-  const std::u16string wide = Utf8ToUtf16(path);
+std::wstring WideText(const AnsiString& text) {
+  const std::u16string wide = Utf8ToUtf16(text);
   return std::wstring(wide.begin(), wide.end());
 }
 
-AnsiString Utf8Path(const wchar_t* path, size_t length) {
-  return Utf16ToUtf8(std::u16string(path, path + length));
-}
-
-namespace {
-
-constexpr UINT kProgramCodePage = 1252;
-
-}  // namespace
-
-std::wstring WideText(const AnsiString& text) {
-  if (text.empty()) return std::wstring();
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(kProgramCodePage, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(kProgramCodePage, 0, text.data(), size, wide.data(), length);
-  return wide;
-}
-
 AnsiString TextOf(const wchar_t* text, size_t length) {
-  if (!text || length == 0) return AnsiString();
-  const int size = static_cast<int>(length);
-  const int bytes =
-      WideCharToMultiByte(kProgramCodePage, 0, text, size, nullptr, 0, nullptr, nullptr);
-  AnsiString narrow(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(kProgramCodePage, 0, text, size, narrow.data(), bytes, nullptr, nullptr);
-  return narrow;
-}
-
-char ProgramChar(wchar_t unit) {
-  const AnsiString text = TextOf(&unit, 1);
-  return text.size() == 1 ? text[0] : 0;
-}
-
-wchar_t WideChar(char c) {
-  const std::wstring wide = WideText(AnsiString(1, c));
-  return wide.size() == 1 ? wide[0] : 0;
-}
-
-AnsiString TextToUtf8(const AnsiString& text) {
-  const std::wstring wide = WideText(text);
-  return Utf8Path(wide.data(), wide.size());
-}
-
-AnsiString TextFromUtf8(const AnsiString& name) {
-  return TextOf(WidePath(name));
+  if (!text) return AnsiString();
+  return Utf16ToUtf8(std::u16string(text, text + length));
 }
 
 int ScreenPixelsPerInch() {

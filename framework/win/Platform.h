@@ -56,22 +56,17 @@ T SystemFunction(const wchar_t* library, const char* name) {
 // fits); the empty text when the system cannot tell.
 AnsiString ModulePath();
 
-// File names are UTF-8 inside the program; the wide calls take and give UTF-16.
-std::wstring WidePath(const AnsiString& path);
-AnsiString Utf8Path(const wchar_t* path, size_t length);
-// The texts of the program for the system's wide calls, and back: the one place where the two
-// meet. The program holds its texts in code page 1252; characters outside it come back as "?".
+// The texts of the program, UTF-8 like its file names, for the system's wide calls and back:
+// the one place where the two meet.
 std::wstring WideText(const AnsiString& text);
 AnsiString TextOf(const wchar_t* text, size_t length);
 inline AnsiString TextOf(const std::wstring& text) {
   return TextOf(text.data(), text.size());
 }
-// One character each way: a typed unit of UTF-16 as a character of the program (0 for none),
-// and a character of the program for a wide call.
-char ProgramChar(wchar_t unit);
-wchar_t WideChar(char c);
-// A text handed to the shell as a name (a web address from the catalogue), in UTF-8.
-AnsiString TextToUtf8(const AnsiString& text);
-// A UTF-8 name as a text of the program, for a caption; characters the code page lacks
-// become "?".
-AnsiString TextFromUtf8(const AnsiString& name);
+// The same for file names.
+inline std::wstring WidePath(const AnsiString& path) {
+  return WideText(path);
+}
+inline AnsiString Utf8Path(const wchar_t* path, size_t length) {
+  return TextOf(path, length);
+}

@@ -74,7 +74,7 @@ AnsiString TCustomLabel::AccessibleName() const {
 void TCustomLabel::CMDialogChar(TMessage& message) {
   message.Result = 0;
   if (!show_accel_char_ || !focus_control_ || !Enabled()) return;
-  if (!IsAccelerator(ProgramChar(static_cast<wchar_t>(message.WParam)), Caption())) return;
+  if (!IsAccelerator(static_cast<char32_t>(message.WParam), Caption())) return;
   if (!focus_control_->CanFocus()) return;
   focus_control_->SetFocus();
   message.Result = 1;
@@ -298,7 +298,7 @@ void TButton::SetDefault(bool value) {
 
 void TButton::CMDialogChar(TMessage& message) {
   message.Result = 0;
-  if (!IsAccelerator(ProgramChar(static_cast<wchar_t>(message.WParam)), Caption()) || !CanFocus()) {
+  if (!IsAccelerator(static_cast<char32_t>(message.WParam), Caption()) || !CanFocus()) {
     return;
   }
   SetFocus();
@@ -560,7 +560,8 @@ void TCustomEdit::HandleCreated() {
   TWinControl::HandleCreated();
   SendMessageW(WindowHandle(), EM_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
   if (password_char_) {
-    SendMessageW(WindowHandle(), EM_SETPASSWORDCHAR, WideChar(password_char_), 0);
+    SendMessageW(WindowHandle(), EM_SETPASSWORDCHAR,
+                 static_cast<WPARAM>(static_cast<unsigned char>(password_char_)), 0);
   }
   SendMessageW(WindowHandle(), EM_SETMODIFY, modified_, 0);
 }
@@ -597,7 +598,8 @@ void TCustomEdit::SetPasswordChar(char value) {
   if (value == password_char_) return;
   password_char_ = value;
   if (HandleAllocated()) {
-    SendMessageW(WindowHandle(), EM_SETPASSWORDCHAR, WideChar(value), 0);
+    SendMessageW(WindowHandle(), EM_SETPASSWORDCHAR,
+                 static_cast<WPARAM>(static_cast<unsigned char>(value)), 0);
     Invalidate();
   }
 }

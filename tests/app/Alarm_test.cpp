@@ -247,16 +247,16 @@ TEST_F(CountdownTest, CountsRealMinutesWhateverTheClockDoes) {
   } cases[] = {
       // clang-format off
       {"spring night in Europe", &kCentralEurope, local(3, 29, 1, 30, 20), "90", 0,
-       90 * 60, "Wakora \x96 04:00"},
+       90 * 60, "Wakora – 04:00"},
       {"spring night on Lord Howe", &kLordHowe, local(10, 4, 1, 50, 20), "45", 0,
-       45 * 60, "Wakora \x96 03:05"},
+       45 * 60, "Wakora – 03:05"},
       {"clock set forward", nullptr, local(12, 7, 10, 0, 30), "90", 60, 90 * 60,
-       "Wakora \x96 12:30"},
+       "Wakora – 12:30"},
       {"a day typed", nullptr, local(12, 7, 10, 0, 30), "1440", 0, 1440 * 60,
-       "Wakora \x96 10:00"},
+       "Wakora – 10:00"},
       {"more than a day typed", nullptr, local(12, 7, 10, 0, 30), "1500", 0, 1500 * 60,
-       "Wakora \x96 11:00"},
-      {"zero typed", nullptr, local(12, 7, 10, 0, 30), "0", 0, 1, "Wakora \x96 10:00"},
+       "Wakora – 11:00"},
+      {"zero typed", nullptr, local(12, 7, 10, 0, 30), "0", 0, 1, "Wakora – 10:00"},
       // clang-format on
   };
   for (const auto& c : cases) {
@@ -554,7 +554,7 @@ TEST_F(TrayTest, ClickWhileArmedCancelsWithoutSoundOrMessage) {
 TEST_F(TrayTest, TheTipAndTheWakeTimerFollowTheArmedAlarm) {
   const auto tip = [] { return Form1->TrayIcon1->ToolTip(); };
   ArmForNoon();
-  EXPECT_EQ(tip(), "Wakora \x96 12:00");
+  EXPECT_EQ(tip(), "Wakora – 12:00");
   ASSERT_EQ(wake_sets_.size(), 1u);
   EXPECT_EQ(wake_sets_[0], std::make_pair(FileTimeAt(12, 0, 0), TRUE)) << "resume on";
   TrayMessage(WM_LBUTTONUP);
@@ -562,14 +562,14 @@ TEST_F(TrayTest, TheTipAndTheWakeTimerFollowTheArmedAlarm) {
   EXPECT_EQ(wake_cancels_, 1) << "cancelled from the tray";
   Form1->CSpinEdit1->SetValue(13);
   Form1->SpeedButton1Click(nullptr);
-  EXPECT_EQ(tip(), "Wakora \x96 12:11");
+  EXPECT_EQ(tip(), "Wakora – 12:11");
   Tick(12, 11, 0);
   EXPECT_EQ(tip(), "");
   EXPECT_EQ(wake_cancels_, 2) << "fired";
   wakes_ = false;  // the system cannot wake the computer for it
   Form1->RadioButton1->SetChecked(true);
   ArmForNoon();
-  EXPECT_EQ(tip(), "Wakora \x96 12:00\nDer PC muss f\xFCr den Wecker wach bleiben");
+  EXPECT_EQ(tip(), "Wakora – 12:00\nDer PC muss für den Wecker wach bleiben");
   TrayMessage(WM_LBUTTONUP);
   wakes_ = true;
   ArmForNoon();
@@ -609,13 +609,13 @@ TEST_F(TrayTest, ARefusedForegroundFlashesAndNotifiesUntilTheMessageIsAnswered) 
 
 // The record brings an armed alarm back after a restart, and only an armed one.
 TEST_F(TrayTest, AnAlarmIsRecordedUntilItIsCancelledRingsOrTheUserQuits) {
-  Form1->Edit1->SetText("Tea \xE9");
+  Form1->Edit1->SetText("Tea é");
   Form1->ComboBox2->SetItemIndex(1);
   ArmForNoon();
   ASSERT_EQ(records_.size(), 1u);
   const AnsiString id = records_.begin()->first;
-  EXPECT_EQ(records_[id], (std::vector<AnsiString>{"/at", "2026-12-07T12:00", "/text",
-                                                   "Tea \xC3\xA9", "/sound", "2", "/id", id}));
+  EXPECT_EQ(records_[id], (std::vector<AnsiString>{"/at", "2026-12-07T12:00", "/text", "Tea é",
+                                                   "/sound", "2", "/id", id}));
   TrayMessage(WM_LBUTTONUP);
   EXPECT_TRUE(records_.empty()) << "cancelled from the tray";
   ArmForNoon();

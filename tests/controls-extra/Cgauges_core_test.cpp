@@ -33,13 +33,13 @@ TEST(GaugeRange, BoundsRefuseAnEmptyRangeAndPullTheProgress) {
     int value;
     int new_min, new_max, new_progress;
     bool changed;
-    const char* message;  // of the exception, or null; in code page 1252 bytes
+    const char* message;  // of the exception, or null
   };
   const Case cases[] = {
-      {100, 0, kMin, 150, 0, 100, 0, false, "Wert mu\xDF zwischen -2147483647 und 99 liegen"},
-      {100, 0, kMax, -5, 0, 100, 0, false, "Wert mu\xDF zwischen 1 und 2147483647 liegen"},
+      {100, 0, kMin, 150, 0, 100, 0, false, "Wert muß zwischen -2147483647 und 99 liegen"},
+      {100, 0, kMax, -5, 0, 100, 0, false, "Wert muß zwischen 1 und 2147483647 liegen"},
       {INT_MIN, 0, kMin, 5, 0, INT_MIN, INT_MIN, false,
-       "Wert mu\xDF zwischen -2147483647 und -2147483648 liegen"},
+       "Wert muß zwischen -2147483647 und -2147483648 liegen"},
       {100, 70, kMax, 40, 0, 40, 40, true, nullptr},
       {100, 10, kMin, 30, 30, 100, 30, true, nullptr},
       {100, 0, kProgress, 1000, 0, 100, 100, true, nullptr},

@@ -137,8 +137,8 @@ TEST_F(GaugeTest, FormDescriptionKeepsARangeAboveTheDefaultMaximum) {
   };
   const Case crossed[] = {
       {"    MinValue = 150\n    MaxValue = 120\n",
-       "Line 4: Wert mu\xDF zwischen 151 und 2147483647 liegen"},
-      {"    MinValue = 150\n", "Wert mu\xDF zwischen 151 und 2147483647 liegen"},
+       "Line 4: Wert muß zwischen 151 und 2147483647 liegen"},
+      {"    MinValue = 150\n", "Wert muß zwischen 151 und 2147483647 liegen"},
   };
   for (const Case& c : crossed) {
     TForm bad(nullptr);

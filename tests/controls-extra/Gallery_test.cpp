@@ -16,9 +16,9 @@ namespace {
 AnsiString ClipboardText() {
   AnsiString text;
   if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
-      text = chars;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = TextOf(chars, wcslen(chars));
       GlobalUnlock(data);
     }
   }

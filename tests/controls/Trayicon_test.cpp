@@ -39,15 +39,8 @@ void RecordHalt() {
   ++halts;
 }
 
-// A text of the record as a text of the program.
-AnsiString Text(const wchar_t* wide) {
-  char text[512] = {};
-  WideCharToMultiByte(1252, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-  return text;
-}
-
 AnsiString Tip(const TNotifyIconData& record) {
-  return Text(record.szTip);
+  return TextOf(record.szTip, wcsnlen(record.szTip, std::size(record.szTip)));
 }
 
 bool SameBytes(const TNotifyIconData& a, const TNotifyIconData& b) {
@@ -249,29 +242,25 @@ TEST_P(TrayIconTest, ToolTipIsCutTo62Characters) {
   struct Case {
     size_t length;
     size_t kept;
+    const char* letter;  // of one or two bytes of UTF-8
   };
-  const Case cases[] = {{0, 0}, {1, 1}, {61, 61}, {62, 62}, {63, 62}, {70, 62}, {300, 62}};
+  const Case cases[] = {{0, 0, "A"},   {1, 1, "A"},   {61, 61, "A"},  {62, 62, "A"},
+                        {63, 62, "A"}, {70, 62, "A"}, {300, 62, "A"}, {70, 62, "Ω"}};
   TTrayIcon* tray = NewTray();
   tray->SetActive(true);
   for (const Case& c : cases) {
-    AnsiString text;
-    for (size_t i = 0; i < c.length; ++i) text += static_cast<char>('A' + i % 26);
+    AnsiString text, kept;
+    for (size_t i = 0; i < c.length; ++i) (i < c.kept ? kept : text) += c.letter;
+    text = kept + text;
     tray->SetToolTip(text);
-    EXPECT_EQ(tray->ToolTip(), text.substr(0, c.kept)) << c.length << " characters";
-    EXPECT_EQ(Tip(tray->IconData()), text.substr(0, c.kept)) << c.length << " characters";
+    EXPECT_EQ(tray->ToolTip(), kept) << c.length << " characters";
+    EXPECT_EQ(std::wstring(tray->IconData().szTip), WideText(kept)) << c.length << " characters";
     if (Recorded()) {
       ASSERT_FALSE(shell_calls.empty());
       EXPECT_EQ(shell_calls.back().message, static_cast<DWORD>(NIM_MODIFY));
-      EXPECT_EQ(Tip(shell_calls.back().record), text.substr(0, c.kept));
+      EXPECT_EQ(std::wstring(shell_calls.back().record.szTip), WideText(kept));
     }
   }
-}
-
-TEST_P(TrayIconTest, ToolTipKeepsWindowsTextBytes) {
-  TTrayIcon* tray = NewTray();
-  tray->SetToolTip("Menü anzeigen");
-  EXPECT_EQ(std::wstring(tray->IconData().szTip), L"Men\u00FC anzeigen");
-  EXPECT_EQ(tray->ToolTip().size(), 13u) << "the tip is not one byte per character";
 }
 
 TEST_P(TrayIconTest, ModifyWhileInactiveCallsNoShellButRefillsTheRecord) {

@@ -290,22 +290,23 @@ HWND Program::Child(const char* class_name, int index) const {
 }
 
 std::string WindowText(HWND window) {
-  char text[1024] = {};
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+  wchar_t text[1024] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
                       SMTO_ABORTIFHUNG, 2000, nullptr);
-  return text;
+  return Utf8(text);
+}
+
+void SetText(HWND window, const std::string& text) {
+  SetWindowTextW(window, Wide(text).c_str());
 }
 
 std::vector<std::string> ComboItems(HWND combo) {
   std::vector<std::string> items;
   const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    // Across processes Wine hands the item over as wide text, whatever the caller's flavour.
     wchar_t wide[256] = {};
     SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-    char text[512] = {};
-    WideCharToMultiByte(1252, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    items.emplace_back(text);
+    items.push_back(Utf8(wide));
   }
   return items;
 }

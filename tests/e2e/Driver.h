@@ -75,8 +75,10 @@ class Program {
   bool leave_running_ = false;
 };
 
+// Texts as the windows show them, in UTF-8.
 std::string WindowText(HWND window);
 std::vector<std::string> ComboItems(HWND combo);
+void SetText(HWND window, const std::string& text);
 int ComboIndex(HWND combo);
 // Chooses an entry as the user does: the selection, then the notification to the parent.
 void ChooseComboItem(HWND combo, int index);

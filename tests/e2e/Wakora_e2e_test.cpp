@@ -319,7 +319,7 @@ TEST(CommandLine, ABadArgumentShowsItsMessageInTheActiveLanguageAndChangesNothin
     const char* Arguments;
     const char* Shows;
   } cases[] = {
-      {"/in 12x", "Ung\xFCltiges Argument:\n\"12x\"\n\nAufruf:\nWakora /in MINUTEN"},
+      {"/in 12x", "Ungültiges Argument:\n\"12x\"\n\nAufruf:\nWakora /in MINUTEN"},
       {"/in 5 /sound nirgends.wav", "Diese Klangdatei gibt es nicht:\n\"nirgends.wav\""},
       {"-?", "Aufruf:\nWakora /in MINUTEN   (0 bis 999999)\nWakora /at HH:MM"},
   };

@@ -41,7 +41,9 @@ int TextWidth(HDC dc, int height, bool underline, const AnsiString& text) {
   HGDIOBJ old = SelectObject(dc, font);
   // As drawn: an accelerator's '&' takes no room.
   RECT r{0, 0, 0, 0};
-  DrawTextA(dc, text.data(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+  const std::u16string wide = Utf8ToUtf16(text);
+  DrawTextW(dc, reinterpret_cast<const wchar_t*>(wide.data()), static_cast<int>(wide.size()), &r,
+            DT_CALCRECT | DT_SINGLELINE);
   SelectObject(dc, old);
   DeleteObject(font);
   return r.right - r.left;

@@ -137,7 +137,7 @@ TEST(FormText, ReadsPropertiesFieldsHandlersAndReferences) {
   EXPECT_FALSE(form.Child1->Visible);
   EXPECT_EQ(form.Child1->Shape, TShape::stCircle);
   EXPECT_EQ(form.Child1->Data, (TBytes{0x00, 0xFF, 0x10}));
-  EXPECT_EQ(form.Child1->Items.Items(), (std::vector<AnsiString>{"a", "\xFC"}));
+  EXPECT_EQ(form.Child1->Items.Items(), (std::vector<AnsiString>{"a", "ü"}));
   EXPECT_EQ(form.Child1->Buddy, form.Child2);
   form.Child1->OnClick(form.Child1);
   EXPECT_EQ(form.clicks, 1);
@@ -463,9 +463,13 @@ TEST(FormTextRoundTrip, NestedSubObjectsAndTheirSets) {
                      }));
 }
 
-TEST(FormTextRoundTrip, EveryByteSurvivesInAString) {
+TEST(FormTextRoundTrip, EveryCharacterSurvivesInAString) {
+  // The code page's 256, the C1 controls it puts elsewhere, Greek, Chinese and an emoji.
+  std::vector<char32_t> characters;
+  for (char32_t code = 0; code < 0x400; ++code) characters.push_back(code);
+  for (char32_t code : {0x20AC, 0x4E2D, 0x1F600, 0xFFFD}) characters.push_back(code);
   AnsiString all;
-  for (int byte = 0; byte < 256; ++byte) all += static_cast<char>(byte);
+  for (char32_t code : characters) AppendUtf8(all, code);
   TGadgetForm form(nullptr);
   form.SetName("Root");
   form.SetCaption(all);
@@ -478,14 +482,17 @@ TEST(FormTextRoundTrip, EveryByteSurvivesInAString) {
     const auto byte = static_cast<unsigned char>(c);
     EXPECT_TRUE(c == '\n' || (byte >= 32 && byte < 127)) << "raw byte " << int(byte);
   }
-  // Each byte alone, too: a quote, a control character, a CP1252 letter.
-  for (int byte = 0; byte < 256; ++byte) {
+  // Some alone, too: a quote, a control character, a C1 control, the euro, an emoji.
+  for (char32_t code :
+       {char32_t{'\''}, char32_t{0}, char32_t{0x80}, char32_t{0x20AC}, char32_t{0x1F600}}) {
     TGadgetForm single(nullptr);
     single.SetName("Root");
-    single.SetCaption(AnsiString(1, static_cast<char>(byte)));
+    AnsiString text;
+    AppendUtf8(text, code);
+    single.SetCaption(text);
     TGadgetForm back(nullptr);
     ReadComponentText(back, WriteComponentText(single));
-    EXPECT_EQ(back.Caption, single.Caption) << "byte " << byte;
+    EXPECT_EQ(back.Caption, single.Caption) << "character " << static_cast<unsigned>(code);
   }
 }
 
@@ -503,8 +510,9 @@ TEST(FormTextRoundTrip, StringLiteralForms) {
       {"#65#066'c'#067", "ABcC"},
       {"'a'#13#10'b'", "a\r\nb"},
       {"'Men'#252' anzeigen'", "Menü anzeigen"},
-      {"'Menü'", "Menü"},  // raw CP1252 bytes between quotes are taken as they are
-      {"#255", "\xFF"},
+      {"'Men\xFC'", "Menü"},           // bytes between quotes are code page 1252
+      {"#128#255", "€ÿ"},              // so are codes up to 255
+      {"#0937#937#0128", "ΩΩ\u0080"},  // others are Unicode
       {"'one' +\n    'two'", "onetwo"},
       {"'one'+'two'", "onetwo"},
       {"'a' +\n\n  #66 +\n  'c'", "aBc"},
@@ -741,7 +749,9 @@ TEST(FormTextErrors, EachNamesTheLineAndLeavesNothingHalfBuilt) {
        "Line 6: Invalid value a string for property Lines.Strings"},
       {"list item not a string", head + "  Lines.Strings = ('a' 1)\nend\n",
        "Line 6: String expected but '1' found"},
-      {"character code too large", head + "  Caption = #256\nend\n",
+      {"character code too large", head + "  Caption = #1114112\nend\n",
+       "Line 6: Invalid character code after #"},
+      {"character code of a surrogate", head + "  Caption = #55296\nend\n",
        "Line 6: Invalid character code after #"},
       {"plus without string", head + "  Caption = 'a' +\n  Tag = 1\nend\n",
        "Line 7: String expected after +"},

@@ -123,11 +123,11 @@ TEST(OutlineTree, SelectionAndLookupRefuseWithTheirTexts) {
   struct Row {
     const char* name;
     std::function<void(TOutlineTree&)> action;
-    const char* message;  // code page 1252 bytes
+    const char* message;
   };
   const std::vector<Row> rows = {
-      {"select the root", [](TOutlineTree& t) { t.SetSelectedItem(0); }, "Ung\xFCltige Auswahl"},
-      {"select -1", [](TOutlineTree& t) { t.SetSelectedItem(-1); }, "Ung\xFCltige Auswahl"},
+      {"select the root", [](TOutlineTree& t) { t.SetSelectedItem(0); }, "Ungültige Auswahl"},
+      {"select -1", [](TOutlineTree& t) { t.SetSelectedItem(-1); }, "Ungültige Auswahl"},
       {"select past the end", [](TOutlineTree& t) { t.SetSelectedItem(6); },
        "Gliederungsindex nicht gefunden"},
       {"look up -1", [](TOutlineTree& t) { t.Items(-1); }, "Gliederungsindex nicht gefunden"},

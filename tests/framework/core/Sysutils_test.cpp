@@ -83,28 +83,26 @@ TEST(Format, GrowsBeyondAnyFixedBuffer) {
   EXPECT_EQ(Format("%s", ""), "");
 }
 
-// Sources are UTF-8; the program's texts must come out as code page 1252 bytes.
-TEST(Cp1252, LiteralsAreSingleBytes) {
-  EXPECT_EQ(AnsiString("ü"), "\xFC");
-  EXPECT_EQ(AnsiString("ü").size(), 1u);
-  const AnsiString menu = "Menü anzeigen";
-  ASSERT_EQ(menu.size(), 13u);
-  EXPECT_EQ(static_cast<unsigned char>(menu[3]), 0xFC);
-  EXPECT_EQ(AnsiString("äöüÄÖÜß"), "\xE4\xF6\xFC\xC4\xD6\xDC\xDF");
-  // Characters that code page 1252 puts in 0x80..0x9F, unlike Latin-1.
-  EXPECT_EQ(AnsiString("€"), "\x80");
-  EXPECT_EQ(AnsiString("„“"), "\x84\x93");
+// The files of the older 8-bit format hold code page 1252, which differs from Latin-1 in 0x80
+// to 0x9F.
+TEST(Cp1252, BytesAreTheirCharacters) {
+  EXPECT_EQ(Cp1252ToUtf8("Men\xFC \x80 \x84\x93 \x81"), "Menü € „“ \u0081");
+  EXPECT_EQ(Cp1252Byte(U'ü'), 0xFC);
+  EXPECT_EQ(Cp1252Byte(U'€'), 0x80);
+  EXPECT_EQ(Cp1252Byte(0x81), 0x81) << "an undefined byte stands for itself";
+  EXPECT_EQ(Cp1252Byte(0x80), -1) << "U+0080 is not the euro's byte";
+  EXPECT_EQ(Cp1252Byte(U'Ω'), -1);
 }
 
 TEST(CaseMapping, TouchesOnlyAsciiLetters) {
-  EXPECT_EQ(AsciiUpperCase("abz AZ 09 _ \xFC\xE4"), "ABZ AZ 09 _ \xFC\xE4");
-  EXPECT_EQ(AsciiLowerCase("ABZ az 09 \xDC\xC4"), "abz az 09 \xDC\xC4");
+  EXPECT_EQ(AsciiUpperCase("abz AZ 09 _ üä"), "ABZ AZ 09 _ üä");
+  EXPECT_EQ(AsciiLowerCase("ABZ az 09 ÜÄ"), "abz az 09 ÜÄ");
 }
 
 struct AcceleratorCase {
   const char* Caption;
   const char* Spoken;
-  char Key;
+  char32_t Key;
 };
 
 TEST(Accelerator, AmpersandMarksTheKeyAndDoubledOneIsLiteral) {
@@ -117,20 +115,24 @@ TEST(Accelerator, AmpersandMarksTheKeyAndDoubledOneIsLiteral) {
       {"trailing &", "trailing ", 0},
       {"", "", 0},
       {"T&wo &keys", "Two keys", 'w'},  // the first one counts
-      {"Sp&r\xE5k:", "Spr\xE5k:", 'r'},
+      {"Sp&råk:", "Språk:", 'r'},
+      {"&Ändern", "Ändern", U'Ä'},
+      {"Ώρα &για", "Ώρα για", U'γ'},
   };
   for (const AcceleratorCase& c : cases) {
     EXPECT_EQ(StripAccelerator(c.Caption), c.Spoken) << c.Caption;
     EXPECT_EQ(AcceleratorOf(c.Caption), c.Key) << c.Caption;
   }
-  // Alt and a letter in either case, the page's accented letters included.
+  // Alt and a letter in either case, accented, Greek and Cyrillic letters included.
   EXPECT_TRUE(IsAccelerator('s', "&Set alarm"));
   EXPECT_TRUE(IsAccelerator('Z', "Weck&zeit:"));
-  EXPECT_TRUE(IsAccelerator('\xC4', "&\xE4ndern"));
-  EXPECT_TRUE(IsAccelerator('\x8A', "&\x9Aipka"));
+  EXPECT_TRUE(IsAccelerator(U'Ä', "&ändern"));
+  EXPECT_TRUE(IsAccelerator(U'Š', "&šipka"));
+  EXPECT_TRUE(IsAccelerator(U'Σ', "&ς"));
+  EXPECT_TRUE(IsAccelerator(U'я', "&Язык"));
   EXPECT_FALSE(IsAccelerator('e', "&Set alarm"));
   EXPECT_FALSE(IsAccelerator('&', "Salt && pepper"));
-  EXPECT_FALSE(IsAccelerator('\xF7', "&\xD7"));  // division and multiplication signs
+  EXPECT_FALSE(IsAccelerator(U'÷', "&×"));  // division and multiplication signs
 }
 
 TEST(ExtractFileExt, StopsAtTheFolder) {
@@ -190,6 +192,15 @@ TEST(Utf8, ConvertsFileNamesBothWays) {
     EXPECT_EQ(Utf8ToUtf16(c.Utf8), c.Utf16);
     EXPECT_EQ(Utf16ToUtf8(c.Utf16) == c.Utf8, c.Exact);
     EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(c.Utf16)), c.Utf16);
+  }
+}
+
+// A text cut to a field of the system: at most so many units of UTF-16, and whole characters.
+TEST(Utf8, APrefixEndsBetweenCharacters) {
+  const AnsiString text = "añ\U0001F600b";
+  const char* const expected[] = {"", "a", "añ", "añ", "añ\U0001F600", "añ\U0001F600b"};
+  for (size_t units = 0; units < std::size(expected); ++units) {
+    EXPECT_EQ(Utf8Prefix(text, units), expected[units]) << units;
   }
 }
 

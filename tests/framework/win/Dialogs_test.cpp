@@ -51,10 +51,7 @@ FakeDialog* fake = nullptr;
 
 // A wide text of the dialog as the program's 8-bit text.
 AnsiString Narrow(const wchar_t* text, size_t length) {
-  AnsiString narrow(length, '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), narrow.data(),
-                      static_cast<int>(length), nullptr, nullptr);
-  return narrow;
+  return TextOf(text, length);
 }
 
 AnsiString TextOrEmpty(const wchar_t* text, bool& was_null) {
@@ -174,12 +171,12 @@ TEST_F(OpenDialogTest, EveryOptionSetsItsFlag) {
 }
 
 TEST_F(OpenDialogTest, TitleFolderAndStartNameArePassedOn) {
-  dialog_->SetTitle("Klang w\xE4hlen");
+  dialog_->SetTitle("Klang wählen");
   dialog_->SetInitialDir("C:\\" + widefolder::Name());
   dialog_->SetFileName(widefolder::Name() + ".wav");
   dialog_->SetFilterIndex(2);
   dialog_->Execute();
-  EXPECT_EQ(fake_.Title, "Klang w\xE4hlen");
+  EXPECT_EQ(fake_.Title, "Klang wählen");
   EXPECT_EQ(fake_.InitialDir, "C:\\" + widefolder::Name());
   EXPECT_EQ(fake_.StartFile, widefolder::Name() + ".wav");
   EXPECT_EQ(fake_.FilterIndex, 2u);

@@ -47,7 +47,7 @@ const char* const kForm = R"(object MenuForm: TMenuForm
       OnClick = AniIcon1Click
     end
     object Menanzeigen1: TMenuItem
-      Caption = 'Menü anzeigen'
+      Caption = 'Men'#252' anzeigen'
       OnClick = TrayIcon1Click
     end
     object Beenden1: TMenuItem
@@ -98,10 +98,10 @@ class MenuTest : public ::testing::Test {
           HMENU menu = reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0));
           if (!menu) return false;
           for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            char text[128] = {};
-            GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+            wchar_t text[128] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
             const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
-            seen.push_back({text, (state & MF_GRAYED) != 0});
+            seen.push_back({TextOf(text, wcslen(text)), (state & MF_GRAYED) != 0});
           }
           for (int i = 0; i < downs; ++i) PostMessageA(window, WM_KEYDOWN, VK_DOWN, 0);
           PostMessageA(window, WM_KEYDOWN, downs > 0 ? VK_RETURN : VK_ESCAPE, 0);
@@ -125,14 +125,14 @@ TEST_F(MenuTest, ItemsAreInOrderAndAddressedByPosition) {
   EXPECT_EQ(root->Items(0)->Name(), "Homepage1");
   EXPECT_EQ(root->Items(1)->Name(), "Menanzeigen1");
   EXPECT_EQ(root->Items(2)->Name(), "Beenden1");
-  EXPECT_EQ(root->Items(1)->Caption(), "Men\xFC anzeigen") << "code page 1252 bytes";
+  EXPECT_EQ(root->Items(1)->Caption(), "Menü anzeigen");
   EXPECT_THROW(root->Items(3), ERangeError);
   EXPECT_THROW(root->Items(-1), ERangeError);
 }
 
 TEST_F(MenuTest, OpenMenuShowsTheCaptionsAndEscapeChoosesNothing) {
   const std::vector<SeenItem> expected = {
-      {"Homepage", false}, {"Men\xFC anzeigen", false}, {"Wakora beenden", false}};
+      {"Homepage", false}, {"Menü anzeigen", false}, {"Wakora beenden", false}};
   EXPECT_EQ(OpenAndChoose(0), expected);
   EXPECT_TRUE(form_->calls.empty());
 }
@@ -183,7 +183,7 @@ TEST_F(MenuTest, OneHandlerServesSeveralItems) {
 TEST_F(MenuTest, HiddenItemsAreLeftOutAndDisabledOnesGrayed) {
   menu_->Items()->Items(0)->SetVisible(false);
   menu_->Items()->Items(2)->SetEnabled(false);
-  const std::vector<SeenItem> expected = {{"Men\xFC anzeigen", false}, {"Wakora beenden", true}};
+  const std::vector<SeenItem> expected = {{"Menü anzeigen", false}, {"Wakora beenden", true}};
   EXPECT_EQ(OpenAndChoose(1), expected);
   ASSERT_EQ(form_->calls.size(), 1u) << "the first shown item is the show entry";
   EXPECT_EQ(form_->calls[0].first, "TrayIcon1Click");
